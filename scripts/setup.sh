@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian machine and
+# cross-builds libjpeg-turbo for MinGW-w64. Safe to run again: each step is
+# skipped when its result is already there.
+#
+#   scripts/setup.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev googletest
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
+    nasm libjpeg62-turbo-dev libjpeg-turbo-progs dpkg-dev zip
+)
+
+sudo_if_needed() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing_packages() {
+    local p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+    done
+}
+
+install_packages() {
+    local missing
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return
+    echo "setup: installing $missing" | tr '\n' ' '
+    echo
+    sudo_if_needed apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive sudo_if_needed apt-get install -y -qq --no-install-recommends $missing
+}
+
+# The C runtime under Wine takes its code page from LANG: ja_JP.UTF-8 gives 932.
+generate_locale() {
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return
+    sudo_if_needed sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | sudo_if_needed tee -a /etc/locale.gen >/dev/null
+    sudo_if_needed locale-gen >/dev/null
+}
+
+# The MinGW toolchain has to use the posix thread model for std::thread and
+# friends in GoogleTest.
+select_posix_mingw() {
+    local alt
+    for alt in x86_64-w64-mingw32-g++ x86_64-w64-mingw32-gcc; do
+        if [ -x "/usr/bin/$alt-posix" ]; then
+            sudo_if_needed update-alternatives --set "$alt" "/usr/bin/$alt-posix" >/dev/null 2>&1 || true
+        fi
+    done
+}
+
+enable_sources() {
+    local list=/etc/apt/sources.list.d/setup-deb-src.sources
+    [ -f "$list" ] && return
+    # Mirror the binary suites already configured, so the source matches them.
+    local src
+    src=$(grep -l '^Types: deb$' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 || true)
+    if [ -n "$src" ]; then
+        sed 's/^Types: deb$/Types: deb-src/' "$src" | sudo_if_needed tee "$list" >/dev/null
+    else
+        grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
+            sudo_if_needed tee /etc/apt/sources.list.d/setup-deb-src.list >/dev/null
+        sudo_if_needed touch "$list"
+    fi
+    sudo_if_needed apt-get update -qq
+}
+
+# A static libjpeg for the Windows program, from Debian's own source package.
+build_mingw_libjpeg() {
+    local prefix=$build/deps/libjpeg-mingw
+    [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ] && return
+    enable_sources
+    local work=$build/deps/src
+    rm -rf "$work"
+    mkdir -p "$work"
+    (cd "$work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
+    local dir
+    dir=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
+    [ -n "$dir" ] || { echo "setup: libjpeg-turbo source not found" >&2; exit 1; }
+    cmake -S "$dir" -B "$work/build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DCMAKE_POSITION_INDEPENDENT_CODE=0 >/dev/null
+    cmake --build "$work/build" --target install >/dev/null
+    # Keep the test images for the decoder tests; the rest of the source goes.
+    mkdir -p "$build/deps/testimages"
+    cp "$dir"/testimages/* "$build/deps/testimages/"
+    rm -rf "$work"
+}
+
+install_packages
+generate_locale
+select_posix_mingw
+build_mingw_libjpeg
+echo "setup: ready ($build)"

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Texts are code page 932 byte strings throughout; numbers are 32-bit.
+
+struct MemoryFragment {
+    std::string title;
+    std::int32_t number = 0;
+    std::string content;
+    bool operator==(const MemoryFragment&) const = default;
+};
+
+struct Regret {
+    std::string target;
+    std::string content;
+    std::int32_t madnessPoints = 0; // how many of the four madness boxes are ticked
+    std::string madnessEffect;
+    bool operator==(const Regret&) const = default;
+};
+
+struct SkillEntry {
+    std::string name;
+    std::string timing;
+    std::string cost;
+    std::string range;
+    std::string effect;
+    bool operator==(const SkillEntry&) const = default;
+};
+
+struct PartEntry {
+    std::int32_t checkMark = 0; // 1 when the box in the part's name cell is ticked
+    std::string name;
+    std::string timing;
+    std::string cost;
+    std::string range;
+    std::string effect;
+    bool operator==(const PartEntry&) const = default;
+};
+
+// Numbered as the sheet shows them; every walk over the parts goes in this order.
+enum class BodyLocation { head = 1, arms = 2, torso = 3, legs = 4 };
+
+inline constexpr std::array<BodyLocation, 4> bodyLocations = {BodyLocation::head, BodyLocation::arms,
+                                                              BodyLocation::torso, BodyLocation::legs};
+
+// The loaded portrait's bitmap, laid out field for field as the Win32 BITMAP
+// so the windowing layer can fill it directly.
+struct PortraitBitmap {
+    std::int32_t type = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t widthBytes = 0;
+    std::uint16_t planes = 0;
+    std::uint16_t bitsPixel = 0;
+    void* bits = nullptr;
+};
+
+// A Win32 device context handle, kept opaque so the record needs no windows
+// header.
+using PortraitDc = void*;
+
+inline constexpr std::size_t karmaCount = 3;
+inline constexpr std::size_t memoryCount = 6;
+inline constexpr std::size_t regretCount = 6;
+
+// The doll being edited. Getters return copies and setters replace whole
+// members; the setters do not check their values, so callers keep karma at 3
+// texts and memories and regrets at 6 rows.
+class CharacterSheet {
+public:
+    CharacterSheet() = default;
+    CharacterSheet(const CharacterSheet&) = delete; // the record owns its portrait
+    CharacterSheet& operator=(const CharacterSheet&) = delete;
+
+    std::string getPortraitPath() const { return portraitPath; }
+    PortraitDc getPortraitDc() const { return portraitDc; }
+    PortraitBitmap getPortraitBitmap() const { return portraitBitmap; }
+    // Keeps the path (an empty one removes the portrait). No image loader is
+    // part of the program yet, so no image is held and the handle stays null.
+    void setPortrait(std::string path);
+
+    std::string getDollName() const { return dollName; }
+    void setDollName(std::string text) { dollName = std::move(text); }
+    std::string getPlayerName() const { return playerName; }
+    void setPlayerName(std::string text) { playerName = std::move(text); }
+    std::int32_t getFavorPoints() const { return favorPoints; }
+    void setFavorPoints(std::int32_t value) { favorPoints = value; }
+    std::string getAgeAtDeath() const { return ageAtDeath; }
+    void setAgeAtDeath(std::string text) { ageAtDeath = std::move(text); }
+    std::string getSuggestion() const { return suggestion; }
+    void setSuggestion(std::string text) { suggestion = std::move(text); }
+    std::vector<std::string> getKarma() const { return karma; }
+    void setKarma(std::vector<std::string> lines) { karma = std::move(lines); }
+    std::string getPosition() const { return position; }
+    void setPosition(std::string text) { position = std::move(text); }
+    std::string getMainClass() const { return mainClass; }
+    void setMainClass(std::string text) { mainClass = std::move(text); }
+    std::string getSubClass() const { return subClass; }
+    void setSubClass(std::string text) { subClass = std::move(text); }
+    std::int32_t getArmament() const { return armament; }
+    void setArmament(std::int32_t value) { armament = value; }
+    std::int32_t getMutation() const { return mutation; }
+    void setMutation(std::int32_t value) { mutation = value; }
+    std::int32_t getModification() const { return modification; }
+    void setModification(std::int32_t value) { modification = value; }
+    std::vector<MemoryFragment> getMemories() const { return memories; }
+    void setMemories(std::vector<MemoryFragment> rows) { memories = std::move(rows); }
+    std::vector<SkillEntry> getSkills() const { return skills; }
+    void setSkills(std::vector<SkillEntry> entries) { skills = std::move(entries); }
+    std::vector<Regret> getRegrets() const { return regrets; }
+    void setRegrets(std::vector<Regret> rows) { regrets = std::move(rows); }
+    std::int32_t getMaxActionBonus() const { return maxActionBonus; }
+    void setMaxActionBonus(std::int32_t value) { maxActionBonus = value; }
+    // -1 none, 0 煉獄, 1 花園, 2 楽園
+    std::int32_t getInitialPlacement() const { return initialPlacement; }
+    void setInitialPlacement(std::int32_t value) { initialPlacement = value; }
+    std::vector<PartEntry> getHeadParts() const { return headParts; }
+    void setHeadParts(std::vector<PartEntry> entries) { headParts = std::move(entries); }
+    std::vector<PartEntry> getArmParts() const { return armParts; }
+    void setArmParts(std::vector<PartEntry> entries) { armParts = std::move(entries); }
+    std::vector<PartEntry> getTorsoParts() const { return torsoParts; }
+    void setTorsoParts(std::vector<PartEntry> entries) { torsoParts = std::move(entries); }
+    std::vector<PartEntry> getLegParts() const { return legParts; }
+    void setLegParts(std::vector<PartEntry> entries) { legParts = std::move(entries); }
+
+    std::vector<PartEntry> getParts(BodyLocation location) const;
+    void setParts(BodyLocation location, std::vector<PartEntry> entries);
+
+    // Writes the sheet file; answers whether it was written. A failed save
+    // leaves any previous file at the path as it was.
+    bool saveSheet(std::string path) const;
+    // Reads a sheet file into the record; false when it cannot be read, and
+    // then the record is unchanged.
+    bool loadSheet(std::string path);
+
+private:
+    std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
+
+    std::string portraitPath;
+    PortraitDc portraitDc = nullptr;
+    PortraitBitmap portraitBitmap;
+    std::string dollName;
+    std::string playerName;
+    std::int32_t favorPoints = 0;
+    std::string ageAtDeath;
+    std::string suggestion;
+    std::vector<std::string> karma = std::vector<std::string>(karmaCount);
+    std::string position;
+    std::string mainClass;
+    std::string subClass;
+    std::int32_t armament = 0;
+    std::int32_t mutation = 0;
+    std::int32_t modification = 0;
+    std::vector<MemoryFragment> memories = std::vector<MemoryFragment>(memoryCount);
+    std::vector<SkillEntry> skills;
+    std::vector<Regret> regrets = std::vector<Regret>(regretCount);
+    std::int32_t maxActionBonus = 0;
+    std::int32_t initialPlacement = -1;
+    std::vector<PartEntry> headParts;
+    std::vector<PartEntry> armParts;
+    std::vector<PartEntry> torsoParts;
+    std::vector<PartEntry> legParts;
+};

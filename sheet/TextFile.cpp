@@ -1,0 +1,79 @@
+#include "sheet/TextFile.h"
+
+#include "sheet/FileSystem.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t chunkSize = 64 * 1024;
+
+} // namespace
+
+LineReader::LineReader(const std::string& path, std::size_t byteLimit)
+    : file(std::fopen(path.c_str(), "rb")), byteLimit(byteLimit) {
+    atEnd = file == nullptr;
+}
+
+bool LineReader::refill() {
+    if (atEnd)
+        return false;
+    buffer.erase(0, bufferAt);
+    bufferAt = 0;
+    const std::size_t kept = buffer.size();
+    buffer.resize(kept + chunkSize);
+    const std::size_t got = std::fread(buffer.data() + kept, 1, chunkSize, file.get());
+    buffer.resize(kept + got);
+    bytesRead += got;
+    if (got < chunkSize) {
+        atEnd = true;
+        broken = std::ferror(file.get()) != 0;
+    }
+    if (bytesRead > byteLimit) {
+        atEnd = true;
+        broken = true;
+        buffer.clear();
+        return false;
+    }
+    return got > 0;
+}
+
+bool LineReader::readLine(std::string& line) {
+    line.clear();
+    std::size_t searchFrom = bufferAt;
+    for (;;) {
+        const char* start = buffer.data() + searchFrom;
+        const void* feed = std::memchr(start, '\n', buffer.size() - searchFrom);
+        if (feed != nullptr) {
+            const std::size_t end = static_cast<const char*>(feed) - buffer.data();
+            const std::size_t length = end - bufferAt - (end > bufferAt && buffer[end - 1] == '\r' ? 1 : 0);
+            line.assign(buffer, bufferAt, length);
+            bufferAt = end + 1;
+            return true;
+        }
+        const std::size_t scanned = buffer.size() - bufferAt;
+        if (!refill())
+            break;
+        searchFrom = scanned; // refill moved the unread bytes to the front
+    }
+    if (broken || bufferAt == buffer.size())
+        return false;
+    line.assign(buffer, bufferAt, std::string::npos);
+    bufferAt = buffer.size();
+    return true;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    const std::string temporary = path + ".saving";
+    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    written = std::fflush(out) == 0 && written;
+    written = flushToDisk(out) && written;
+    written = std::fclose(out) == 0 && written;
+    if (written && replaceFile(temporary, path))
+        return true;
+    std::remove(temporary.c_str());
+    return false;
+}

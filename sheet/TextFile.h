@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// Files are opened by their code page 932 names, read and written as bytes:
+// line ends are handled here rather than by the runtime's text mode, which
+// would also stop reading at a Ctrl+Z byte.
+
+// Reads a file line by line. A line ends at a line feed and a carriage return
+// right before it is dropped; a last line without a line end still counts.
+class LineReader {
+public:
+    // Larger inputs are taken as damaged rather than read into memory.
+    static constexpr std::size_t defaultByteLimit = std::size_t{256} << 20;
+
+    explicit LineReader(const std::string& path, std::size_t byteLimit = defaultByteLimit);
+
+    bool isOpen() const { return file != nullptr; }
+    // False at the end of the file, on a read error and once more than the
+    // byte limit has been read; `line` is then empty.
+    bool readLine(std::string& line);
+    // True when reading stopped for a reason other than the end of the file.
+    bool failed() const { return broken; }
+
+private:
+    bool refill();
+
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file;
+    std::string buffer;
+    std::size_t bufferAt = 0;
+    std::size_t bytesRead = 0;
+    std::size_t byteLimit;
+    bool atEnd = false;
+    bool broken = false;
+};
+
+// Writes `bytes` to `path` without ever leaving a half-written file there:
+// the bytes go to a temporary file beside it, which is flushed to the disk and
+// then put in the place of the old file in one step. False when any step
+// fails; the old file is then untouched and the temporary file removed.
+bool replaceFileContents(const std::string& path, std::string_view bytes);

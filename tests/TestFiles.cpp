@@ -1,0 +1,66 @@
+#include "TestFiles.h"
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path uniqueFolder() {
+    // <chrono> cannot be compiled for the code page 932 execution set (it
+    // spells "µs"), so the name comes from a random device and a counter.
+    static const unsigned run = std::random_device()();
+    static std::atomic<unsigned> counter{0};
+    return fs::temp_directory_path() / ("sheet-test-" + std::to_string(run) + "-" + std::to_string(counter++));
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder(bool enter) : folder(uniqueFolder()) {
+    fs::create_directories(folder);
+    if (enter) {
+        previousWorkingFolder = fs::current_path();
+        fs::current_path(folder);
+    }
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    if (!previousWorkingFolder.empty())
+        fs::current_path(previousWorkingFolder, ignored);
+    fs::remove_all(folder, ignored);
+}
+
+std::string ScratchFolder::file(std::string_view name) const { return (folder / "").string() + std::string(name); }
+
+std::string readBytes(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr)
+        throw std::runtime_error("cannot read " + path);
+    std::string bytes;
+    char chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+        bytes.append(chunk, got);
+    std::fclose(in);
+    return bytes;
+}
+
+void writeBytes(const std::string& path, std::string_view bytes) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        throw std::runtime_error("cannot write " + path);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+}
+
+bool fileExists(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in != nullptr)
+        std::fclose(in);
+    return in != nullptr;
+}
+
+std::string fixturePath(std::string_view name) { return std::string(TEST_DATA_DIR "/") + std::string(name); }

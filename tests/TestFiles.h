@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A fresh folder for one test, removed with everything in it afterwards.
+// With `enter`, it is the working directory while it lives.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(bool enter = false);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // A path inside the folder, as the program's narrow file functions take it.
+    std::string file(std::string_view name) const;
+
+private:
+    std::filesystem::path folder;
+    std::filesystem::path previousWorkingFolder;
+};
+
+std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, std::string_view bytes);
+bool fileExists(const std::string& path);
+
+// A fixture file that ships beside the tests.
+std::string fixturePath(std::string_view name);
