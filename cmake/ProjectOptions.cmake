@@ -21,7 +21,11 @@ if(WIN32)
     set(LIBJPEG_PREFIX "${CMAKE_BINARY_DIR}/../deps/libjpeg-mingw" CACHE PATH "libjpeg for MinGW")
     find_library(LIBJPEG_LIBRARY NAMES libjpeg.a PATHS "${LIBJPEG_PREFIX}/lib" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
     find_path(LIBJPEG_INCLUDE_DIR jpeglib.h PATHS "${LIBJPEG_PREFIX}/include" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-elseif(SANITIZE AND NOT BUILD_FUZZERS)
+elseif(BUILD_FUZZERS)
+    target_compile_options(project_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+    target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+elseif(SANITIZE)
     target_compile_options(project_options INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)

@@ -20,12 +20,12 @@ protected:
     void takeNameFrom(std::string line);
 };
 
-class PositionData : public Data {
+class PositionData final : public Data {
 public:
     void parseLine(std::string line) override { takeNameFrom(std::move(line)); }
 };
 
-class ClassData : public Data {
+class ClassData final : public Data {
 public:
     void parseLine(std::string line) override { takeNameFrom(std::move(line)); }
 };

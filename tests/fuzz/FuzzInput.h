@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The readers take file names, so every input goes through a file of this
+// process's own.
+std::string inputFile(const char* role);
+std::string writeInput(const std::uint8_t* data, std::size_t size);
+std::string readFile(const std::string& path);
+
+// Ends the run with a finding when a property does not hold.
+void require(bool holds, const char* what);
