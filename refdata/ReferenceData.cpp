@@ -20,11 +20,17 @@ template <class Entry> void appendEntries(std::vector<Entry>& table, const std::
 
 } // namespace
 
-void Data::takeNameFrom(std::string line) { name = splitFields(std::move(line), ":").front(); }
+void Data::takeNameFrom(std::string line) {
+    name = splitFields(std::move(line), ":").front();
+}
 
-void loadTable(std::vector<PositionData>& table, std::string path) { appendEntries(table, path); }
+void loadTable(std::vector<PositionData>& table, std::string path) {
+    appendEntries(table, path);
+}
 
-void loadTable(std::vector<ClassData>& table, std::string path) { appendEntries(table, path); }
+void loadTable(std::vector<ClassData>& table, std::string path) {
+    appendEntries(table, path);
+}
 
 void loadReferenceData() {
     loadTable(positionTable, "Database\\ポジション.txt");

@@ -1,6 +1,8 @@
 #include "sheet/CharacterSheet.h"
 
-void CharacterSheet::setPortrait(std::string path) { portraitPath = std::move(path); }
+void CharacterSheet::setPortrait(std::string path) {
+    portraitPath = std::move(path);
+}
 
 std::vector<PartEntry> CharacterSheet::*CharacterSheet::partsMember(BodyLocation location) const {
     switch (location) {
@@ -12,7 +14,9 @@ std::vector<PartEntry> CharacterSheet::*CharacterSheet::partsMember(BodyLocation
     return &CharacterSheet::legParts;
 }
 
-std::vector<PartEntry> CharacterSheet::getParts(BodyLocation location) const { return this->*partsMember(location); }
+std::vector<PartEntry> CharacterSheet::getParts(BodyLocation location) const {
+    return this->*partsMember(location);
+}
 
 void CharacterSheet::setParts(BodyLocation location, std::vector<PartEntry> entries) {
     this->*partsMember(location) = std::move(entries);

@@ -48,12 +48,18 @@ std::string replaceAll(const std::string& text, char separator, std::string_view
 }
 
 // A text between "," separators: the karma texts.
-std::string fieldText(const std::string& text) { return replaceAll(oneLine(text), ',', fullWidthComma); }
+std::string fieldText(const std::string& text) {
+    return replaceAll(oneLine(text), ',', fullWidthComma);
+}
 
 // A text inside a list entry, where both "," and ":" cut.
-std::string entryText(const std::string& text) { return replaceAll(fieldText(text), ':', fullWidthColon); }
+std::string entryText(const std::string& text) {
+    return replaceAll(fieldText(text), ':', fullWidthColon);
+}
 
-std::string numberText(std::int32_t value) { return numberToText(value, 10); }
+std::string numberText(std::int32_t value) {
+    return numberToText(value, 10);
+}
 
 template <class Items, class Format> std::string join(const Items& items, char separator, Format format) {
     std::string joined;
@@ -67,7 +73,8 @@ template <class Items, class Format> std::string join(const Items& items, char s
     return joined;
 }
 
-template <class Entry, class Format> std::string joinEntries(const std::vector<Entry>& entries, Format format) {
+template <class Entry, class Format>
+std::string joinEntries(const std::vector<Entry>& entries, Format format) {
     return join(entries, ':', format);
 }
 
@@ -102,7 +109,9 @@ std::string partLine(const std::vector<PartEntry>& entries) {
     });
 }
 
-std::string karmaLine(const std::vector<std::string>& karma) { return join(karma, ',', fieldText); }
+std::string karmaLine(const std::vector<std::string>& karma) {
+    return join(karma, ',', fieldText);
+}
 
 // ---- Reading ----
 
@@ -148,7 +157,8 @@ std::vector<MemoryFragment> readMemories(const std::string& line) {
 std::vector<SkillEntry> readSkills(const std::string& line) {
     std::vector<SkillEntry> entries;
     for (const auto& fields : listEntries(line))
-        entries.push_back({field(fields, 0), field(fields, 1), field(fields, 2), field(fields, 3), field(fields, 4)});
+        entries.push_back(
+            {field(fields, 0), field(fields, 1), field(fields, 2), field(fields, 3), field(fields, 4)});
     return entries;
 }
 

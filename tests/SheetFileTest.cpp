@@ -95,9 +95,27 @@ TEST_F(SheetFile, ReadsTheExampleDollBack) {
 TEST_F(SheetFile, WritesAnUntouchedRecordWithItsEmptyRows) {
     CharacterSheet sheet;
     ASSERT_TRUE(sheet.saveSheet(path));
-    EXPECT_EQ(readBytes(path), crlfLines({"1002", "", "", "", "0", "", "", ",,", "", "", "", "0,0,0",
-                                          ",0,:,0,:,0,:,0,:,0,:,0,", "", ",,0,:,,0,:,,0,:,,0,:,,0,:,,0,", "0", "-1",
-                                          "", "", "", ""}));
+    EXPECT_EQ(readBytes(path), crlfLines({"1002",
+                                          "",
+                                          "",
+                                          "",
+                                          "0",
+                                          "",
+                                          "",
+                                          ",,",
+                                          "",
+                                          "",
+                                          "",
+                                          "0,0,0",
+                                          ",0,:,0,:,0,:,0,:,0,:,0,",
+                                          "",
+                                          ",,0,:,,0,:,,0,:,,0,:,,0,:,,0,",
+                                          "0",
+                                          "-1",
+                                          "",
+                                          "",
+                                          "",
+                                          ""}));
 }
 
 TEST_F(SheetFile, KeepsNegativeNumbersAndSeparatorsOnSingleTextLines) {
@@ -118,9 +136,26 @@ TEST_F(SheetFile, KeepsNegativeNumbersAndSeparatorsOnSingleTextLines) {
 TEST_F(SheetFile, ReadsFormat1000WithoutAPortraitLine) {
     // Older files have no portrait line: the doll name is on line 2 and
     // every later line moves up by one.
-    writeBytes(path, crlfLines({"1000", "リリィ", "Ken", "3", "12", "", "k1,k2,k3", "", "", "", "1,0,2",
-                                "花,5,約束:,0,:,0,:,0,:,0,:,0,", "", ",,0,:,,0,:,,0,:,,0,:,,0,:,,0,", "1", "2",
-                                "1,あご,アクション,2,0,肉弾攻撃1", "", "", ""}));
+    writeBytes(path, crlfLines({"1000",
+                                "リリィ",
+                                "Ken",
+                                "3",
+                                "12",
+                                "",
+                                "k1,k2,k3",
+                                "",
+                                "",
+                                "",
+                                "1,0,2",
+                                "花,5,約束:,0,:,0,:,0,:,0,:,0,",
+                                "",
+                                ",,0,:,,0,:,,0,:,,0,:,,0,:,,0,",
+                                "1",
+                                "2",
+                                "1,あご,アクション,2,0,肉弾攻撃1",
+                                "",
+                                "",
+                                ""}));
     CharacterSheet sheet;
     sheet.setPortrait("old.bmp");
     ASSERT_TRUE(sheet.loadSheet(path));
@@ -129,7 +164,8 @@ TEST_F(SheetFile, ReadsFormat1000WithoutAPortraitLine) {
     EXPECT_EQ(sheet.getKarma(), (std::vector<std::string>{"k1", "k2", "k3"}));
     EXPECT_EQ(sheet.getModification(), 2);
     EXPECT_EQ(sheet.getInitialPlacement(), 2);
-    EXPECT_EQ(sheet.getHeadParts(), (std::vector<PartEntry>{{1, "あご", "アクション", "2", "0", "肉弾攻撃1"}}));
+    EXPECT_EQ(sheet.getHeadParts(),
+              (std::vector<PartEntry>{{1, "あご", "アクション", "2", "0", "肉弾攻撃1"}}));
 }
 
 TEST_F(SheetFile, ReadsLaterFormatsLikeTheCurrentOne) {
@@ -160,8 +196,8 @@ TEST_F(SheetFile, EmptyListLinesHoldNoEntries) {
     CharacterSheet sheet;
     sheet.setSkills({{"a", "b", "c", "d", "e"}});
     sheet.setTorsoParts({{}});
-    writeBytes(path, crlfLines({"1002", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
-                                ""}));
+    writeBytes(path, crlfLines({"1002", "", "", "", "", "", "", "", "", "", "",
+                                "",     "", "", "", "", "", "", "", "", ""}));
     ASSERT_TRUE(sheet.loadSheet(path));
     EXPECT_TRUE(sheet.getSkills().empty());
     for (BodyLocation location : bodyLocations)
@@ -204,14 +240,34 @@ TEST_F(SheetFile, ListEntriesCarryNoSeparatorsAndNoLineBreaks) {
 }
 
 TEST_F(SheetFile, ShortEntriesReadMissingFieldsAsEmpty) {
-    writeBytes(path, crlfLines({"1002", "", "", "", "", "", "", "only", "", "", "", "7", "t:x,9:,:a,1,b,surplus",
-                                "s:,,,,,,extra", "r", "", "", "1", "0,a,b:", "", ""}));
+    writeBytes(path, crlfLines({"1002",
+                                "",
+                                "",
+                                "",
+                                "",
+                                "",
+                                "",
+                                "only",
+                                "",
+                                "",
+                                "",
+                                "7",
+                                "t:x,9:,:a,1,b,surplus",
+                                "s:,,,,,,extra",
+                                "r",
+                                "",
+                                "",
+                                "1",
+                                "0,a,b:",
+                                "",
+                                ""}));
     CharacterSheet sheet;
     ASSERT_TRUE(sheet.loadSheet(path));
     EXPECT_EQ(sheet.getKarma(), (std::vector<std::string>{"only", "", ""}));
     EXPECT_EQ(sheet.getArmament(), 7);
     EXPECT_EQ(sheet.getMutation(), 0);
-    EXPECT_EQ(sheet.getMemories(), (std::vector<MemoryFragment>{{"t", 0, ""}, {"x", 9, ""}, {}, {"a", 1, "b"}, {}, {}}));
+    EXPECT_EQ(sheet.getMemories(),
+              (std::vector<MemoryFragment>{{"t", 0, ""}, {"x", 9, ""}, {}, {"a", 1, "b"}, {}, {}}));
     EXPECT_EQ(sheet.getSkills(), (std::vector<SkillEntry>{{"s", "", "", "", ""}, {"", "", "", "", ""}}));
     EXPECT_EQ(sheet.getRegrets(), (std::vector<Regret>{{"r", "", 0, ""}, {}, {}, {}, {}, {}}));
     EXPECT_EQ(sheet.getHeadParts(), (std::vector<PartEntry>{{1, "", "", "", "", ""}}));
@@ -221,8 +277,8 @@ TEST_F(SheetFile, ShortEntriesReadMissingFieldsAsEmpty) {
 }
 
 TEST_F(SheetFile, SurplusRowsAndKarmaAreDropped) {
-    writeBytes(path, crlfLines({"1002", "", "", "", "", "", "", "1,2,3,4,5", "", "", "", "", "a:b:c:d:e:f:g:h",
-                                "", "1:2:3:4:5:6:7:8:9", "", ""}));
+    writeBytes(path, crlfLines({"1002", "", "", "", "", "", "", "1,2,3,4,5", "", "", "", "",
+                                "a:b:c:d:e:f:g:h", "", "1:2:3:4:5:6:7:8:9", "", ""}));
     CharacterSheet sheet;
     ASSERT_TRUE(sheet.loadSheet(path));
     expectFixedRows(sheet);
@@ -344,14 +400,19 @@ public:
         sheet.setSkills(skills);
         std::vector<Regret> regrets;
         for (int i = 0; i < 6; ++i)
-            regrets.push_back({text(false), text(false), static_cast<std::int32_t>(random() % 5), text(false)});
+            regrets.push_back(
+                {text(false), text(false), static_cast<std::int32_t>(random() % 5), text(false)});
         sheet.setRegrets(regrets);
         sheet.setMaxActionBonus(number());
         sheet.setInitialPlacement(static_cast<std::int32_t>(random() % 4) - 1);
         for (BodyLocation location : bodyLocations) {
             std::vector<PartEntry> parts(random() % 51);
             for (PartEntry& part : parts)
-                part = {static_cast<std::int32_t>(random() % 2), text(false), text(false), text(false), text(false),
+                part = {static_cast<std::int32_t>(random() % 2),
+                        text(false),
+                        text(false),
+                        text(false),
+                        text(false),
                         text(false)};
             sheet.setParts(location, parts);
         }
@@ -361,8 +422,8 @@ private:
     // Texts of Japanese and ASCII characters; separators only where the
     // format can carry them.
     std::string text(bool separatorsAllowed) {
-        static const char* const pieces[] = {"ア", "ソ", "表", "能", "花", "ー", "，", "：", "ｱ", "a", "Z", "0", "-",
-                                             " ", "\\", "(", "+", "記憶", "のうみそ"};
+        static const char* const pieces[] = {"ア", "ソ", "表", "能", "花", "ー", "，", "：",   "ｱ",       "a",
+                                             "Z",  "0",  "-",  " ",  "\\", "(",  "+",  "記憶", "のうみそ"};
         std::string out;
         for (unsigned length = random() % 12; length > 0; --length) {
             const unsigned pick = random() % (std::size(pieces) + (separatorsAllowed ? 2 : 0));

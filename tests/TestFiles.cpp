@@ -14,7 +14,8 @@ fs::path uniqueFolder() {
     // spells "µs"), so the name comes from a random device and a counter.
     static const unsigned run = std::random_device()();
     static std::atomic<unsigned> counter{0};
-    return fs::temp_directory_path() / ("sheet-test-" + std::to_string(run) + "-" + std::to_string(counter++));
+    return fs::temp_directory_path() /
+           ("sheet-test-" + std::to_string(run) + "-" + std::to_string(counter++));
 }
 
 } // namespace
@@ -34,7 +35,9 @@ ScratchFolder::~ScratchFolder() {
     fs::remove_all(folder, ignored);
 }
 
-std::string ScratchFolder::file(std::string_view name) const { return (folder / "").string() + std::string(name); }
+std::string ScratchFolder::file(std::string_view name) const {
+    return (folder / "").string() + std::string(name);
+}
 
 std::string readBytes(const std::string& path) {
     std::FILE* in = std::fopen(path.c_str(), "rb");
@@ -63,4 +66,6 @@ bool fileExists(const std::string& path) {
     return in != nullptr;
 }
 
-std::string fixturePath(std::string_view name) { return std::string(TEST_DATA_DIR "/") + std::string(name); }
+std::string fixturePath(std::string_view name) {
+    return std::string(TEST_DATA_DIR "/") + std::string(name);
+}
