@@ -8,7 +8,6 @@
 // process's own.
 std::string inputFile(const char* role);
 std::string writeInput(const std::uint8_t* data, std::size_t size);
-std::string readFile(const std::string& path);
 
 // Ends the run with a finding when a property does not hold.
 void require(bool holds, const char* what);

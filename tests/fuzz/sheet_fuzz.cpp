@@ -2,6 +2,7 @@
 // fixed rows at their counts and save to a file that reads back to the same
 // record.
 #include "FuzzInput.h"
+#include "TestFiles.h"
 
 #include "sheet/CharacterSheet.h"
 
@@ -18,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CharacterSheet again;
     require(again.loadSheet(first), "a saved file did not load");
     require(again.saveSheet(second), "second save failed");
-    require(readFile(first) == readFile(second), "a saved sheet does not read back to the same record");
+    require(readBytes(first) == readBytes(second), "a saved sheet does not read back to the same record");
     return 0;
 }
