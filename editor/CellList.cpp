@@ -1,0 +1,275 @@
+#include "editor/CellList.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+CellCheckBoxes cellCheckBoxes;
+
+namespace {
+
+// The list-view class's own procedure. Every prepared list is a control of
+// the same class, so one saved value serves them all.
+WNDPROC savedListProc = nullptr;
+
+constexpr int checkBoxSize = 12;
+constexpr int textMargin = 2;
+constexpr int cellTextCapacity = 256;
+
+struct CellAlignment {
+    UINT flag;
+    int rightMargin;
+};
+
+// Indexed by the justification bits of a column's format; 3 is no
+// documented format and is drawn centred like 2.
+constexpr std::array<CellAlignment, 4> cellAlignments{{
+    {DT_LEFT, 0},
+    {DT_RIGHT, 6},
+    {DT_CENTER, 0},
+    {DT_CENTER, 0},
+}};
+
+// Looks the cell up without adding entries, so painting and reading leave
+// the registry as the fillers made it.
+HWND cellCheckBox(HWND list, int row, int column) {
+    const auto rows = cellCheckBoxes.find(list);
+    if (rows == cellCheckBoxes.end())
+        return nullptr;
+    const auto columns = rows->second.find(row);
+    if (columns == rows->second.end())
+        return nullptr;
+    const auto box = columns->second.find(column);
+    return box == columns->second.end() ? nullptr : box->second;
+}
+
+void toggleCheckBox(HWND box) {
+    const bool ticked = SendMessageA(box, BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+    SendMessageA(box, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+}
+
+// The notification does not say which box changed: the parent reads back
+// every state it cares about.
+void notifyCheckToggled(HWND list, WORD boxId) {
+    NMHDR header{};
+    header.hwndFrom = list;
+    header.idFrom = boxId;
+    header.code = cellCheckToggled;
+    SendMessageA(GetParent(list), WM_NOTIFY, boxId, reinterpret_cast<LPARAM>(&header));
+}
+
+// A plain BS_CHECKBOX does not tick itself: its click arrives here as
+// BN_CLICKED, since the cell boxes are the list's only children sending
+// WM_COMMAND.
+void onCheckBoxClicked(HWND list, WORD boxId, HWND box) {
+    toggleCheckBox(box);
+    notifyCheckToggled(list, boxId);
+}
+
+COLORREF textBackground(HWND list) {
+    const auto colour = static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0));
+    // CLR_NONE and CLR_DEFAULT are markers in the top byte, not colours.
+    return (colour & 0xFF000000) != 0 ? GetSysColor(COLOR_WINDOW) : colour;
+}
+
+// Returns the brush the row's cells are filled with; the caller deletes it.
+HBRUSH chooseRowColours(const DRAWITEMSTRUCT& item) {
+    if ((item.itemState & ODS_SELECTED) == 0)
+        return CreateSolidBrush(textBackground(item.hwndItem));
+    SetBkColor(item.hDC, GetSysColor(COLOR_HIGHLIGHT));
+    SetTextColor(item.hDC, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    return CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+}
+
+RECT rowRect(HWND list, int row, int part) {
+    RECT rect{};
+    rect.left = part;
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+RECT cellRect(HWND list, int row, int column, int part) {
+    RECT rect{};
+    rect.top = column;
+    rect.left = part;
+    SendMessageA(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+// The focus frame leaves out whatever the row shows left of its label.
+RECT focusRect(HWND list, int row) {
+    RECT focus = rowRect(list, row, LVIR_BOUNDS);
+    focus.left = rowRect(list, row, LVIR_LABEL).left;
+    return focus;
+}
+
+int columnCount(HWND list) {
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+const CellAlignment& columnAlignment(HWND list, int column) {
+    LVCOLUMNA format{};
+    format.mask = LVCF_FMT;
+    SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&format));
+    return cellAlignments[format.fmt & LVCFMT_JUSTIFYMASK];
+}
+
+// Longer texts are drawn cut to the buffer; the list keeps them whole.
+std::array<char, cellTextCapacity> cellText(HWND list, int row, int column) {
+    std::array<char, cellTextCapacity> text{};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = cellTextCapacity;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Check boxes are only ever placed here, so a box stays where setCell made
+// it until its row is painted.
+void placeCheckBox(HWND list, int row, int column, RECT& textRect) {
+    const HWND box = cellCheckBox(list, row, column);
+    if (box == nullptr)
+        return;
+    MoveWindow(box, textRect.left, textRect.top, checkBoxSize, checkBoxSize, TRUE);
+    textRect.left += checkBoxSize;
+}
+
+void drawCellText(HDC dc, char* text, RECT textRect, const CellAlignment& alignment) {
+    DRAWTEXTPARAMS margins{};
+    margins.cbSize = sizeof(margins);
+    margins.iLeftMargin = textMargin;
+    margins.iRightMargin = alignment.rightMargin;
+    DrawTextExA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | alignment.flag,
+                &margins);
+}
+
+void drawCell(const DRAWITEMSTRUCT& item, int column, HBRUSH brush) {
+    const HWND list = item.hwndItem;
+    const int row = static_cast<int>(item.itemID);
+    // For column 0 the list reports the whole row, which the later columns
+    // then fill again over their own parts.
+    const RECT bounds = cellRect(list, row, column, LVIR_BOUNDS);
+    FillRect(item.hDC, &bounds, brush);
+    const CellAlignment& alignment = columnAlignment(list, column);
+    RECT textRect = cellRect(list, row, column, LVIR_LABEL);
+    auto text = cellText(list, row, column);
+    placeCheckBox(list, row, column, textRect);
+    drawCellText(item.hDC, text.data(), textRect, alignment);
+}
+
+void addMissingRows(HWND list, int row) {
+    char noText[] = "";
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = noText;
+    for (auto next = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); next <= row; ++next) {
+        item.iItem = static_cast<int>(next);
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void setCellText(HWND list, int row, int column, const std::string& text) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    // The list copies the text; it never writes through the pointer.
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The list owns the box as its child; the registry only refers to it.
+void addCheckBox(HWND list, int row, int column) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
+    cellCheckBoxes[list][row][column] =
+        CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, 0, 0, checkBoxSize,
+                        checkBoxSize, list, nullptr, instance, nullptr);
+}
+
+void removeCheckBox(HWND list, int row, int column) {
+    const HWND box = cellCheckBox(list, row, column);
+    if (box == nullptr)
+        return;
+    DestroyWindow(box);
+    // The box was found, so these entries exist and nothing is added.
+    auto& rows = cellCheckBoxes[list];
+    rows[row].erase(column);
+    if (rows[row].empty())
+        rows.erase(row);
+}
+
+} // namespace
+
+void enableCellList(HWND list) {
+    const auto extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 extended | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    // The original procedure is never put back: a list stays prepared until
+    // it is destroyed.
+    savedListProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_WNDPROC));
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(cellListProc));
+}
+
+void drawCellRow(const DRAWITEMSTRUCT& item) {
+    const HWND list = item.hwndItem;
+    SaveDC(item.hDC);
+    SetBkMode(item.hDC, OPAQUE);
+    const HBRUSH brush = chooseRowColours(item);
+    const RECT focus = focusRect(list, static_cast<int>(item.itemID));
+    const int columns = columnCount(list);
+    for (int column = 0; column < columns; ++column)
+        drawCell(item, column, brush);
+    if ((item.itemState & ODS_FOCUS) != 0)
+        DrawFocusRect(item.hDC, &focus);
+    DeleteObject(brush);
+    RestoreDC(item.hDC, -1);
+}
+
+LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The list's own procedure never sees the boxes' commands.
+    if (message == WM_COMMAND) {
+        onCheckBoxClicked(list, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
+    return CallWindowProcA(savedListProc, list, message, wParam, lParam);
+}
+
+void insertCellColumn(HWND list, int index, int width, const char* title) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    // The list copies the title; it never writes through the pointer.
+    column.pszText = const_cast<char*>(title);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox) {
+    addMissingRows(list, row);
+    setCellText(list, row, column, text);
+    // A cell set again gets a fresh box rather than a second one.
+    removeCheckBox(list, row, column);
+    if (withCheckBox)
+        addCheckBox(list, row, column);
+}
+
+void clearCells(HWND list) {
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    auto& rows = cellCheckBoxes[list];
+    for (const auto& [row, columns] : rows)
+        for (const auto& [column, box] : columns)
+            if (box != nullptr)
+                DestroyWindow(box);
+    rows.clear();
+}
+
+int getCellCheck(HWND list, int row, int column) {
+    const HWND box = cellCheckBox(list, row, column);
+    return box == nullptr ? 0 : static_cast<int>(SendMessageA(box, BM_GETCHECK, 0, 0));
+}
+
+void setCellCheck(HWND list, int row, int column, int state) {
+    if (const HWND box = cellCheckBox(list, row, column))
+        SendMessageA(box, BM_SETCHECK, state, 0);
+}
