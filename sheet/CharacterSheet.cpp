@@ -1,5 +1,7 @@
 #include "sheet/CharacterSheet.h"
 
+CharacterSheet characterSheet;
+
 void CharacterSheet::setPortrait(std::string path) {
     portraitPath = std::move(path);
 }

@@ -165,3 +165,7 @@ private:
     std::vector<PartEntry> torsoParts;
     std::vector<PartEntry> legParts;
 };
+
+// The doll being edited: the one record that the form, the lists, the entry
+// dialogs and the File commands all work on.
+extern CharacterSheet characterSheet;

@@ -1,0 +1,173 @@
+#include "app/MainWindow.h"
+
+#include "app/FileDialogs.h"
+#include "editor/SheetForm.h"
+#include "refdata/ReferenceData.h"
+#include "res/resource.h"
+#include "sheet/CharacterSheet.h"
+
+#include <commctrl.h>
+
+#include <clocale>
+#include <ctime>
+
+std::string currentSheetPath;
+
+namespace {
+
+constexpr char windowClassName[] = "toolbase";
+constexpr double programVersion = 1.002;
+constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+struct ShellState {
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    HWND form = nullptr;
+    HWND statusBar = nullptr;
+};
+ShellState shell;
+
+// The C runtime's character classification follows the Japanese code page,
+// so its multi-byte functions read code page 932 texts correctly.
+void useJapaneseCharacterTypes() { std::setlocale(LC_CTYPE, "japanese"); }
+
+void createChildren(HWND window) {
+    useJapaneseCharacterTypes();
+    loadReferenceData();
+    shell.mainWindow = window;
+    InitCommonControls();
+    shell.form = createSheetForm(shell.instance, window, characterSheet);
+    ShowWindow(shell.form, SW_SHOW);
+    shell.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
+}
+
+// The local time as 24-hour "hh:mm:ss".
+std::string timeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    char text[16];
+    wsprintfA(text, "%02d:%02d:%02d", local->tm_hour, local->tm_min, local->tm_sec);
+    return text;
+}
+
+void setStatusText(const std::string& text) {
+    SendMessageA(shell.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// A failed save must not look like a successful one: the user learns that
+// the sheet, and where, is not on the disk.
+void showSaveFailedMessage(const std::string& path) { setStatusText(timeOfDay() + " 保存できませんでした: " + path); }
+
+void saveTo(const std::string& path) {
+    if (characterSheet.saveSheet(path))
+        showSavedMessage();
+    else
+        showSaveFailedMessage(path);
+}
+
+void onSave(HWND window) {
+    if (currentSheetPath.empty()) {
+        SendMessageA(window, WM_COMMAND, IDM_SAVE_AS, 0);
+        return;
+    }
+    saveTo(currentSheetPath);
+}
+
+void onSaveAs() {
+    const std::string path = askSaveFileName("名前を付けてファイルを保存", sheetFileFilter, "txt");
+    if (path.empty())
+        return;
+    currentSheetPath = path;
+    saveTo(currentSheetPath);
+}
+
+void onOpen(HWND window) {
+    const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
+    if (path.empty())
+        return;
+    currentSheetPath = path;
+    characterSheet.loadSheet(currentSheetPath);
+    refreshSheetForm();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void onCommand(HWND window, int command) {
+    switch (command) {
+    case IDM_SAVE: onSave(window); break;
+    case IDM_SAVE_AS: onSaveAs(); break;
+    case IDM_OPEN: onOpen(window); break;
+    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    }
+}
+
+void confirmClose(HWND window) {
+    if (MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        DestroyWindow(window);
+}
+
+} // namespace
+
+bool registerMainWindowClass(HINSTANCE instance) {
+    shell.instance = instance;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0,
+                                                          LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = "MENU";
+    windowClass.lpszClassName = windowClassName;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+    char title[100];
+    snprintf(title, sizeof title, "Velmoraキャラ管理ツール ver %1.3lf", programVersion);
+    return CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+int runMessageLoop(HWND mainWindow, HACCEL accelerators) {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
+        if (TranslateAcceleratorA(mainWindow, accelerators, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: createChildren(window); return 0;
+    case WM_SIZE: layoutMainWindow(); return 0;
+    case WM_CLOSE: confirmClose(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_NOTIFY: return 0;
+    case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void layoutMainWindow() {
+    // The status bar is created last: size notifications before it exists
+    // have nothing to fit yet.
+    if (shell.form == nullptr || shell.statusBar == nullptr)
+        return;
+    RECT outer, form, status;
+    GetWindowRect(shell.mainWindow, &outer);
+    GetClientRect(shell.form, &form);
+    RECT adjusted = form;
+    AdjustWindowRect(&adjusted, mainWindowStyle, TRUE);
+    GetClientRect(shell.statusBar, &status);
+    MoveWindow(shell.mainWindow, outer.left, outer.top, adjusted.right - adjusted.left,
+               adjusted.bottom - adjusted.top + status.bottom, TRUE);
+    MoveWindow(shell.form, 0, 0, form.right, form.bottom, TRUE);
+    SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
+}
+
+void showSavedMessage() { setStatusText(timeOfDay() + " データが保存されました"); }

@@ -1,0 +1,36 @@
+#pragma once
+
+// Report-view list controls whose rows the program paints (grid lines,
+// full-row selection) and whose cells can carry a 12 x 12 check box at their
+// left edge. A click on such a box toggles it and sends the list's parent a
+// WM_NOTIFY with code cellCheckToggled; the parent reads the states back with
+// getCellCheck. Nothing here knows what the lists show.
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+inline constexpr UINT cellCheckToggled = 1001;
+
+// list view -> row -> column -> check box in that cell
+using CellCheckBoxes = std::map<HWND, std::map<int, std::map<int, HWND>>>;
+extern CellCheckBoxes cellCheckBoxes;
+
+// Prepares a list view created with LVS_REPORT | LVS_OWNERDRAWFIXED: call
+// once, before any other operation on it.
+void enableCellList(HWND list);
+// Paints one row and places its check boxes; the parent hands every
+// WM_DRAWITEM of its lists here.
+void drawCellRow(const DRAWITEMSTRUCT& item);
+LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
+void insertCellColumn(HWND list, int index, int width, const char* title);
+// Creates missing rows up to `row`, sets the cell's text and gives the cell
+// a clear check box, or takes its box away.
+void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox);
+// Deletes every row and its check boxes.
+void clearCells(HWND list);
+// 1 ticked, 0 clear or no check box in the cell.
+int getCellCheck(HWND list, int row, int column);
+void setCellCheck(HWND list, int row, int column, int state);

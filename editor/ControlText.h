@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The whole text of a control, as code page 932 bytes.
+std::string readControlText(HWND control);
+
+// Shows `value` in control `id` of `form` unless the control already shows
+// that number (perhaps with leading zeros or blanks, which are left as the
+// user typed them). An empty box or one holding "―" gets "0". Answers
+// whether it wrote.
+bool writeControlNumber(HWND form, int id, std::int32_t value);

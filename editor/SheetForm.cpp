@@ -1,0 +1,293 @@
+#include "editor/SheetForm.h"
+
+#include "editor/CellList.h"
+#include "editor/ControlText.h"
+#include "editor/SheetLists.h"
+#include "refdata/ChoiceBinding.h"
+#include "res/resource.h"
+#include "sheet/Numbers.h"
+
+#include <array>
+#include <limits>
+
+SheetFormState sheetForm;
+
+namespace {
+
+// Controls that show one text member or one number member of the record.
+struct TextBinding {
+    int id;
+    void (CharacterSheet::*set)(std::string);
+};
+
+struct NumberBinding {
+    int id;
+    void (CharacterSheet::*set)(std::int32_t);
+};
+
+struct ChoiceBinding {
+    int id;
+    HWND SheetFormState::*combo;
+    std::string (CharacterSheet::*get)() const;
+    void (CharacterSheet::*set)(std::string);
+};
+
+const std::array<TextBinding, 4> textBindings = {{
+    {IDC_DOLL_NAME, &CharacterSheet::setDollName},
+    {IDC_PLAYER_NAME, &CharacterSheet::setPlayerName},
+    {IDC_AGE_AT_DEATH, &CharacterSheet::setAgeAtDeath},
+    {IDC_SUGGESTION, &CharacterSheet::setSuggestion},
+}};
+
+const std::array<NumberBinding, 4> numberBindings = {{
+    {IDC_ARMAMENT, &CharacterSheet::setArmament},
+    {IDC_MUTATION, &CharacterSheet::setMutation},
+    {IDC_MODIFICATION, &CharacterSheet::setModification},
+    {IDC_FAVOR_POINTS, &CharacterSheet::setFavorPoints},
+}};
+
+const std::array<ChoiceBinding, 3> choiceBindings = {{
+    {IDC_POSITION, &SheetFormState::positionCombo, &CharacterSheet::getPosition, &CharacterSheet::setPosition},
+    {IDC_MAIN_CLASS, &SheetFormState::mainClassCombo, &CharacterSheet::getMainClass,
+     &CharacterSheet::setMainClass},
+    {IDC_SUB_CLASS, &SheetFormState::subClassCombo, &CharacterSheet::getSubClass, &CharacterSheet::setSubClass},
+}};
+
+struct ListBinding {
+    int id;
+    HWND SheetFormState::*list;
+};
+
+constexpr std::array<ListBinding, 5> listBindings = {{
+    {IDC_SKILL_LIST, &SheetFormState::skillList},
+    {IDC_HEAD_LIST, &SheetFormState::headList},
+    {IDC_ARM_LIST, &SheetFormState::armList},
+    {IDC_TORSO_LIST, &SheetFormState::torsoList},
+    {IDC_LEG_LIST, &SheetFormState::legList},
+}};
+
+constexpr int memoryFirst = IDC_MEMORY_TITLE_FIRST;
+constexpr int memoryLast = IDC_MEMORY_CONTENT_FIRST + memoryCount - 1;
+constexpr int regretFirst = IDC_REGRET_TARGET_FIRST;
+constexpr int regretLast = IDC_REGRET_MADNESS_FIRST + regretCount - 1;
+constexpr std::array<int, 4> madnessBoxFirsts = {IDC_MADNESS_1_FIRST, IDC_MADNESS_2_FIRST, IDC_MADNESS_3_FIRST,
+                                                 IDC_MADNESS_4_FIRST};
+constexpr int placementCount = 3;
+// The number shown as the maximum action value is this plus the stored bonus.
+constexpr std::int64_t baseActionValue = 6;
+
+CharacterSheet& sheet() { return *sheetForm.sheet; }
+
+HWND control(int id) { return GetDlgItem(sheetForm.form, id); }
+
+std::string controlText(int id) { return readControlText(control(id)); }
+
+void setControlText(int id, const std::string& text) { SetWindowTextA(control(id), text.c_str()); }
+
+bool isChecked(int id) { return SendMessageA(control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED; }
+
+void setChecked(int id, bool checked) {
+    SendMessageA(control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool isMadnessBox(int id) { return id >= IDC_MADNESS_1_FIRST && id < IDC_REGRET_MADNESS_FIRST; }
+
+// ---- Set-up ----
+
+void prepareLists() {
+    for (const ListBinding& binding : listBindings) {
+        HWND list = control(binding.id);
+        sheetForm.*binding.list = list;
+        enableCellList(list);
+        addListColumns(list);
+    }
+}
+
+void initSheetForm(HWND form) {
+    sheetForm.form = form;
+    prepareLists();
+    for (const ChoiceBinding& binding : choiceBindings)
+        sheetForm.*binding.combo = control(binding.id);
+    sheetForm.portraitFrame = control(IDC_PORTRAIT_FRAME);
+    fillPositionCombo();
+    fillClassCombos();
+}
+
+// ---- Write-through ----
+
+void storeKarmaLine(int id) {
+    std::vector<std::string> karma = sheet().getKarma();
+    karma[static_cast<std::size_t>(id - IDC_KARMA_FIRST)] = controlText(id);
+    sheet().setKarma(std::move(karma));
+}
+
+// A row handler rewrites the whole row from all of its controls, so the
+// record's row is always what the row's controls show.
+void storeMemoryRow(int row) {
+    std::vector<MemoryFragment> memories = sheet().getMemories();
+    MemoryFragment& memory = memories[static_cast<std::size_t>(row)];
+    memory.title = controlText(IDC_MEMORY_TITLE_FIRST + row);
+    memory.number = parseNumber(controlText(IDC_MEMORY_NUMBER_FIRST + row));
+    memory.content = controlText(IDC_MEMORY_CONTENT_FIRST + row);
+    sheet().setMemories(std::move(memories));
+}
+
+std::int32_t tickedMadnessBoxes(int row) {
+    std::int32_t ticked = 0;
+    for (int first : madnessBoxFirsts)
+        ticked += isChecked(first + row) ? 1 : 0;
+    return ticked;
+}
+
+void storeRegretRow(int row) {
+    std::vector<Regret> regrets = sheet().getRegrets();
+    Regret& regret = regrets[static_cast<std::size_t>(row)];
+    regret.target = controlText(IDC_REGRET_TARGET_FIRST + row);
+    regret.content = controlText(IDC_REGRET_CONTENT_FIRST + row);
+    regret.madnessPoints = tickedMadnessBoxes(row);
+    regret.madnessEffect = controlText(IDC_REGRET_MADNESS_FIRST + row);
+    sheet().setRegrets(std::move(regrets));
+}
+
+// The sum is shown saturated: a bonus near the 32-bit limit must not
+// overflow into a negative maximum.
+std::int32_t maxActionValue(std::int32_t bonus) {
+    const std::int64_t value = baseActionValue + bonus;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
+}
+
+void storeMaxActionBonus() {
+    sheet().setMaxActionBonus(parseNumber(controlText(IDC_MAX_ACTION_BONUS)));
+    writeControlNumber(sheetForm.form, IDC_MAX_ACTION, maxActionValue(sheet().getMaxActionBonus()));
+}
+
+// The three placement boxes act as one radio group; clicking the ticked
+// one leaves it ticked.
+void choosePlacement(int id) {
+    for (int i = 0; i < placementCount; ++i)
+        setChecked(IDC_PLACEMENT_FIRST + i, IDC_PLACEMENT_FIRST + i == id);
+    sheet().setInitialPlacement(id - IDC_PLACEMENT_FIRST);
+}
+
+bool storeTextOrNumber(int id) {
+    for (const TextBinding& binding : textBindings) {
+        if (binding.id == id) {
+            (sheet().*binding.set)(controlText(id));
+            return true;
+        }
+    }
+    for (const NumberBinding& binding : numberBindings) {
+        if (binding.id == id) {
+            (sheet().*binding.set)(parseNumber(controlText(id)));
+            return true;
+        }
+    }
+    return false;
+}
+
+void onEditUpdate(int id) {
+    if (storeTextOrNumber(id))
+        return;
+    if (id >= IDC_KARMA_FIRST && id < IDC_KARMA_FIRST + static_cast<int>(karmaCount))
+        storeKarmaLine(id);
+    else if (id >= memoryFirst && id <= memoryLast)
+        storeMemoryRow((id - memoryFirst) % memoryCount);
+    else if (id >= regretFirst && id <= regretLast && !isMadnessBox(id))
+        storeRegretRow((id - regretFirst) % regretCount);
+    else if (id == IDC_MAX_ACTION_BONUS)
+        storeMaxActionBonus();
+}
+
+void onButtonClicked(int id) {
+    if (isMadnessBox(id))
+        storeRegretRow((id - regretFirst) % regretCount);
+    else if (id >= IDC_PLACEMENT_FIRST && id < IDC_PLACEMENT_FIRST + placementCount)
+        choosePlacement(id);
+}
+
+void onChoiceChanged(int id) {
+    for (const ChoiceBinding& binding : choiceBindings) {
+        if (binding.id == id)
+            (sheet().*binding.set)(readComboText(sheetForm.*binding.combo));
+    }
+}
+
+void onFormCommand(int id, int code) {
+    switch (code) {
+    case EN_UPDATE: onEditUpdate(id); break;
+    case BN_CLICKED: onButtonClicked(id); break;
+    case CBN_SELCHANGE: onChoiceChanged(id); break;
+    }
+}
+
+// ---- Refresh ----
+
+void showMemories() {
+    const std::vector<MemoryFragment> memories = sheet().getMemories();
+    for (std::size_t r = 0; r < memories.size(); ++r) {
+        const int row = static_cast<int>(r);
+        setControlText(IDC_MEMORY_TITLE_FIRST + row, memories[r].title);
+        writeControlNumber(sheetForm.form, IDC_MEMORY_NUMBER_FIRST + row, memories[r].number);
+        setControlText(IDC_MEMORY_CONTENT_FIRST + row, memories[r].content);
+    }
+}
+
+// The madness boxes raise no notification, so they go before the effect,
+// whose handler then copies the complete row.
+void showRegrets() {
+    const std::vector<Regret> regrets = sheet().getRegrets();
+    for (std::size_t r = 0; r < regrets.size(); ++r) {
+        const int row = static_cast<int>(r);
+        setControlText(IDC_REGRET_TARGET_FIRST + row, regrets[r].target);
+        setControlText(IDC_REGRET_CONTENT_FIRST + row, regrets[r].content);
+        for (std::size_t box = 0; box < madnessBoxFirsts.size(); ++box)
+            setChecked(madnessBoxFirsts[box] + row, static_cast<std::int32_t>(box) < regrets[r].madnessPoints);
+        setControlText(IDC_REGRET_MADNESS_FIRST + row, regrets[r].madnessEffect);
+    }
+}
+
+void showKarma() {
+    const std::vector<std::string> karma = sheet().getKarma();
+    for (std::size_t k = 0; k < karma.size(); ++k)
+        setControlText(IDC_KARMA_FIRST + static_cast<int>(k), karma[k]);
+}
+
+} // namespace
+
+HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& boundSheet) {
+    sheetForm.instance = instance;
+    sheetForm.sheet = &boundSheet;
+    return CreateDialogParamA(instance, "MAINDLG", parent, sheetFormProc, 0);
+}
+
+INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: initSheetForm(form); break;
+    case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
+    case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
+    }
+    return 0;
+}
+
+void refreshSheetForm() {
+    CharacterSheet& shown = sheet();
+    setControlText(IDC_DOLL_NAME, shown.getDollName());
+    setControlText(IDC_PLAYER_NAME, shown.getPlayerName());
+    writeControlNumber(sheetForm.form, IDC_FAVOR_POINTS, shown.getFavorPoints());
+    setControlText(IDC_AGE_AT_DEATH, shown.getAgeAtDeath());
+    setControlText(IDC_SUGGESTION, shown.getSuggestion());
+    for (const ChoiceBinding& binding : choiceBindings)
+        reselectChoice(sheetForm.*binding.combo, (shown.*binding.get)());
+    writeControlNumber(sheetForm.form, IDC_ARMAMENT, shown.getArmament());
+    writeControlNumber(sheetForm.form, IDC_MUTATION, shown.getMutation());
+    writeControlNumber(sheetForm.form, IDC_MODIFICATION, shown.getModification());
+    showKarma();
+    showMemories();
+    refreshSkillList();
+    showRegrets();
+    writeControlNumber(sheetForm.form, IDC_MAX_ACTION_BONUS, shown.getMaxActionBonus());
+    for (int i = 0; i < placementCount; ++i)
+        setChecked(IDC_PLACEMENT_FIRST + i, i == shown.getInitialPlacement());
+    for (BodyLocation location : bodyLocations)
+        refreshPartList(locationText(location));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// The sheet form: the modeless dialog "MAINDLG" that shows the whole record
+// and writes every change of a control straight into it.
+
+#include "sheet/CharacterSheet.h"
+
+#include <windows.h>
+
+// What the form's parts share while the form lives.
+struct SheetFormState {
+    HINSTANCE instance = nullptr;
+    HWND form = nullptr;
+    CharacterSheet* sheet = nullptr;
+    HWND skillList = nullptr;
+    HWND headList = nullptr;
+    HWND armList = nullptr;
+    HWND torsoList = nullptr;
+    HWND legList = nullptr;
+    HWND positionCombo = nullptr;
+    HWND mainClassCombo = nullptr;
+    HWND subClassCombo = nullptr;
+    HWND portraitFrame = nullptr;
+};
+extern SheetFormState sheetForm;
+
+// Creates the form as a child of `parent`, bound to `sheet`; the form sets
+// itself up completely inside this call. It is not shown yet.
+HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& sheet);
+
+INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows every member of the record in its control; the record is unchanged.
+void refreshSheetForm();

@@ -1,0 +1,46 @@
+// Identifiers of the program's resources and of every control on the sheet
+// form. Included by the resource script and by the code.
+#pragma once
+
+// Main window
+#define IDC_STATUSBAR 1002
+
+// File menu and accelerator commands
+#define IDM_SAVE 40004
+#define IDM_EXIT 40006
+#define IDM_OPEN 40007
+#define IDM_SAVE_AS 40008
+
+// Sheet form "MAINDLG"
+#define IDC_DOLL_NAME 1001
+#define IDC_PLAYER_NAME 1002
+#define IDC_AGE_AT_DEATH 1003
+#define IDC_SUGGESTION 1004
+#define IDC_POSITION 1005
+#define IDC_MAIN_CLASS 1006
+#define IDC_SUB_CLASS 1007
+#define IDC_ARMAMENT 1008
+#define IDC_MUTATION 1009
+#define IDC_MODIFICATION 1010
+#define IDC_KARMA_FIRST 1011 // karma line k is 1011 + k, k = 0 to 2
+#define IDC_FAVOR_POINTS 1014
+#define IDC_KARMA_MARK_FIRST 1015 // the unsaved tick beside karma line k
+#define IDC_MEMORY_TITLE_FIRST 1018   // memory row r: 1018 + r
+#define IDC_MEMORY_NUMBER_FIRST 1024  // 1024 + r
+#define IDC_MEMORY_CONTENT_FIRST 1030 // 1030 + r
+#define IDC_REGRET_TARGET_FIRST 1041  // regret row r: 1041 + r
+#define IDC_REGRET_CONTENT_FIRST 1047 // 1047 + r
+#define IDC_MADNESS_1_FIRST 1053      // the four madness boxes of row r:
+#define IDC_MADNESS_2_FIRST 1059      // 1053 + r, 1059 + r, 1065 + r, 1071 + r
+#define IDC_MADNESS_3_FIRST 1065
+#define IDC_MADNESS_4_FIRST 1071
+#define IDC_REGRET_MADNESS_FIRST 1077 // 1077 + r
+#define IDC_SKILL_LIST 1090
+#define IDC_HEAD_LIST 1091
+#define IDC_ARM_LIST 1092
+#define IDC_TORSO_LIST 1093
+#define IDC_LEG_LIST 1094
+#define IDC_MAX_ACTION_BONUS 1095
+#define IDC_MAX_ACTION 1096
+#define IDC_PLACEMENT_FIRST 1097 // 煉獄, 花園, 楽園: 1097 + placement
+#define IDC_PORTRAIT_FRAME 1100

@@ -1,0 +1,162 @@
+#include "app/MainWindow.h"
+#include "editor/CellList.h"
+#include "editor/ControlText.h"
+#include "editor/SheetForm.h"
+#include "refdata/ReferenceData.h"
+#include "res/resource.h"
+
+#include "TestFiles.h"
+#include "WindowTesting.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+// The real main window, started in a working folder that holds a Database
+// folder, as the program is.
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory("Database");
+        writeBytes("Database\\ポジション.txt", "ガーディアン\r\nミラージュ\r\n");
+        writeBytes("Database\\クラス.txt", "ノクターン\r\n");
+        static const bool registered = registerMainWindowClass(GetModuleHandleA(nullptr));
+        ASSERT_TRUE(registered);
+        currentSheetPath.clear();
+        window = createMainWindow(GetModuleHandleA(nullptr));
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOW);
+        pumpMessages();
+    }
+
+    void TearDown() override {
+        if (IsWindow(window))
+            DestroyWindow(window);
+        // Take the quit message that the destruction posts, so that no
+        // later modal loop ends on it.
+        pumpMessages();
+        cellCheckBoxes.clear();
+        positionTable.clear();
+        classTable.clear();
+    }
+
+    void command(int id) const { SendMessageA(window, WM_COMMAND, id, 0); }
+
+    std::string statusText() const {
+        char text[512] = {};
+        SendMessageA(GetDlgItem(window, IDC_STATUSBAR), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    std::string formText(int id) const { return readControlText(GetDlgItem(sheetForm.form, id)); }
+
+    ScratchFolder folder{true};
+    HWND window = nullptr;
+};
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_F(MainWindowTest, HasItsTitleAndFitsTheFormAndStatusBar) {
+    EXPECT_EQ(readControlText(window), "Velmoraキャラ管理ツール ver 1.002");
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+    RECT client, form, status;
+    GetClientRect(window, &client);
+    GetClientRect(sheetForm.form, &form);
+    GetClientRect(GetDlgItem(window, IDC_STATUSBAR), &status);
+    EXPECT_EQ(client.right, form.right);
+    EXPECT_EQ(client.bottom, form.bottom + status.bottom);
+    EXPECT_GT(form.right, 500);
+    EXPECT_EQ(statusText(), "ステータスバー");
+}
+
+TEST_F(MainWindowTest, FileMenuOffersTheFourCommands) {
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    char text[128];
+    GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "ファイル(&F)");
+    ASSERT_EQ(GetMenuItemCount(file), 6);
+    const struct {
+        int id;
+        const char* text;
+    } items[] = {{IDM_OPEN, "開く(&O)\tCtrl+O"},
+                 {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},
+                 {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
+                 {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
+    for (const auto& item : items) {
+        GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
+        EXPECT_STREQ(text, item.text);
+    }
+}
+
+TEST_F(MainWindowTest, FillsTheChoicesFromTheDatabaseFolder) {
+    EXPECT_EQ(SendMessageA(sheetForm.positionCombo, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(sheetForm.mainClassCombo, CB_GETCOUNT, 0, 0), 1);
+}
+
+TEST_F(MainWindowTest, CloseAsksFirstAndNoKeepsTheProgram) {
+    {
+        DialogAnswer no("終了確認", IDNO);
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(no.answered());
+    }
+    EXPECT_TRUE(IsWindow(window));
+    DialogAnswer yes("終了確認", IDYES);
+    command(IDM_EXIT);
+    EXPECT_TRUE(yes.answered());
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainWindowTest, SaveWithoutAPathAsksForOneAndCancelChangesNothing) {
+    DialogAnswer cancel("名前を付けてファイルを保存", IDCANCEL);
+    command(IDM_SAVE);
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_EQ(currentSheetPath, "");
+    EXPECT_EQ(statusText(), "ステータスバー");
+}
+
+TEST_F(MainWindowTest, SaveAsWritesTheChosenFileAndSaveUsesItAgain) {
+    const std::string path = folder.file("doll.txt");
+    {
+        DialogAnswer ok("名前を付けてファイルを保存", IDOK, path);
+        command(IDM_SAVE_AS);
+        EXPECT_TRUE(ok.answered());
+    }
+    EXPECT_EQ(currentSheetPath, path);
+    EXPECT_TRUE(fileExists(path));
+    EXPECT_TRUE(endsWith(statusText(), " データが保存されました")) << statusText();
+    SetWindowTextA(GetDlgItem(sheetForm.form, IDC_DOLL_NAME), "Lily");
+    command(IDM_SAVE);
+    EXPECT_NE(readBytes(path).find("\r\nLily\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AFailedSaveIsReportedWithItsPath) {
+    currentSheetPath = folder.file("no such folder\\doll.txt");
+    command(IDM_SAVE);
+    const std::string status = statusText();
+    EXPECT_NE(status.find("保存できませんでした"), std::string::npos) << status;
+    EXPECT_NE(status.find(currentSheetPath), std::string::npos) << status;
+    EXPECT_EQ(status.find("データが保存されました"), std::string::npos) << status;
+}
+
+TEST_F(MainWindowTest, OpenReadsTheChosenSheetIntoTheForm) {
+    const std::string path = folder.file("example.txt");
+    writeBytes(path, readBytes(fixturePath("example-sheet.txt")));
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, path);
+        command(IDM_OPEN);
+        EXPECT_TRUE(ok.answered());
+    }
+    EXPECT_EQ(currentSheetPath, path);
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "リリィ");
+    EXPECT_EQ(formText(IDC_MAX_ACTION), "7");
+    EXPECT_EQ(statusText(), "ステータスバー");
+}
+
+} // namespace
