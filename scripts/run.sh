@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the Windows program and runs it under Wine.
+# Sets up the machine, builds the Windows program and starts it under Wine in
+# the repository's folder, whose Database folder holds the example position
+# and class lists. Without a display it starts on a virtual one (Xvfb).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 bash "$root/scripts/setup.sh" "$build"
 cmake -S "$root" -B "$build/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/windows"
-# The program's own window comes with the main window; until then this
-# starts the test program of the sheet core.
-"$build/windows/wine-run.sh" "$build/windows/tests/core_tests.exe"
+cmake --build "$build/windows" --target velmora
+cd "$root"
+export WINEPREFIX=$build/windows/desktop-prefix WINE_MANAGED_WINDOWS=1
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$build/windows/wine-run.sh" "$build/windows/velmora.exe"
+fi
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/velmora.exe"
