@@ -39,4 +39,5 @@ done
 
 echo "== Windows tests under Wine"
 configure windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
+(cd "$build/windows" && cpack | tail -n 1)
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build/windows" --output-on-failure
