@@ -16,8 +16,8 @@ struct NameBuffers {
 NameBuffers openNames;
 NameBuffers saveNames;
 
-OPENFILENAMEA dialogFields(NameBuffers& names, const char* title, const char* filter, const char* defaultExtension,
-                           DWORD flags) {
+OPENFILENAMEA dialogFields(NameBuffers& names, const char* title, const char* filter,
+                           const char* defaultExtension, DWORD flags) {
     OPENFILENAMEA fields{};
     // The classic layout, without the places bar fields.
     fields.lStructSize = OPENFILENAME_SIZE_VERSION_400A;

@@ -29,7 +29,9 @@ ShellState shell;
 
 // The C runtime's character classification follows the Japanese code page,
 // so its multi-byte functions read code page 932 texts correctly.
-void useJapaneseCharacterTypes() { std::setlocale(LC_CTYPE, "japanese"); }
+void useJapaneseCharacterTypes() {
+    std::setlocale(LC_CTYPE, "japanese");
+}
 
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
@@ -38,7 +40,8 @@ void createChildren(HWND window) {
     InitCommonControls();
     shell.form = createSheetForm(shell.instance, window, characterSheet);
     ShowWindow(shell.form, SW_SHOW);
-    shell.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
+    shell.statusBar =
+        CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
 }
 
 // The local time as 24-hour "hh:mm:ss".
@@ -56,7 +59,9 @@ void setStatusText(const std::string& text) {
 
 // A failed save must not look like a successful one: the user learns that
 // the sheet, and where, is not on the disk.
-void showSaveFailedMessage(const std::string& path) { setStatusText(timeOfDay() + " 保存できませんでした: " + path); }
+void showSaveFailedMessage(const std::string& path) {
+    setStatusText(timeOfDay() + " 保存できませんでした: " + path);
+}
 
 void saveTo(const std::string& path) {
     if (characterSheet.saveSheet(path))
@@ -114,8 +119,8 @@ bool registerMainWindowClass(HINSTANCE instance) {
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hCursor = static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0,
-                                                          LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hCursor =
+        static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszMenuName = "MENU";
     windowClass.lpszClassName = windowClassName;
@@ -125,8 +130,8 @@ bool registerMainWindowClass(HINSTANCE instance) {
 HWND createMainWindow(HINSTANCE instance) {
     char title[100];
     snprintf(title, sizeof title, "Velmoraキャラ管理ツール ver %1.3lf", programVersion);
-    return CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 }
 
 int runMessageLoop(HWND mainWindow, HACCEL accelerators) {
@@ -170,4 +175,6 @@ void layoutMainWindow() {
     SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
 }
 
-void showSavedMessage() { setStatusText(timeOfDay() + " データが保存されました"); }
+void showSavedMessage() {
+    setStatusText(timeOfDay() + " データが保存されました");
+}

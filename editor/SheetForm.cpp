@@ -47,10 +47,12 @@ const std::array<NumberBinding, 4> numberBindings = {{
 }};
 
 const std::array<ChoiceBinding, 3> choiceBindings = {{
-    {IDC_POSITION, &SheetFormState::positionCombo, &CharacterSheet::getPosition, &CharacterSheet::setPosition},
+    {IDC_POSITION, &SheetFormState::positionCombo, &CharacterSheet::getPosition,
+     &CharacterSheet::setPosition},
     {IDC_MAIN_CLASS, &SheetFormState::mainClassCombo, &CharacterSheet::getMainClass,
      &CharacterSheet::setMainClass},
-    {IDC_SUB_CLASS, &SheetFormState::subClassCombo, &CharacterSheet::getSubClass, &CharacterSheet::setSubClass},
+    {IDC_SUB_CLASS, &SheetFormState::subClassCombo, &CharacterSheet::getSubClass,
+     &CharacterSheet::setSubClass},
 }};
 
 struct ListBinding {
@@ -70,27 +72,39 @@ constexpr int memoryFirst = IDC_MEMORY_TITLE_FIRST;
 constexpr int memoryLast = IDC_MEMORY_CONTENT_FIRST + memoryCount - 1;
 constexpr int regretFirst = IDC_REGRET_TARGET_FIRST;
 constexpr int regretLast = IDC_REGRET_MADNESS_FIRST + regretCount - 1;
-constexpr std::array<int, 4> madnessBoxFirsts = {IDC_MADNESS_1_FIRST, IDC_MADNESS_2_FIRST, IDC_MADNESS_3_FIRST,
-                                                 IDC_MADNESS_4_FIRST};
+constexpr std::array<int, 4> madnessBoxFirsts = {IDC_MADNESS_1_FIRST, IDC_MADNESS_2_FIRST,
+                                                 IDC_MADNESS_3_FIRST, IDC_MADNESS_4_FIRST};
 constexpr int placementCount = 3;
 // The number shown as the maximum action value is this plus the stored bonus.
 constexpr std::int64_t baseActionValue = 6;
 
-CharacterSheet& sheet() { return *sheetForm.sheet; }
+CharacterSheet& sheet() {
+    return *sheetForm.sheet;
+}
 
-HWND control(int id) { return GetDlgItem(sheetForm.form, id); }
+HWND control(int id) {
+    return GetDlgItem(sheetForm.form, id);
+}
 
-std::string controlText(int id) { return readControlText(control(id)); }
+std::string controlText(int id) {
+    return readControlText(control(id));
+}
 
-void setControlText(int id, const std::string& text) { SetWindowTextA(control(id), text.c_str()); }
+void setControlText(int id, const std::string& text) {
+    SetWindowTextA(control(id), text.c_str());
+}
 
-bool isChecked(int id) { return SendMessageA(control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED; }
+bool isChecked(int id) {
+    return SendMessageA(control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
 
 void setChecked(int id, bool checked) {
     SendMessageA(control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool isMadnessBox(int id) { return id >= IDC_MADNESS_1_FIRST && id < IDC_REGRET_MADNESS_FIRST; }
+bool isMadnessBox(int id) {
+    return id >= IDC_MADNESS_1_FIRST && id < IDC_REGRET_MADNESS_FIRST;
+}
 
 // ---- Set-up ----
 
@@ -241,7 +255,8 @@ void showRegrets() {
         setControlText(IDC_REGRET_TARGET_FIRST + row, regrets[r].target);
         setControlText(IDC_REGRET_CONTENT_FIRST + row, regrets[r].content);
         for (std::size_t box = 0; box < madnessBoxFirsts.size(); ++box)
-            setChecked(madnessBoxFirsts[box] + row, static_cast<std::int32_t>(box) < regrets[r].madnessPoints);
+            setChecked(madnessBoxFirsts[box] + row,
+                       static_cast<std::int32_t>(box) < regrets[r].madnessPoints);
         setControlText(IDC_REGRET_MADNESS_FIRST + row, regrets[r].madnessEffect);
     }
 }

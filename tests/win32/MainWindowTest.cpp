@@ -95,6 +95,37 @@ TEST_F(MainWindowTest, FileMenuOffersTheFourCommands) {
     }
 }
 
+TEST_F(MainWindowTest, AcceleratorsGiveTheFileCommands) {
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL");
+    ACCEL entries[8];
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 8), 4);
+    const ACCEL expected[] = {{FVIRTKEY | FCONTROL | FNOINVERT, 'S', IDM_SAVE},
+                              {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'S', IDM_SAVE_AS},
+                              {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(entries[i].fVirt, expected[i].fVirt) << i;
+        EXPECT_EQ(entries[i].key, expected[i].key) << i;
+        EXPECT_EQ(entries[i].cmd, expected[i].cmd) << i;
+    }
+}
+
+TEST_F(MainWindowTest, CtrlOInATextBoxOpensTheOpenDialog) {
+    HWND box = GetDlgItem(sheetForm.form, IDC_DOLL_NAME);
+    SetFocus(box);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG key = {box, WM_KEYDOWN, 'O', 1, 0, {}};
+    DialogAnswer cancel("ファイルを開く", IDCANCEL);
+    EXPECT_TRUE(TranslateAcceleratorA(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL"), &key));
+    EXPECT_TRUE(cancel.answered());
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(currentSheetPath, "");
+}
+
 TEST_F(MainWindowTest, FillsTheChoicesFromTheDatabaseFolder) {
     EXPECT_EQ(SendMessageA(sheetForm.positionCombo, CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageA(sheetForm.mainClassCombo, CB_GETCOUNT, 0, 0), 1);

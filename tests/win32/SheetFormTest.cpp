@@ -1,6 +1,6 @@
+#include "editor/SheetForm.h"
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
-#include "editor/SheetForm.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
 
@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -245,8 +247,8 @@ TEST_F(SheetFormTest, WriteControlNumberLeavesABoxThatShowsTheValue) {
         std::int32_t value;
         bool writes;
         const char* after;
-    } cases[] = {{"", 0, true, "0"},    {"―", 0, true, "0"},   {"0", 0, false, "0"}, {"00", 0, false, "00"},
-                 {" 0", 0, false, " 0"}, {"7", 8, true, "8"},   {"-1", -1, false, "-1"}, {"x", 5, true, "5"}};
+    } cases[] = {{"", 0, true, "0"},     {"―", 0, true, "0"}, {"0", 0, false, "0"},    {"00", 0, false, "00"},
+                 {" 0", 0, false, " 0"}, {"7", 8, true, "8"}, {"-1", -1, false, "-1"}, {"x", 5, true, "5"}};
     for (const auto& c : cases) {
         SetWindowTextA(control(IDC_MAX_ACTION), c.shown);
         EXPECT_EQ(writeControlNumber(form, IDC_MAX_ACTION, c.value), c.writes) << c.shown;
@@ -273,6 +275,152 @@ TEST_F(SheetFormTest, ListsHaveTheFiveColumns) {
             EXPECT_EQ(column.cx, columns[i].width);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Where every control of the form stands, in dialog units, and what it is.
+struct ControlPlace {
+    int id;
+    int x, y, width, height;
+    const char* className;
+    LONG styles; // bits the control must have
+};
+
+constexpr LONG textBox = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr LONG numberBox = textBox | ES_NUMBER;
+// A combo box hands its scroll bar style on to its list.
+constexpr LONG dropDown = CBS_DROPDOWN | WS_TABSTOP;
+constexpr LONG checkBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr LONG listView = LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_ALIGNLEFT | WS_BORDER | WS_TABSTOP;
+
+std::vector<ControlPlace> controlMap() {
+    std::vector<ControlPlace> map = {
+        {IDC_DOLL_NAME, 51, 7, 75, 12, "Edit", textBox},
+        {IDC_PLAYER_NAME, 51, 20, 75, 12, "Edit", textBox},
+        {IDC_AGE_AT_DEATH, 27, 33, 20, 12, "Edit", textBox},
+        {IDC_SUGGESTION, 71, 33, 80, 12, "Edit", textBox},
+        {IDC_ARMAMENT, 131, 46, 20, 12, "Edit", numberBox},
+        {IDC_MUTATION, 131, 60, 20, 12, "Edit", numberBox},
+        {IDC_MODIFICATION, 131, 74, 20, 12, "Edit", numberBox},
+        {IDC_FAVOR_POINTS, 127, 19, 24, 12, "Edit", numberBox},
+        {IDC_PORTRAIT_FRAME, 152, 8, 100, 123, "Static", SS_BLACKFRAME},
+        {IDC_SKILL_LIST, 7, 227, 245, 80, "SysListView32", listView},
+        {IDC_MAX_ACTION_BONUS, 269, 20, 20, 12, "Edit", numberBox},
+        {IDC_MAX_ACTION, 300, 20, 20, 12, "Edit", numberBox},
+        {IDC_HEAD_LIST, 257, 48, 245, 80, "SysListView32", listView},
+        {IDC_ARM_LIST, 257, 136, 245, 80, "SysListView32", listView},
+        {IDC_TORSO_LIST, 257, 224, 245, 80, "SysListView32", listView},
+        {IDC_LEG_LIST, 257, 312, 245, 80, "SysListView32", listView},
+    };
+    // Drop-down boxes report the height of their closed field, not of the list.
+    for (int i = 0; i < 3; ++i)
+        map.push_back({IDC_POSITION + i, 47, 46 + 14 * i, 60, 0, "ComboBox", dropDown});
+    const int karmaMarkY[] = {96, 110, 123};
+    for (int k = 0; k < 3; ++k) {
+        map.push_back({IDC_KARMA_FIRST + k, 21, 95 + 13 * k, 130, 12, "Edit", textBox});
+        map.push_back({IDC_KARMA_MARK_FIRST + k, 10, karmaMarkY[k], 8, 10, "Button", checkBox});
+        map.push_back({IDC_PLACEMENT_FIRST + k, 362, 7 + 10 * k, 28, 8, "Button", checkBox});
+    }
+    for (int r = 0; r < 6; ++r) {
+        map.push_back({IDC_MEMORY_TITLE_FIRST + r, 7, 142 + 13 * r, 70, 12, "Edit", textBox});
+        map.push_back({IDC_MEMORY_NUMBER_FIRST + r, 78, 142 + 13 * r, 20, 12, "Edit", numberBox});
+        map.push_back({IDC_MEMORY_CONTENT_FIRST + r, 99, 142 + 13 * r, 153, 12, "Edit", textBox});
+        map.push_back({IDC_REGRET_TARGET_FIRST + r, 7, 315 + 13 * r, 65, 12, "Edit", textBox});
+        map.push_back({IDC_REGRET_CONTENT_FIRST + r, 89, 315 + 13 * r, 35, 12, "Edit", textBox});
+        map.push_back({IDC_REGRET_MADNESS_FIRST + r, 162, 315 + 13 * r, 90, 12, "Edit", textBox});
+        const int madness[] = {IDC_MADNESS_1_FIRST, IDC_MADNESS_2_FIRST, IDC_MADNESS_3_FIRST,
+                               IDC_MADNESS_4_FIRST};
+        for (int box = 0; box < 4; ++box)
+            map.push_back({madness[box] + r, 125 + 9 * box, 317 + 13 * r, 8, 10, "Button", checkBox});
+    }
+    return map;
+}
+
+TEST_F(SheetFormTest, EveryControlStandsWhereTheSheetHasIt) {
+    RECT size = {0, 0, 509, 399};
+    MapDialogRect(form, &size);
+    RECT client;
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+    for (const ControlPlace& place : controlMap()) {
+        HWND item = control(place.id);
+        ASSERT_NE(item, nullptr) << place.id;
+        char className[64];
+        GetClassNameA(item, className, sizeof className);
+        EXPECT_EQ(lstrcmpiA(className, place.className), 0) << place.id << " is a " << className;
+        // The dialog manager gives edit boxes a sunken client edge in place
+        // of their border.
+        LONG styles = GetWindowLongA(item, GWL_STYLE);
+        if ((GetWindowLongA(item, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0)
+            styles |= WS_BORDER;
+        EXPECT_EQ(styles & place.styles, place.styles) << place.id;
+        // Position and size are converted separately, as the dialog manager does.
+        RECT expectedPlace = {place.x, place.y, 0, 0};
+        RECT expectedSize = {0, 0, place.width, place.height};
+        MapDialogRect(form, &expectedPlace);
+        MapDialogRect(form, &expectedSize);
+        RECT actual;
+        GetWindowRect(item, &actual);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&actual), 2);
+        EXPECT_EQ(actual.left, expectedPlace.left) << place.id;
+        EXPECT_EQ(actual.top, expectedPlace.top) << place.id;
+        EXPECT_EQ(actual.right - actual.left, expectedSize.right) << place.id;
+        if (place.height > 0) {
+            EXPECT_EQ(actual.bottom - actual.top, expectedSize.bottom) << place.id;
+        }
+    }
+}
+
+TEST_F(SheetFormTest, TheFormReadsLikeTheSheetInItsLabels) {
+    // Every label of the sheet, found among the form's static texts.
+    std::vector<std::string> labels;
+    EnumChildWindows(
+        form,
+        [](HWND child, LPARAM found) {
+            char className[16];
+            GetClassNameA(child, className, sizeof className);
+            if (lstrcmpiA(className, "Static") == 0 && GetDlgCtrlID(child) == -1)
+                reinterpret_cast<std::vector<std::string>*>(found)->push_back(readControlText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&labels));
+    for (const char* label : {"ドール名:",
+                              "プレイヤー名:",
+                              "享年:",
+                              "暗示:",
+                              "ポジション:",
+                              "メインクラス:",
+                              "サブクラス:",
+                              "武装:",
+                              "変異:",
+                              "改造:",
+                              "カルマ",
+                              "寵愛点",
+                              "記憶のカケラ",
+                              "タイトル",
+                              "番号",
+                              "記憶の内容",
+                              "スキル",
+                              "未練",
+                              "対象",
+                              "への",
+                              "内容",
+                              "発狂",
+                              "最大行動値",
+                              "6+",
+                              "=",
+                              "初期配置:",
+                              "頭/攻撃判定値 10",
+                              "腕/攻撃判定値 9",
+                              "胴/攻撃判定値 8",
+                              "脚/攻撃判定値 7"})
+        EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), "への"), 6);
+    EXPECT_EQ(readControlText(control(IDC_PLACEMENT_FIRST + 2)), "楽園");
 }
 
 } // namespace
