@@ -24,7 +24,7 @@
 #define IDC_MODIFICATION 1010
 #define IDC_KARMA_FIRST 1011 // karma line k is 1011 + k, k = 0 to 2
 #define IDC_FAVOR_POINTS 1014
-#define IDC_KARMA_MARK_FIRST 1015 // the unsaved tick beside karma line k
+#define IDC_KARMA_MARK_FIRST 1015     // the unsaved tick beside karma line k
 #define IDC_MEMORY_TITLE_FIRST 1018   // memory row r: 1018 + r
 #define IDC_MEMORY_NUMBER_FIRST 1024  // 1024 + r
 #define IDC_MEMORY_CONTENT_FIRST 1030 // 1030 + r
