@@ -1,0 +1,319 @@
+// Uses the built program from outside, as a user would: starts it in a
+// fresh folder, opens and saves sheets through its own file dialogs, types
+// into the sheet form, answers the close question, and compares the saved
+// files byte for byte.
+//
+//   e2e_driver <program.exe> <Database folder> <handshake folder>
+//
+// Once the main window is up, the driver leaves "program-started" in the
+// handshake folder and waits for "screenshot-taken" there, so that the
+// script running it can take a picture of the freshly started program.
+
+#include "ProgramWindows.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char* mainWindowTitle = "Velmoraキャラ管理ツール ver 1.002";
+constexpr const char* closeQuestionCaption = "終了確認";
+constexpr const char* closeQuestion = "終了してもよろしいですか？";
+constexpr const char* savedMessageEnd = " データが保存されました";
+constexpr const char* dialogClass = "#32770";
+
+// Sheet file lines that the typing changes, counted from 1.
+constexpr int dollNameLine = 3;
+constexpr int playerNameLine = 4;
+constexpr int favorPointsLine = 5;
+// The second byte of "ソ" is that of a backslash, which text handling that
+// ignores code page 932 takes for a character of its own.
+constexpr const char* typedDollName = "ソフィア・ノワール";
+constexpr const char* typedFavorPoints = "15";
+
+void check(bool holds, const std::string& failure) {
+    if (!holds)
+        throw CheckFailed{failure};
+}
+
+std::string windowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::vector<std::string> sheetLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    check(start == bytes.size(), "the example sheet does not end with CR LF");
+    return lines;
+}
+
+std::string joinSheetLines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+// The first difference between two files, told by line.
+std::string describeDifference(const std::string& expected, const std::string& actual) {
+    const auto expectedAt =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+    const std::size_t offset = expectedAt - expected.begin();
+    const std::size_t previousLineEnd = offset == 0 ? std::string::npos : expected.rfind('\n', offset - 1);
+    const std::size_t from = previousLineEnd == std::string::npos ? 0 : previousLineEnd + 1;
+    auto lineAt = [from](const std::string& bytes) {
+        return forLog(bytes.substr(from, std::min(bytes.find("\r\n", from), bytes.size()) - from));
+    };
+    return "the saved file (" + std::to_string(actual.size()) + " bytes, " + std::to_string(expected.size()) +
+           " expected) differs from byte " + std::to_string(offset) + " in line " +
+           std::to_string(std::count(expected.begin(), expectedAt, '\n') + 1) + ": \"" + lineAt(actual) +
+           "\" instead of \"" + lineAt(expected) + "\"";
+}
+
+void checkFileBytes(const std::string& path, const std::string& expected) {
+    check(fileExists(path), "no file was saved at " + forLog(path));
+    const std::string actual = readBytes(path);
+    check(actual == expected, describeDifference(expected, actual));
+}
+
+// Entries of a reference list: one per line, a last line without its line end included.
+int referenceEntryCount(const std::string& path) {
+    const std::string bytes = readBytes(path);
+    return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) +
+           (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+}
+
+int secondsOfDay() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return (now.wHour * 60 + now.wMinute) * 60 + now.wSecond;
+}
+
+// Everything the scenario's steps share: the folder the program runs in,
+// the running program and the windows found in it.
+struct Session {
+    Session(std::string program, std::string database, std::string handshake)
+        : program(std::move(program)), database(std::move(database)), handshake(std::move(handshake)) {}
+
+    std::string program;
+    std::string database;
+    std::string handshake;
+    ScratchFolder folder;
+    std::string exampleSheet;
+    std::string openedPath = folder.file("example-sheet.txt");
+    std::string savedPath = folder.file("saved-sheet.txt");
+    std::unique_ptr<ProgramProcess> process;
+    HWND mainWindow = nullptr;
+    HWND form = nullptr;
+    HWND statusBar = nullptr;
+
+    DWORD processId() const { return process->id(); }
+
+    HWND formControl(int id) const {
+        HWND control = GetDlgItem(form, id);
+        check(control != nullptr, "the sheet form has no control " + std::to_string(id));
+        return control;
+    }
+
+    void checkFormText(int id, const std::string& expected) const {
+        const std::string shown = readText(formControl(id));
+        check(shown == expected, "control " + std::to_string(id) + " shows \"" + forLog(shown) +
+                                     "\" instead of \"" + forLog(expected) + "\"");
+    }
+
+    // Runs a command that opens a file dialog and answers the dialog with
+    // `path`; returns once the command has finished.
+    void useFileDialog(WORD command, const char* dialogTitle, const std::string& path) const {
+        postCommand(mainWindow, command);
+        HWND dialog = waitForProcessWindow(processId(), dialogClass, dialogTitle,
+                                           "the dialog \"" + forLog(dialogTitle) + "\"");
+        answerFileDialog(dialog, path);
+        waitUntilGone(processId(), dialog, "the dialog \"" + forLog(dialogTitle) + "\" to close");
+        settle(mainWindow);
+    }
+
+    // Checks that the status bar tells of a save made between the two
+    // times (seconds of the day, `from` read before the save).
+    void checkSavedMessage(int from, int to) const {
+        const std::string shown = readText(statusBar);
+        const std::string end = savedMessageEnd;
+        auto twoDigitsAt = [&shown](std::size_t at) {
+            auto digit = [&shown](std::size_t i) {
+                return std::isdigit(static_cast<unsigned char>(shown[i])) != 0;
+            };
+            return digit(at) && digit(at + 1) ? (shown[at] - '0') * 10 + (shown[at + 1] - '0') : -1;
+        };
+        const bool wellFormed =
+            shown.size() == 8 + end.size() && shown.ends_with(end) && shown[2] == ':' && shown[5] == ':';
+        const int hour = wellFormed ? twoDigitsAt(0) : -1;
+        const int minute = wellFormed ? twoDigitsAt(3) : -1;
+        const int second = wellFormed ? twoDigitsAt(6) : -1;
+        check(hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60,
+              "the status bar shows \"" + forLog(shown) + "\" instead of \"HH:MM:SS" + forLog(end) + "\"");
+        const int at = (hour * 60 + minute) * 60 + second;
+        // A save just before midnight is told with the new day's time.
+        const bool inTime = from <= to ? from <= at && at <= to : at >= from || at <= to;
+        check(inTime,
+              "the status bar tells of a save at " + shown.substr(0, 8) + ", not at the time of the save");
+    }
+
+    void answerCloseQuestion(int button) const {
+        HWND box = waitForProcessWindow(processId(), dialogClass, closeQuestionCaption, "the close question");
+        check(hasDescendantWithText(box, "Static", closeQuestion),
+              "the close question does not ask \"" + forLog(closeQuestion) + "\"");
+        check(GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr,
+              "the close question does not offer Yes and No");
+        clickButton(box, button);
+        waitUntilGone(processId(), box, "the close question to close");
+    }
+};
+
+void startProgram(Session& s) {
+    s.exampleSheet = readBytes(fixturePath("example-sheet.txt"));
+    std::filesystem::copy(s.database, s.folder.file("Database"), std::filesystem::copy_options::recursive);
+    writeBytes(s.openedPath, s.exampleSheet);
+    s.process = std::make_unique<ProgramProcess>(s.program, s.folder.file(""));
+}
+
+void findMainWindow(Session& s) {
+    s.mainWindow = waitForProcessWindow(s.processId(), "toolbase", nullptr, "the main window");
+    const std::string title = readText(s.mainWindow);
+    check(title == mainWindowTitle, "the main window's title is \"" + forLog(title) + "\"");
+    s.form = FindWindowExA(s.mainWindow, nullptr, dialogClass, nullptr);
+    check(s.form != nullptr && IsWindowVisible(s.form), "the main window shows no sheet form");
+    s.statusBar = GetDlgItem(s.mainWindow, IDC_STATUSBAR);
+    check(s.statusBar != nullptr && windowClass(s.statusBar) == STATUSCLASSNAMEA,
+          "the main window has no status bar");
+}
+
+void checkReferenceChoices(Session& s) {
+    const std::pair<int, const char*> boxes[] = {
+        {IDC_POSITION, "ポジション.txt"}, {IDC_MAIN_CLASS, "クラス.txt"}, {IDC_SUB_CLASS, "クラス.txt"}};
+    for (const auto& [id, file] : boxes) {
+        const int expected = referenceEntryCount(s.database + "\\" + file);
+        const auto shown =
+            static_cast<int>(sendAndWait(s.formControl(id), CB_GETCOUNT, 0, 0, "counting entries"));
+        check(shown == expected, "box " + std::to_string(id) + " offers " + std::to_string(shown) +
+                                     " entries instead of the " + std::to_string(expected) + " lines of " +
+                                     forLog(file));
+    }
+}
+
+void waitForScreenshot(Session& s) {
+    s.process->waitUntilIdle();
+    writeBytes(s.handshake + "\\program-started", "");
+    waitUntil(s.processId(), "the screenshot of the started program",
+              [&] { return fileExists(s.handshake + "\\screenshot-taken"); });
+}
+
+void openExampleSheet(Session& s) {
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", s.openedPath);
+    const std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    s.checkFormText(IDC_DOLL_NAME, lines.at(dollNameLine - 1));
+    s.checkFormText(IDC_PLAYER_NAME, lines.at(playerNameLine - 1));
+    s.checkFormText(IDC_FAVOR_POINTS, lines.at(favorPointsLine - 1));
+}
+
+void saveUnderNewName(Session& s) {
+    const int before = secondsOfDay();
+    s.useFileDialog(IDM_SAVE_AS, "名前を付けてファイルを保存", s.savedPath);
+    checkFileBytes(s.savedPath, s.exampleSheet);
+    s.checkSavedMessage(before, secondsOfDay());
+}
+
+void saveTypedValues(Session& s) {
+    writeText(s.formControl(IDC_DOLL_NAME), typedDollName);
+    writeText(s.formControl(IDC_FAVOR_POINTS), typedFavorPoints);
+    const int before = secondsOfDay();
+    // Ctrl+S; a save dialog, which must not come, would keep the command
+    // from finishing.
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(dollNameLine - 1) = typedDollName;
+    lines.at(favorPointsLine - 1) = typedFavorPoints;
+    checkFileBytes(s.savedPath, joinSheetLines(lines));
+    s.checkSavedMessage(before, secondsOfDay());
+}
+
+void checkOpenedFileKept(Session& s) {
+    checkFileBytes(s.openedPath, s.exampleSheet);
+}
+
+void declineClose(Session& s) {
+    check(PostMessageA(s.mainWindow, WM_CLOSE, 0, 0) != 0, "the main window could not be asked to close");
+    s.answerCloseQuestion(IDNO);
+    settle(s.mainWindow);
+    check(s.process->isRunning() && IsWindowVisible(s.mainWindow),
+          "the program ended although No was answered");
+    s.checkFormText(IDC_DOLL_NAME, typedDollName);
+}
+
+void confirmExit(Session& s) {
+    postCommand(s.mainWindow, IDM_EXIT);
+    s.answerCloseQuestion(IDYES);
+    const DWORD exitCode = s.process->waitForExit();
+    check(exitCode == 0, "the program ended with exit code " + std::to_string(exitCode));
+}
+
+struct Step {
+    const char* behaviour;
+    void (*run)(Session&);
+};
+
+// Each step builds on the ones before it, so the first failure ends the run.
+constexpr Step steps[] = {
+    {"starts in a folder holding a copy of Database", startProgram},
+    {"shows the main window with its title, sheet form and status bar", findMainWindow},
+    {"offers the positions and classes of the Database copy", checkReferenceChoices},
+    {"holds still for the screenshot of the started program", waitForScreenshot},
+    {"opens the example sheet through the open dialog", openExampleSheet},
+    {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
+    {"saves a typed doll name and favour points to the same file without asking", saveTypedValues},
+    {"leaves the opened file as it was", checkOpenedFileKept},
+    {"keeps running with the sheet untouched when the close question is answered No", declineClose},
+    {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: e2e_driver <program.exe> <Database folder> <handshake folder>\n");
+        return 2;
+    }
+    Session session{windowsPath(argv[1]), windowsPath(argv[2]), windowsPath(argv[3])};
+    int passed = 0, failed = 0;
+    for (const Step& step : steps) {
+        try {
+            step.run(session);
+            ++passed;
+            std::printf("ok   %s\n", step.behaviour);
+        } catch (const CheckFailed& failure) {
+            ++failed;
+            std::printf("FAIL %s: %s\n", step.behaviour, failure.what.c_str());
+            break;
+        } catch (const std::exception& error) {
+            ++failed;
+            std::printf("FAIL %s: %s\n", step.behaviour, error.what());
+            break;
+        }
+    }
+    const int notRun = static_cast<int>(std::size(steps)) - passed - failed;
+    std::printf("e2e: %d passed, %d failed%s\n", passed, failed,
+                notRun > 0 ? (", " + std::to_string(notRun) + " not run").c_str() : "");
+    return failed == 0 ? 0 : 1;
+}
