@@ -57,9 +57,7 @@ void paint(HWND list) {
 
 RECT cellRect(HWND list, int row, int column, int part) {
     RECT rect{};
-    rect.top = column;
-    rect.left = part;
-    SendMessageA(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+    ListView_GetSubItemRect(list, row, column, part, &rect);
     return rect;
 }
 
