@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 CellCheckBoxes cellCheckBoxes;
@@ -126,14 +127,77 @@ std::array<char, cellTextCapacity> cellText(HWND list, int row, int column) {
     return text;
 }
 
-// Check boxes are only ever placed here, so a box stays where setCell made
-// it until its row is painted.
+// The part of the list where rows are shown: the client area below the
+// header.
+RECT rowArea(HWND list) {
+    RECT area;
+    GetClientRect(list, &area);
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT headerRect;
+    if (header != nullptr && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
+        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&headerRect), 2);
+        area.top = std::max(area.top, headerRect.bottom);
+    }
+    return area;
+}
+
+bool isInside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// A box is shown only where its whole cell corner is in view, so that no box
+// stands over the header or over another row, where a click would tick a row
+// the user cannot see.
 void placeCheckBox(HWND list, int row, int column, RECT& textRect) {
     const HWND box = cellCheckBox(list, row, column);
     if (box == nullptr)
         return;
-    MoveWindow(box, textRect.left, textRect.top, checkBoxSize, checkBoxSize, TRUE);
+    const RECT place = {textRect.left, textRect.top, textRect.left + checkBoxSize,
+                        textRect.top + checkBoxSize};
+    if (isInside(place, rowArea(list))) {
+        MoveWindow(box, place.left, place.top, checkBoxSize, checkBoxSize, TRUE);
+        ShowWindow(box, SW_SHOWNA);
+    } else {
+        ShowWindow(box, SW_HIDE);
+    }
     textRect.left += checkBoxSize;
+}
+
+POINT boxPosition(HWND box) {
+    RECT rect;
+    GetWindowRect(box, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(box), reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top};
+}
+
+// Boxes are placed only when their row is painted, and scrolling moves the
+// rows' pixels without painting them again. Before each paint, boxes of rows
+// out of view are hidden, and if a shown box no longer stands at its cell the
+// whole list is painted again to put every box back in place.
+void keepBoxesWithTheirRows(HWND list) {
+    const auto rows = cellCheckBoxes.find(list);
+    if (rows == cellCheckBoxes.end())
+        return;
+    const auto top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    // The row after the last whole one may show in part.
+    const int last = top + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    bool displaced = false;
+    for (const auto& [row, columns] : rows->second) {
+        for (const auto& [column, box] : columns) {
+            if (box == nullptr || !IsWindowVisible(box))
+                continue;
+            if (row < top || row > last) {
+                ShowWindow(box, SW_HIDE);
+                continue;
+            }
+            const RECT cell = cellRect(list, row, column, LVIR_LABEL);
+            const POINT at = boxPosition(box);
+            displaced = displaced || at.x != cell.left || at.y != cell.top;
+        }
+    }
+    if (displaced)
+        InvalidateRect(list, nullptr, FALSE);
 }
 
 void drawCellText(HDC dc, char* text, RECT textRect, const CellAlignment& alignment) {
@@ -178,12 +242,13 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// The list owns the box as its child; the registry only refers to it.
+// The list owns the box as its child; the registry only refers to it. The
+// box stays hidden until its row is painted in view.
 void addCheckBox(HWND list, int row, int column) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
     cellCheckBoxes[list][row][column] =
-        CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, 0, 0, checkBoxSize,
-                        checkBoxSize, list, nullptr, instance, nullptr);
+        CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, checkBoxSize, checkBoxSize, list,
+                        nullptr, instance, nullptr);
 }
 
 void removeCheckBox(HWND list, int row, int column) {
@@ -231,6 +296,8 @@ LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
         onCheckBoxClicked(list, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     }
+    if (message == WM_PAINT)
+        keepBoxesWithTheirRows(list);
     return CallWindowProcA(savedListProc, list, message, wParam, lParam);
 }
 

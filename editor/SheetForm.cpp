@@ -5,6 +5,7 @@
 #include "editor/SheetLists.h"
 #include "refdata/ChoiceBinding.h"
 #include "res/resource.h"
+#include "sheet/NewSheet.h"
 #include "sheet/Numbers.h"
 
 #include <array>
@@ -108,6 +109,19 @@ bool isMadnessBox(int id) {
 
 // ---- Set-up ----
 
+// The texts go into the controls, whose handlers carry them into the record
+// like any typing; the parts go into the record and their lists are rebuilt.
+void applyNewSheetDefaults() {
+    setControlText(IDC_KARMA_FIRST, firstKarmaLine);
+    setControlText(IDC_REGRET_TARGET_FIRST, firstRegret.target);
+    setControlText(IDC_REGRET_CONTENT_FIRST, firstRegret.content);
+    setControlText(IDC_REGRET_MADNESS_FIRST, firstRegret.madnessEffect);
+    for (BodyLocation location : bodyLocations) {
+        sheet().setParts(location, standardParts(location));
+        refreshPartList(locationText(location));
+    }
+}
+
 void prepareLists() {
     for (const ListBinding& binding : listBindings) {
         HWND list = control(binding.id);
@@ -125,6 +139,7 @@ void initSheetForm(HWND form) {
     sheetForm.portraitFrame = control(IDC_PORTRAIT_FRAME);
     fillPositionCombo();
     fillClassCombos();
+    applyNewSheetDefaults();
 }
 
 // ---- Write-through ----
@@ -279,6 +294,7 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_INITDIALOG: initSheetForm(form); break;
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
+    case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
     }
     return 0;

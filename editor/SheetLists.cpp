@@ -1,7 +1,10 @@
 #include "editor/SheetLists.h"
 
 #include "editor/CellList.h"
+#include "editor/EntryDialogs.h"
 #include "editor/SheetForm.h"
+
+#include <commctrl.h>
 
 #include <array>
 
@@ -27,6 +30,45 @@ constexpr std::array<LocationBinding, 4> locationBindings = {{
     {BodyLocation::torso, "胴", &SheetFormState::torsoList},
     {BodyLocation::legs, "脚", &SheetFormState::legList},
 }};
+
+const LocationBinding* bindingOfList(HWND list) {
+    for (const LocationBinding& binding : locationBindings) {
+        if (sheetForm.*binding.list == list)
+            return &binding;
+    }
+    return nullptr;
+}
+
+// A list gaining the focus selects its first row, so Enter has a row to
+// open; rows already selected stay selected.
+void selectFirstRow(HWND list) {
+    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+// The name-cell ticks are the parts' check marks: every row is read back,
+// since the notification does not say which box changed.
+void storeCheckMarks(const LocationBinding& binding) {
+    HWND list = sheetForm.*binding.list;
+    std::vector<PartEntry> parts = sheetForm.sheet->getParts(binding.location);
+    const int rows = ListView_GetItemCount(list);
+    for (int row = 0; row < rows && static_cast<std::size_t>(row) < parts.size(); ++row)
+        parts[static_cast<std::size_t>(row)].checkMark = getCellCheck(list, row, 0);
+    sheetForm.sheet->setParts(binding.location, std::move(parts));
+}
+
+void editEntry(HWND list) {
+    if (list == sheetForm.skillList) {
+        if (openSkillDialog() == IDOK)
+            refreshSkillList();
+    } else if (const LocationBinding* binding = bindingOfList(list)) {
+        if (openPartsDialog(binding->location) == IDOK)
+            refreshPartList(binding->text);
+    }
+}
+
+bool isSheetList(HWND window) {
+    return window == sheetForm.skillList || bindingOfList(window) != nullptr;
+}
 
 // Columns 2 to 4 are the same for skills and parts.
 template <class Entry> void setPlainCells(HWND list, int row, const Entry& entry) {
@@ -78,4 +120,26 @@ std::string locationText(BodyLocation location) {
             return binding.text;
     }
     return std::string();
+}
+
+HWND partList(BodyLocation location) {
+    for (const LocationBinding& binding : locationBindings) {
+        if (binding.location == location)
+            return sheetForm.*binding.list;
+    }
+    return nullptr;
+}
+
+void onListNotify(const NMHDR& header) {
+    if (!isSheetList(header.hwndFrom))
+        return;
+    switch (header.code) {
+    case NM_SETFOCUS: selectFirstRow(header.hwndFrom); break;
+    case NM_DBLCLK:
+    case NM_RETURN: editEntry(header.hwndFrom); break;
+    case cellCheckToggled:
+        if (const LocationBinding* binding = bindingOfList(header.hwndFrom))
+            storeCheckMarks(*binding);
+        break;
+    }
 }

@@ -44,3 +44,15 @@
 #define IDC_MAX_ACTION 1096
 #define IDC_PLACEMENT_FIRST 1097 // 煉獄, 花園, 楽園: 1097 + placement
 #define IDC_PORTRAIT_FRAME 1100
+
+// Entry dialogs "PARTSDLG" and "SKILLDLG": one box per entry text
+#define IDC_PART_NAME 3003
+#define IDC_PART_EFFECT 3004
+#define IDC_PART_TIMING 3005
+#define IDC_PART_COST 3006
+#define IDC_PART_RANGE 3007
+#define IDC_SKILL_NAME 2006
+#define IDC_SKILL_TIMING 2007
+#define IDC_SKILL_RANGE 2008
+#define IDC_SKILL_COST 2009
+#define IDC_SKILL_EFFECT 2010

@@ -104,7 +104,7 @@ TEST_F(SheetFormTest, NumberBoxesStoreTheNumberTheirTextBeginsWith) {
 
 TEST_F(SheetFormTest, KarmaLinesAndMemoryRowsWriteTheirRow) {
     setText(IDC_KARMA_FIRST + 2, "三行目");
-    EXPECT_EQ(sheet.getKarma(), (std::vector<std::string>{"", "", "三行目"}));
+    EXPECT_EQ(sheet.getKarma(), (std::vector<std::string>{"記憶のカケラを獲得する", "", "三行目"}));
     setText(IDC_MEMORY_TITLE_FIRST + 4, "花");
     setText(IDC_MEMORY_NUMBER_FIRST + 4, "5");
     setText(IDC_MEMORY_CONTENT_FIRST + 4, "約束");

@@ -60,19 +60,29 @@ void typeKeys(HWND control, const std::string& text) {
 }
 
 DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::string fileName)
-    : worker([this, caption = std::move(caption), buttonId, fileName = std::move(fileName)] {
-          const std::time_t giveUp = std::time(nullptr) + 20;
-          while (std::time(nullptr) < giveUp) {
-              if (HWND dialog = findDialog(caption)) {
-                  if (!fileName.empty())
-                      enterFileName(dialog, fileName);
-                  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
-                  done = true;
-                  return;
-              }
-              Sleep(20);
-          }
+    : DialogAnswer(std::move(caption), buttonId, [fileName = std::move(fileName)](HWND dialog) {
+          if (!fileName.empty())
+              enterFileName(dialog, fileName);
       }) {}
+
+DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::function<void(HWND)> fill)
+    : worker([this, caption = std::move(caption), buttonId, fill = std::move(fill)] {
+          answer(caption, buttonId, fill);
+      }) {}
+
+void DialogAnswer::answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill) {
+    const std::time_t giveUp = std::time(nullptr) + 20;
+    while (std::time(nullptr) < giveUp) {
+        if (HWND dialog = findDialog(caption)) {
+            fill(dialog);
+            if (buttonId != 0)
+                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+            done = true;
+            return;
+        }
+        Sleep(20);
+    }
+}
 
 DialogAnswer::~DialogAnswer() {
     if (worker.joinable())

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -25,6 +26,10 @@ class DialogAnswer {
 public:
     // With `fileName`, the dialog is a file dialog whose name box gets it first.
     DialogAnswer(std::string caption, int buttonId, std::string fileName = std::string());
+    // `fill` runs on the dialog first, on the answering thread: it may read
+    // and set the dialog's controls by message. With `buttonId` 0, `fill`
+    // itself ends the dialog.
+    DialogAnswer(std::string caption, int buttonId, std::function<void(HWND dialog)> fill);
     ~DialogAnswer();
     DialogAnswer(const DialogAnswer&) = delete;
     DialogAnswer& operator=(const DialogAnswer&) = delete;
@@ -32,6 +37,8 @@ public:
     bool answered();
 
 private:
+    void answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill);
+
     std::atomic<bool> done{false};
     std::thread worker;
 };

@@ -1,0 +1,355 @@
+#include "editor/CellList.h"
+#include "editor/ControlText.h"
+#include "editor/SheetForm.h"
+#include "res/resource.h"
+#include "sheet/NewSheet.h"
+
+#include "SheetPrinters.h"
+#include "TestFiles.h"
+#include "WindowTesting.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The sheet form at start, on a record of its own.
+class SheetListsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        host = createHostWindow(1100, 900);
+        form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
+        ShowWindow(form, SW_SHOW);
+        pumpMessages();
+    }
+
+    void TearDown() override {
+        DestroyWindow(host);
+        pumpMessages();
+        cellCheckBoxes.clear();
+    }
+
+    HWND list(int id) const { return GetDlgItem(form, id); }
+
+    std::string cellText(int id, int row, int column) const {
+        char text[256] = {};
+        ListView_GetItemText(list(id), row, column, text, sizeof text);
+        return text;
+    }
+
+    std::vector<std::string> names(int id) const {
+        std::vector<std::string> out;
+        for (int row = 0; row < ListView_GetItemCount(list(id)); ++row)
+            out.push_back(cellText(id, row, 0));
+        return out;
+    }
+
+    static std::vector<std::string> names(const std::vector<PartEntry>& parts) {
+        std::vector<std::string> out;
+        for (const PartEntry& part : parts)
+            out.push_back(part.name);
+        return out;
+    }
+
+    void paint(int id) const {
+        RedrawWindow(list(id), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pumpMessages();
+    }
+
+    // A click on a cell's box, as the mouse gives it.
+    void clickBox(int id, int row, int column) const {
+        paint(id);
+        HWND box = cellCheckBoxes[list(id)][row][column];
+        ASSERT_NE(box, nullptr);
+        SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+
+    // Selects rows as clicks with Ctrl held do: the first click gives the
+    // list the focus, and the last row clicked has the item focus, which the
+    // list needs before Enter means anything to it.
+    void select(int id, std::initializer_list<int> rows) const {
+        SetFocus(list(id));
+        pumpMessages();
+        ListView_SetItemState(list(id), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        for (int row : rows)
+            ListView_SetItemState(list(id), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+
+    // Activates a list as the user does: a double click in it (below its
+    // rows when `row` is -1), or Enter.
+    void doubleClick(int id, int row) const {
+        RECT place{};
+        if (row >= 0) {
+            ListView_GetItemRect(list(id), row, &place, LVIR_LABEL);
+        } else {
+            GetClientRect(list(id), &place);
+            place.top = place.bottom - 4;
+        }
+        const LPARAM at = MAKELPARAM(place.left + 3, place.top + 2);
+        SendMessageA(list(id), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(list(id), WM_LBUTTONUP, 0, at);
+        SendMessageA(list(id), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        SendMessageA(list(id), WM_LBUTTONUP, 0, at);
+    }
+
+    void pressEnter(int id) const { SendMessageA(list(id), WM_KEYDOWN, VK_RETURN, 0); }
+
+    CharacterSheet sheet;
+    HWND host = nullptr;
+    HWND form = nullptr;
+};
+
+// What an entry dialog showed when it opened, and what to type into it.
+struct EntryTyping {
+    std::vector<std::string> shown;
+    std::vector<std::pair<int, std::string>> typed;
+
+    std::function<void(HWND)> filler() {
+        return [this](HWND dialog) {
+            for (int id :
+                 {IDC_PART_NAME, IDC_PART_TIMING, IDC_PART_COST, IDC_PART_RANGE, IDC_PART_EFFECT,
+                  IDC_SKILL_NAME, IDC_SKILL_TIMING, IDC_SKILL_COST, IDC_SKILL_RANGE, IDC_SKILL_EFFECT}) {
+                if (HWND box = GetDlgItem(dialog, id))
+                    shown.push_back(readControlText(box));
+            }
+            for (const auto& [id, text] : typed)
+                SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        };
+    }
+};
+
+TEST_F(SheetListsTest, AFreshSheetHoldsTheDefaults) {
+    EXPECT_EQ(sheet.getKarma(), (std::vector<std::string>{"記憶のカケラを獲得する", "", ""}));
+    std::vector<Regret> regrets(6);
+    regrets[0] = {"たからもの", "依存", 0, "幼児退行(最大行動値-2)"};
+    EXPECT_EQ(sheet.getRegrets(), regrets);
+    EXPECT_TRUE(sheet.getSkills().empty());
+    EXPECT_EQ(names(sheet.getHeadParts()), (std::vector<std::string>{"のうみそ", "めだま", "あご"}));
+    EXPECT_EQ(names(sheet.getArmParts()), (std::vector<std::string>{"こぶし", "うで", "かた"}));
+    EXPECT_EQ(names(sheet.getTorsoParts()), (std::vector<std::string>{"せぼね", "はらわた", "はらわた"}));
+    EXPECT_EQ(names(sheet.getLegParts()), (std::vector<std::string>{"ほね", "ほね", "あし"}));
+    EXPECT_EQ(sheet.getArmParts()[2], (PartEntry{0, "かた", "アクション", "4", "自身", "移動1"}));
+    EXPECT_EQ(sheet.getInitialPlacement(), -1);
+    EXPECT_EQ(readControlText(GetDlgItem(form, IDC_KARMA_FIRST)), "記憶のカケラを獲得する");
+    EXPECT_EQ(readControlText(GetDlgItem(form, IDC_REGRET_MADNESS_FIRST)), "幼児退行(最大行動値-2)");
+    EXPECT_EQ(ListView_GetItemCount(list(IDC_SKILL_LIST)), 0);
+    for (BodyLocation location : bodyLocations) {
+        const int id = IDC_HEAD_LIST + static_cast<int>(location) - 1;
+        EXPECT_EQ(names(id), names(sheet.getParts(location)));
+        EXPECT_EQ(cellText(id, 0, 4), sheet.getParts(location)[0].effect);
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_NE(cellCheckBoxes[list(id)][row][0], nullptr);
+            EXPECT_NE(cellCheckBoxes[list(id)][row][1], nullptr);
+            EXPECT_EQ(getCellCheck(list(id), row, 0), 0);
+        }
+    }
+}
+
+TEST_F(SheetListsTest, SavingAtOnceWritesTheNewSheet) {
+    ScratchFolder folder;
+    ASSERT_TRUE(sheet.saveSheet(folder.file("new.txt")));
+    EXPECT_EQ(readBytes(folder.file("new.txt")), readBytes(fixturePath("new-sheet.txt")));
+}
+
+TEST_F(SheetListsTest, ChangingOneOfTwoAlikeRowsLeavesTheOther) {
+    select(IDC_TORSO_LIST, {2});
+    EntryTyping typing{{}, {{IDC_PART_EFFECT, "再生"}}};
+    DialogAnswer ok("パーツ", IDOK, typing.filler());
+    pressEnter(IDC_TORSO_LIST);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_EQ(sheet.getTorsoParts()[1].effect, "なし");
+    EXPECT_EQ(sheet.getTorsoParts()[2].effect, "再生");
+}
+
+TEST_F(SheetListsTest, TickingANameBoxStoresTheCheckMarkAtOnce) {
+    clickBox(IDC_HEAD_LIST, 2, 0);
+    EXPECT_EQ(getCellCheck(list(IDC_HEAD_LIST), 2, 0), 1);
+    EXPECT_EQ(sheet.getHeadParts()[2].checkMark, 1);
+    EXPECT_EQ(sheet.getHeadParts()[0].checkMark, 0);
+    clickBox(IDC_HEAD_LIST, 2, 0);
+    EXPECT_EQ(sheet.getHeadParts()[2].checkMark, 0);
+    // The timing box is a mark on the screen only.
+    clickBox(IDC_LEG_LIST, 0, 1);
+    EXPECT_EQ(getCellCheck(list(IDC_LEG_LIST), 0, 1), 1);
+    EXPECT_EQ(sheet.getLegParts(), standardParts(BodyLocation::legs));
+}
+
+TEST_F(SheetListsTest, AStoredCheckMarkShowsTickedAndIsReadBackAsOne) {
+    sheet.setArmParts({{5, "こぶし", "", "", "", ""}, {0, "うで", "", "", "", ""}});
+    refreshSheetForm();
+    EXPECT_EQ(getCellCheck(list(IDC_ARM_LIST), 0, 0), 1);
+    clickBox(IDC_ARM_LIST, 1, 1);
+    EXPECT_EQ(sheet.getArmParts()[0].checkMark, 1);
+}
+
+TEST_F(SheetListsTest, GainingTheFocusSelectsTheFirstRow) {
+    SetFocus(GetDlgItem(form, IDC_DOLL_NAME));
+    ListView_SetItemState(list(IDC_ARM_LIST), 2, LVIS_SELECTED, LVIS_SELECTED);
+    SetFocus(list(IDC_ARM_LIST));
+    pumpMessages();
+    EXPECT_EQ(ListView_GetItemState(list(IDC_ARM_LIST), 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
+    EXPECT_EQ(ListView_GetItemState(list(IDC_ARM_LIST), 2, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
+    SetFocus(list(IDC_SKILL_LIST));
+    pumpMessages();
+    EXPECT_EQ(ListView_GetItemCount(list(IDC_SKILL_LIST)), 0);
+}
+
+TEST_F(SheetListsTest, DoubleClickBelowTheRowsAppendsAnEntry) {
+    EntryTyping typing{{},
+                       {{IDC_SKILL_NAME, "加速"},
+                        {IDC_SKILL_TIMING, "オート"},
+                        {IDC_SKILL_COST, "なし"},
+                        {IDC_SKILL_RANGE, "自身"},
+                        {IDC_SKILL_EFFECT, "移動1, 射程:0"}}};
+    DialogAnswer ok("スキル", IDOK, typing.filler());
+    doubleClick(IDC_SKILL_LIST, -1);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_EQ(typing.shown, std::vector<std::string>(5)) << "a new entry starts with empty boxes";
+    EXPECT_EQ(sheet.getSkills(),
+              (std::vector<SkillEntry>{{"加速", "オート", "なし", "自身", "移動1, 射程:0"}}));
+    EXPECT_EQ(names(IDC_SKILL_LIST), (std::vector<std::string>{"加速"}));
+    EXPECT_EQ(getCellCheck(list(IDC_SKILL_LIST), 0, 1), 0);
+
+    EntryTyping part{{}, {{IDC_PART_NAME, " "}}};
+    DialogAnswer partOk("パーツ", IDOK, part.filler());
+    doubleClick(IDC_LEG_LIST, -1);
+    ASSERT_TRUE(partOk.answered());
+    EXPECT_EQ(sheet.getLegParts().back(), (PartEntry{0, " ", "", "", "", ""})) << "a blank is a name";
+    EXPECT_EQ(getCellCheck(list(IDC_LEG_LIST), 3, 0), 0);
+}
+
+TEST_F(SheetListsTest, EditingARowShowsItsTextsAndClearsItsCheckMark) {
+    clickBox(IDC_HEAD_LIST, 1, 0);
+    ASSERT_EQ(sheet.getHeadParts()[1].checkMark, 1);
+    select(IDC_HEAD_LIST, {1});
+    EntryTyping typing{{}, {{IDC_PART_COST, "1"}}};
+    DialogAnswer ok("パーツ", IDOK, typing.filler());
+    pressEnter(IDC_HEAD_LIST);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_EQ(typing.shown, (std::vector<std::string>{"めだま", "オート", "なし", "なし", "最大行動値+1"}));
+    EXPECT_EQ(sheet.getHeadParts()[1], (PartEntry{0, "めだま", "オート", "1", "なし", "最大行動値+1"}));
+    EXPECT_EQ(getCellCheck(list(IDC_HEAD_LIST), 1, 0), 0);
+    EXPECT_EQ(sheet.getHeadParts().size(), 3u);
+}
+
+TEST_F(SheetListsTest, AnEmptyNameDeletesTheLowestSelectedRow) {
+    select(IDC_ARM_LIST, {2, 1});
+    ListView_SetItemState(list(IDC_ARM_LIST), 0, 0, LVIS_SELECTED);
+    EntryTyping typing{{}, {{IDC_PART_NAME, ""}}};
+    DialogAnswer ok("パーツ", IDOK, typing.filler());
+    pressEnter(IDC_ARM_LIST);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_EQ(typing.shown[0], "うで");
+    EXPECT_EQ(names(sheet.getArmParts()), (std::vector<std::string>{"こぶし", "かた"}));
+    EXPECT_EQ(names(IDC_ARM_LIST), (std::vector<std::string>{"こぶし", "かた"}));
+    // Each opening edits the list that was activated, and only that one.
+    EXPECT_EQ(sheet.getHeadParts(), standardParts(BodyLocation::head));
+    EXPECT_EQ(sheet.getLegParts(), standardParts(BodyLocation::legs));
+}
+
+TEST_F(SheetListsTest, AnEmptyNameWithoutSelectionAddsNothing) {
+    DialogAnswer ok("パーツ", IDOK);
+    doubleClick(IDC_TORSO_LIST, -1);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_EQ(sheet.getTorsoParts(), standardParts(BodyLocation::torso));
+    EXPECT_EQ(ListView_GetItemCount(list(IDC_TORSO_LIST)), 3);
+}
+
+TEST_F(SheetListsTest, CancelEscapeAndTheCloseBoxChangeNothing) {
+    const std::pair<const char*, std::function<void(HWND)>> ways[] = {
+        {"Cancel", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }},
+        {"Escape",
+         [](HWND dialog) {
+             HWND box = GetDlgItem(dialog, IDC_PART_NAME);
+             PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+             PostMessageA(box, WM_KEYUP, VK_ESCAPE, 0);
+         }},
+        {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    clickBox(IDC_HEAD_LIST, 0, 1); // a tick that a rebuild would take away
+    for (const auto& [way, end] : ways) {
+        select(IDC_HEAD_LIST, {0});
+        DialogAnswer cancel("パーツ", 0, [&end](HWND dialog) {
+            SendMessageA(GetDlgItem(dialog, IDC_PART_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+            end(dialog);
+        });
+        pressEnter(IDC_HEAD_LIST);
+        ASSERT_TRUE(cancel.answered()) << way;
+        EXPECT_EQ(sheet.getHeadParts(), standardParts(BodyLocation::head)) << way;
+        EXPECT_EQ(getCellCheck(list(IDC_HEAD_LIST), 0, 1), 1) << way << ": the list was rebuilt";
+        EXPECT_FALSE(IsWindow(FindWindowA("#32770", "パーツ"))) << way;
+    }
+}
+
+// ---- Check boxes only where their rows are shown ----
+
+class CellBoxesInView : public SheetListsTest {
+protected:
+    void SetUp() override {
+        SheetListsTest::SetUp();
+        std::vector<SkillEntry> skills(40);
+        for (std::size_t i = 0; i < skills.size(); ++i)
+            skills[i] = {"skill " + std::to_string(i), "t", "", "", ""};
+        sheet.setSkills(skills);
+        refreshSheetForm();
+        paint(IDC_SKILL_LIST);
+    }
+
+    HWND box(int row) const { return cellCheckBoxes[list(IDC_SKILL_LIST)][row][1]; }
+
+    RECT placeInList(HWND window) const {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        MapWindowPoints(HWND_DESKTOP, list(IDC_SKILL_LIST), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+
+    // The box stands at the left of its cell, or is hidden when its row is
+    // not shown whole.
+    void expectBoxesWithTheirRows() const {
+        HWND skills = list(IDC_SKILL_LIST);
+        RECT rows;
+        GetClientRect(skills, &rows);
+        rows.top = placeInList(ListView_GetHeader(skills)).bottom;
+        for (int row = 0; row < 40; ++row) {
+            RECT cell;
+            ListView_GetSubItemRect(skills, row, 1, LVIR_LABEL, &cell);
+            const bool inView = cell.top >= rows.top && cell.top + 12 <= rows.bottom;
+            EXPECT_EQ(IsWindowVisible(box(row)) != FALSE, inView) << "row " << row;
+            if (inView) {
+                const RECT place = placeInList(box(row));
+                EXPECT_EQ(place.left, cell.left) << "row " << row;
+                EXPECT_EQ(place.top, cell.top) << "row " << row;
+            }
+        }
+    }
+};
+
+TEST_F(CellBoxesInView, OnlyRowsInViewShowTheirBoxes) {
+    EXPECT_TRUE(IsWindowVisible(box(0)));
+    EXPECT_FALSE(IsWindowVisible(box(39)));
+    expectBoxesWithTheirRows();
+}
+
+TEST_F(CellBoxesInView, ScrollingTakesTheBoxesAlong) {
+    ListView_EnsureVisible(list(IDC_SKILL_LIST), 39, FALSE);
+    paint(IDC_SKILL_LIST);
+    EXPECT_FALSE(IsWindowVisible(box(0)));
+    EXPECT_TRUE(IsWindowVisible(box(39)));
+    expectBoxesWithTheirRows();
+    ListView_Scroll(list(IDC_SKILL_LIST), 0, -60);
+    pumpMessages();
+    paint(IDC_SKILL_LIST);
+    expectBoxesWithTheirRows();
+}
+
+TEST_F(CellBoxesInView, BoxesOfNewRowsWaitHiddenForTheirPaint) {
+    refreshSheetForm();
+    for (int row = 0; row < 40; ++row)
+        EXPECT_FALSE(IsWindowVisible(box(row))) << "row " << row;
+    paint(IDC_SKILL_LIST);
+    expectBoxesWithTheirRows();
+}
+
+} // namespace
