@@ -5,9 +5,9 @@
 //
 //   e2e_driver <program.exe> <Database folder> <handshake folder>
 //
-// Once the main window is up, the driver leaves "program-started" in the
-// handshake folder and waits for "screenshot-taken" there, so that the
-// script running it can take a picture of the freshly started program.
+// At the moments worth a picture, the driver leaves "shot-NAME" in the
+// handshake folder and waits for "shot-NAME.taken" there, so that the script
+// running it can take a screenshot.
 
 #include "ProgramWindows.h"
 #include "TestFiles.h"
@@ -36,6 +36,8 @@ constexpr const char* dialogClass = "#32770";
 constexpr int dollNameLine = 3;
 constexpr int playerNameLine = 4;
 constexpr int favorPointsLine = 5;
+constexpr int skillLine = 14;
+constexpr int headPartsLine = 18;
 // The second byte of "ソ" is that of a backslash, which text handling that
 // ignores code page 932 takes for a character of its own.
 constexpr const char* typedDollName = "ソフィア・ノワール";
@@ -115,6 +117,7 @@ struct Session {
     std::string exampleSheet;
     std::string openedPath = folder.file("example-sheet.txt");
     std::string savedPath = folder.file("saved-sheet.txt");
+    std::string newSheetPath = folder.file("new-sheet.txt");
     std::unique_ptr<ProgramProcess> process;
     HWND mainWindow = nullptr;
     HWND form = nullptr;
@@ -212,11 +215,81 @@ void checkReferenceChoices(Session& s) {
     }
 }
 
-void waitForScreenshot(Session& s) {
+void askForScreenshot(Session& s, const std::string& name) {
     s.process->waitUntilIdle();
-    writeBytes(s.handshake + "\\program-started", "");
-    waitUntil(s.processId(), "the screenshot of the started program",
-              [&] { return fileExists(s.handshake + "\\screenshot-taken"); });
+    settle(s.mainWindow);
+    const std::string request = s.handshake + "\\shot-" + name;
+    writeBytes(request, "");
+    waitUntil(s.processId(), "the screenshot \"" + name + "\"", [&] { return fileExists(request + ".taken"); });
+}
+
+void waitForScreenshot(Session& s) { askForScreenshot(s, "started"); }
+
+// A double click below the last row, where a new entry is asked for.
+void doubleClickBelowRows(HWND list) {
+    RECT client;
+    GetClientRect(list, &client);
+    const LPARAM at = MAKELPARAM(client.left + 10, client.bottom - 4);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+void addSkillThroughTheDialog(Session& s) {
+    doubleClickBelowRows(s.formControl(IDC_SKILL_LIST));
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "スキル", "the skill dialog");
+    const std::pair<int, const char*> typed[] = {{IDC_SKILL_NAME, "加速"},
+                                                 {IDC_SKILL_TIMING, "オート"},
+                                                 {IDC_SKILL_COST, "なし"},
+                                                 {IDC_SKILL_RANGE, "自身"},
+                                                 {IDC_SKILL_EFFECT, "移動1"}};
+    for (const auto& [id, text] : typed) {
+        HWND box = GetDlgItem(dialog, id);
+        check(box != nullptr && readText(box).empty(), "the skill dialog has no empty box " + std::to_string(id));
+        writeText(box, text);
+    }
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the skill dialog to close");
+    settle(s.mainWindow);
+}
+
+// The box of the first row's name cell: the shown check box nearest the
+// list's top left corner.
+HWND firstRowNameBox(HWND list) {
+    HWND nearest = nullptr;
+    RECT nearestRect{};
+    for (HWND child = FindWindowExA(list, nullptr, "Button", nullptr); child != nullptr;
+         child = FindWindowExA(list, child, "Button", nullptr)) {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        const bool nearer = nearest == nullptr || rect.top < nearestRect.top ||
+                            (rect.top == nearestRect.top && rect.left < nearestRect.left);
+        if (IsWindowVisible(child) && nearer) {
+            nearest = child;
+            nearestRect = rect;
+        }
+    }
+    check(nearest != nullptr, "the head list shows no check box");
+    return nearest;
+}
+
+void tickFirstHeadPart(Session& s) {
+    HWND box = firstRowNameBox(s.formControl(IDC_HEAD_LIST));
+    sendAndWait(box, BM_CLICK, 0, 0, "the click on the head part's box");
+    check(sendAndWait(box, BM_GETCHECK, 0, 0, "reading the box") == BST_CHECKED,
+          "the head part's box is not ticked after a click");
+    askForScreenshot(s, "lists");
+}
+
+void saveTheNewSheet(Session& s) {
+    s.useFileDialog(IDM_SAVE_AS, "名前を付けてファイルを保存", s.newSheetPath);
+    std::vector<std::string> lines = sheetLines(readBytes(fixturePath("new-sheet.txt")));
+    lines.at(skillLine - 1) = "加速,オート,なし,自身,移動1";
+    std::string& headParts = lines.at(headPartsLine - 1);
+    check(headParts.starts_with("0,"), "the new-sheet fixture's head parts do not start unticked");
+    headParts.front() = '1';
+    checkFileBytes(s.newSheetPath, joinSheetLines(lines));
 }
 
 void openExampleSheet(Session& s) {
@@ -279,6 +352,9 @@ constexpr Step steps[] = {
     {"shows the main window with its title, sheet form and status bar", findMainWindow},
     {"offers the positions and classes of the Database copy", checkReferenceChoices},
     {"holds still for the screenshot of the started program", waitForScreenshot},
+    {"adds a skill through the skill dialog, opened by a double click on the list", addSkillThroughTheDialog},
+    {"ticks the first head part by a click on its name box", tickFirstHeadPart},
+    {"saves the new sheet with the skill and the ticked part", saveTheNewSheet},
     {"opens the example sheet through the open dialog", openExampleSheet},
     {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
     {"saves a typed doll name and favour points to the same file without asking", saveTypedValues},

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the end-to-end test: the driver starts the built program under Wine
-# and uses it as a user would, while this script takes the screenshot of the
-# freshly started program into BUILD_DIR/screenshots/started.png.
+# and uses it as a user would, while this script takes the screenshots the
+# driver asks for into BUILD_DIR/screenshots/NAME.png.
 #
 #   run-e2e.sh BUILD_DIR SOURCE_DIR DRIVER_EXE PROGRAM_EXE
 #
@@ -21,10 +21,8 @@ build=$(realpath "$1")
 source=$(realpath "$2")
 driver=$(realpath "$3")
 program=$(realpath "$4")
-screenshot=$build/screenshots/started.png
 
 mkdir -p "$build/screenshots"
-rm -f "$screenshot"
 handshake=$(mktemp -d "$build/e2e-handshake.XXXXXX")
 trap 'rm -rf "$handshake"' EXIT
 
@@ -32,31 +30,31 @@ trap 'rm -rf "$handshake"' EXIT
 "$build/wine-run.sh" "$driver" "Z:$program" "Z:$source/Database" "Z:$handshake" &
 driver_pid=$!
 
-# The driver asks for the picture once the main window is up and waits for
-# the answer; a driver that ends first has said why.
-screenshot_ok=false
-while kill -0 "$driver_pid" 2>/dev/null; do
-    if [ -e "$handshake/program-started" ]; then
-        if import -window root "$screenshot"; then
-            # A picture in a single colour shows nothing of the program.
-            colours=$(identify -format '%k' "$screenshot" || echo 0)
-            if [ "$colours" -gt 1 ]; then
-                screenshot_ok=true
-            else
-                echo "e2e: the screenshot $screenshot is a single colour" >&2
-            fi
-        fi
-        touch "$handshake/screenshot-taken"
-        break
+# The driver asks for a picture by leaving "shot-NAME" in the handshake
+# folder and waits for "shot-NAME.taken"; a driver that ends first has said
+# why.
+take_screenshot() { # name
+    local picture=$build/screenshots/$1.png colours
+    rm -f "$picture"
+    import -window root "$picture" || return 1
+    # A picture in a single colour shows nothing of the program.
+    colours=$(identify -format '%k' "$picture" || echo 0)
+    if [ "$colours" -le 1 ]; then
+        echo "e2e: the screenshot $picture is a single colour" >&2
+        return 1
     fi
+    echo "e2e: screenshot in $picture"
+}
+
+status=0
+while kill -0 "$driver_pid" 2>/dev/null; do
+    for request in "$handshake"/shot-*; do
+        [ -e "$request" ] && [ "${request%.taken}" = "$request" ] && [ ! -e "$request.taken" ] || continue
+        take_screenshot "${request##*/shot-}" || status=1
+        touch "$request.taken"
+    done
     sleep 0.1
 done
 
-status=0
 wait "$driver_pid" || status=$?
-if [ -e "$handshake/program-started" ] && ! $screenshot_ok; then
-    echo "e2e: no usable screenshot of the started program" >&2
-    status=1
-fi
-[ $status -ne 0 ] || echo "e2e: screenshot of the started program in $screenshot"
 exit $status
