@@ -70,6 +70,23 @@ bool isSheetList(HWND window) {
     return window == sheetForm.skillList || bindingOfList(window) != nullptr;
 }
 
+// While a list is rebuilt it does not repaint: a list view that repaints
+// after every inserted row makes a rebuild slow beyond use for long lists.
+// It repaints once when the rebuild is over.
+class RebuildWithoutRepaint {
+public:
+    explicit RebuildWithoutRepaint(HWND list) : list(list) { SendMessageA(list, WM_SETREDRAW, FALSE, 0); }
+    ~RebuildWithoutRepaint() {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+    RebuildWithoutRepaint(const RebuildWithoutRepaint&) = delete;
+    RebuildWithoutRepaint& operator=(const RebuildWithoutRepaint&) = delete;
+
+private:
+    HWND list;
+};
+
 // Columns 2 to 4 are the same for skills and parts.
 template <class Entry> void setPlainCells(HWND list, int row, const Entry& entry) {
     setCell(list, row, 2, entry.cost, false);
@@ -86,6 +103,7 @@ void addListColumns(HWND list) {
 
 void refreshSkillList() {
     HWND list = sheetForm.skillList;
+    const RebuildWithoutRepaint rebuild(list);
     clearCells(list);
     const std::vector<SkillEntry> skills = sheetForm.sheet->getSkills();
     for (std::size_t i = 0; i < skills.size(); ++i) {
@@ -101,6 +119,7 @@ void refreshPartList(const std::string& text) {
         if (text != binding.text)
             continue;
         HWND list = sheetForm.*binding.list;
+        const RebuildWithoutRepaint rebuild(list);
         clearCells(list);
         const std::vector<PartEntry> parts = sheetForm.sheet->getParts(binding.location);
         for (std::size_t i = 0; i < parts.size(); ++i) {

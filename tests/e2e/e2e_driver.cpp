@@ -220,10 +220,13 @@ void askForScreenshot(Session& s, const std::string& name) {
     settle(s.mainWindow);
     const std::string request = s.handshake + "\\shot-" + name;
     writeBytes(request, "");
-    waitUntil(s.processId(), "the screenshot \"" + name + "\"", [&] { return fileExists(request + ".taken"); });
+    waitUntil(s.processId(), "the screenshot \"" + name + "\"",
+              [&] { return fileExists(request + ".taken"); });
 }
 
-void waitForScreenshot(Session& s) { askForScreenshot(s, "started"); }
+void waitForScreenshot(Session& s) {
+    askForScreenshot(s, "started");
+}
 
 // A double click below the last row, where a new entry is asked for.
 void doubleClickBelowRows(HWND list) {
@@ -246,7 +249,8 @@ void addSkillThroughTheDialog(Session& s) {
                                                  {IDC_SKILL_EFFECT, "移動1"}};
     for (const auto& [id, text] : typed) {
         HWND box = GetDlgItem(dialog, id);
-        check(box != nullptr && readText(box).empty(), "the skill dialog has no empty box " + std::to_string(id));
+        check(box != nullptr && readText(box).empty(),
+              "the skill dialog has no empty box " + std::to_string(id));
         writeText(box, text);
     }
     clickButton(dialog, IDOK);

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Windows program and runs the benchmarks under Wine on a virtual
+# display. They print figures and ratios; nothing is asserted.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build
+bash "$root/scripts/setup.sh" "$build"
+cmake -S "$root" -B "$build/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/windows"
+work=$(mktemp -d "$build/bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
