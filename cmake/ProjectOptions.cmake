@@ -21,14 +21,19 @@ if(WIN32)
     set(LIBJPEG_PREFIX "${CMAKE_BINARY_DIR}/../deps/libjpeg-mingw" CACHE PATH "libjpeg for MinGW")
     find_library(LIBJPEG_LIBRARY NAMES libjpeg.a PATHS "${LIBJPEG_PREFIX}/lib" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
     find_path(LIBJPEG_INCLUDE_DIR jpeglib.h PATHS "${LIBJPEG_PREFIX}/include" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-elseif(BUILD_FUZZERS)
-    target_compile_options(project_options INTERFACE
-        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
-    target_link_options(project_options INTERFACE -fsanitize=address,undefined)
-elseif(SANITIZE)
-    target_compile_options(project_options INTERFACE
-        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+else()
+    # The native builds use Debian's libjpeg-turbo, the same release.
+    find_path(LIBJPEG_INCLUDE_DIR jpeglib.h REQUIRED)
+    find_library(LIBJPEG_LIBRARY NAMES jpeg REQUIRED)
+    if(BUILD_FUZZERS)
+        target_compile_options(project_options INTERFACE
+            -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+        target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+    elseif(SANITIZE)
+        target_compile_options(project_options INTERFACE
+            -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+    endif()
 endif()
 
 # Test programs built for Windows run under Wine, in a prefix of their own

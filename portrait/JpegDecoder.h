@@ -1,0 +1,34 @@
+#pragma once
+
+// Decodes JPEG portraits straight into the layout of a bottom-up 24-bit
+// Windows bitmap: rows from the bottom of the picture up, each row's pixels
+// left to right as blue, green, red, each row padded with zero bytes to a
+// multiple of 4. Colour pictures decode as the library gives them; grey and
+// CMYK pictures are converted to the same layout. Portable: the windowing
+// layer provides the pixel memory (a DIB section) and owns it.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Called once, after the header has been read, with the picture's size;
+// answers the start of stride * height bytes for the rows, or null to give
+// up. The memory stays the caller's whatever the decoding's outcome.
+using RasterAllocator = std::function<std::uint8_t*(int width, int height, std::size_t stride)>;
+
+// Larger pictures are no portrait: they fail right after the header is read,
+// before anything is allocated.
+inline constexpr std::uint64_t maxPortraitPixels = 100'000'000;
+
+// Bytes in one bitmap row of `width` pixels: three a pixel, rounded up to a
+// multiple of 4.
+std::size_t bitmapStride(int width);
+
+// Answer whether a picture was decoded into the allocated memory. Damage the
+// library only warns about (a file that ends early, say) still gives the
+// picture as far as it goes; a fatal library error, a file that is no JPEG,
+// a size over the limit or a refused allocation answer false. Never ends
+// the program, and every path out releases the decoder and any file opened.
+bool decodeJpegFile(const std::string& path, const RasterAllocator& allocate);
+bool decodeJpegMemory(const std::uint8_t* data, std::size_t size, const RasterAllocator& allocate);
