@@ -21,11 +21,14 @@ ctest --test-dir "$build/native" --output-on-failure
 echo "== fuzz targets"
 configure fuzz -DBUILD_FUZZERS=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
-for target in sheet reference; do
+for target in sheet reference jpeg; do
     seeds=$root/tests/fuzz/corpus/$target
     [ "$target" = reference ] && seeds=$root/tests/fuzz/corpus/refdata
     corpus=$build/fuzz/corpus-$target
     mkdir -p "$corpus"
+    # libjpeg-turbo's own test images seed the decoder as well; they stay in
+    # the build folder, out of the repository.
+    [ "$target" = jpeg ] && cp "$build"/deps/testimages/*.jpg "$corpus"/
     echo "-- ${target}_fuzz for ${FUZZ_SECONDS:-30} s"
     log=$build/fuzz/$target.log
     if ! (cd "$build/fuzz" && "./tests/fuzz/${target}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \
