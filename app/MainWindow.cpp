@@ -2,6 +2,8 @@
 
 #include "app/FileDialogs.h"
 #include "editor/SheetForm.h"
+#include "portrait/PortraitImage.h"
+#include "portrait/PortraitView.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
 #include "sheet/CharacterSheet.h"
@@ -33,11 +35,18 @@ void useJapaneseCharacterTypes() {
     std::setlocale(LC_CTYPE, "japanese");
 }
 
+// The portrait's open dialog shares its name with the sheet's open dialog.
+std::string choosePortraitFile() {
+    return askOpenFileName("ファイルを開く", portraitFileFilter, "bmp");
+}
+
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
     loadReferenceData();
     shell.mainWindow = window;
     InitCommonControls();
+    installPortraitLoader(&windowsPortraitLoader);
+    sheetForm.choosePortraitFile = choosePortraitFile;
     shell.form = createSheetForm(shell.instance, window, characterSheet);
     ShowWindow(shell.form, SW_SHOW);
     shell.statusBar =

@@ -3,6 +3,7 @@
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/SheetLists.h"
+#include "portrait/PortraitView.h"
 #include "refdata/ChoiceBinding.h"
 #include "res/resource.h"
 #include "sheet/NewSheet.h"
@@ -296,6 +297,11 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
+    case WM_PAINT: paintPortrait(form, sheetForm.portraitFrame, sheet()); break;
+    case WM_LBUTTONDBLCLK:
+        handlePortraitDoubleClick(form, sheetForm.portraitFrame, sheet(), lParam,
+                                  sheetForm.choosePortraitFile);
+        break;
     }
     return 0;
 }

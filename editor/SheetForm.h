@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // What the form's parts share while the form lives.
 struct SheetFormState {
     HINSTANCE instance = nullptr;
@@ -21,6 +23,9 @@ struct SheetFormState {
     HWND mainClassCombo = nullptr;
     HWND subClassCombo = nullptr;
     HWND portraitFrame = nullptr;
+    // Asks the user for a portrait file; empty when cancelled. The main
+    // window provides it; without it a double click only removes.
+    std::string (*choosePortraitFile)() = nullptr;
 };
 extern SheetFormState sheetForm;
 

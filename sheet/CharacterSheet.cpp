@@ -2,8 +2,38 @@
 
 CharacterSheet characterSheet;
 
+namespace {
+
+const PortraitLoader* portraitLoader = nullptr;
+
+} // namespace
+
+void installPortraitLoader(const PortraitLoader* loader) {
+    portraitLoader = loader;
+}
+
+CharacterSheet::~CharacterSheet() {
+    releasePortrait();
+}
+
+void CharacterSheet::releasePortrait() {
+    if (portraitDc != nullptr && portraitLoader != nullptr)
+        portraitLoader->release(portraitDc);
+    portraitDc = nullptr;
+    portraitBitmap = PortraitBitmap{};
+}
+
+// The previous portrait is gone from here on, whether or not the new one
+// loads.
 void CharacterSheet::setPortrait(std::string path) {
+    releasePortrait();
     portraitPath = std::move(path);
+    if (portraitPath.empty() || portraitLoader == nullptr)
+        return;
+    const LoadedPortrait loaded = portraitLoader->load(portraitPath);
+    portraitDc = loaded.dc;
+    if (portraitDc != nullptr)
+        portraitBitmap = loaded.bitmap;
 }
 
 std::vector<PartEntry> CharacterSheet::*CharacterSheet::partsMember(BodyLocation location) const {

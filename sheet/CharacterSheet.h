@@ -63,6 +63,23 @@ struct PortraitBitmap {
 // header.
 using PortraitDc = void*;
 
+// A portrait as the windowing layer loaded it: a memory device context with
+// the bitmap selected into it, and that bitmap's description.
+struct LoadedPortrait {
+    PortraitDc dc = nullptr;
+    PortraitBitmap bitmap;
+};
+
+// How the record gets its portrait images: the windowing layer installs a
+// loader. `load` answers a null context when nothing could be loaded (and
+// has told the user); `release` frees a context together with its bitmap.
+// Without a loader, only the path is kept.
+struct PortraitLoader {
+    LoadedPortrait (*load)(const std::string& path);
+    void (*release)(PortraitDc dc);
+};
+void installPortraitLoader(const PortraitLoader* loader);
+
 inline constexpr std::size_t karmaCount = 3;
 inline constexpr std::size_t memoryCount = 6;
 inline constexpr std::size_t regretCount = 6;
@@ -73,14 +90,16 @@ inline constexpr std::size_t regretCount = 6;
 class CharacterSheet {
 public:
     CharacterSheet() = default;
+    ~CharacterSheet();
     CharacterSheet(const CharacterSheet&) = delete; // the record owns its portrait
     CharacterSheet& operator=(const CharacterSheet&) = delete;
 
     std::string getPortraitPath() const { return portraitPath; }
     PortraitDc getPortraitDc() const { return portraitDc; }
     PortraitBitmap getPortraitBitmap() const { return portraitBitmap; }
-    // Keeps the path (an empty one removes the portrait). No image loader is
-    // part of the program yet, so no image is held and the handle stays null.
+    // Keeps the path and loads its image in place of the previous one; an
+    // empty path removes the portrait. A path that yields no image is kept
+    // all the same, with no portrait.
     void setPortrait(std::string path);
 
     std::string getDollName() const { return dollName; }
@@ -139,6 +158,7 @@ public:
 
 private:
     std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
+    void releasePortrait();
 
     std::string portraitPath;
     PortraitDc portraitDc = nullptr;

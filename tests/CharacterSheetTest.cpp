@@ -1,6 +1,7 @@
 #include "sheet/CharacterSheet.h"
 
 #include "SheetPrinters.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,97 @@ TEST(CharacterSheetPortrait, KeepsThePathOfAnImageThatDoesNotLoad) {
     EXPECT_EQ(sheet.getPortraitPath(), "C:\\no such folder\\人形.jpg");
     sheet.setPortrait("");
     EXPECT_EQ(sheet.getPortraitPath(), "");
+}
+
+} // namespace
+
+namespace {
+
+// A stand-in for the windowing layer's image loading: "good" paths load,
+// and every context handed out must come back exactly once.
+struct FakeImages {
+    static inline int loaded = 0;
+    static inline int released = 0;
+    static inline PortraitDc lastReleased = nullptr;
+    static inline char contexts[8];
+
+    static LoadedPortrait load(const std::string& path) {
+        if (path.rfind("good", 0) != 0)
+            return {};
+        LoadedPortrait portrait;
+        portrait.dc = &contexts[loaded++ % 8];
+        portrait.bitmap.width = 50;
+        portrait.bitmap.height = 40;
+        return portrait;
+    }
+    static void release(PortraitDc dc) {
+        ++released;
+        lastReleased = dc;
+    }
+};
+
+const PortraitLoader fakeLoader = {FakeImages::load, FakeImages::release};
+
+class PortraitLoading : public testing::Test {
+protected:
+    void SetUp() override {
+        FakeImages::loaded = FakeImages::released = 0;
+        installPortraitLoader(&fakeLoader);
+    }
+    void TearDown() override { installPortraitLoader(nullptr); }
+};
+
+TEST_F(PortraitLoading, ALoadedImageReplacesThePreviousOne) {
+    CharacterSheet sheet;
+    sheet.setPortrait("good-1.jpg");
+    const PortraitDc first = sheet.getPortraitDc();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(sheet.getPortraitBitmap().width, 50);
+    sheet.setPortrait("good-2.bmp");
+    EXPECT_EQ(FakeImages::released, 1);
+    EXPECT_EQ(FakeImages::lastReleased, first);
+    EXPECT_NE(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitPath(), "good-2.bmp");
+}
+
+TEST_F(PortraitLoading, AFailedLoadKeepsThePathAndNoImage) {
+    CharacterSheet sheet;
+    sheet.setPortrait("good.jpg");
+    sheet.setPortrait("broken.jpg");
+    EXPECT_EQ(FakeImages::released, 1) << "the old portrait is not kept";
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitPath(), "broken.jpg");
+}
+
+TEST_F(PortraitLoading, AnEmptyPathRemovesThePortrait) {
+    CharacterSheet sheet;
+    sheet.setPortrait("good.jpg");
+    sheet.setPortrait("");
+    EXPECT_EQ(FakeImages::released, 1);
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitPath(), "");
+    sheet.setPortrait("");
+    EXPECT_EQ(FakeImages::released, 1);
+}
+
+TEST_F(PortraitLoading, TheRecordReleasesItsPortraitWhenItEnds) {
+    {
+        CharacterSheet sheet;
+        sheet.setPortrait("good.jpg");
+    }
+    EXPECT_EQ(FakeImages::released, 1);
+}
+
+TEST_F(PortraitLoading, LoadingASheetLoadsItsPortrait) {
+    ScratchFolder folder;
+    writeBytes(folder.file("s.txt"), "1002\r\ngood.jpg\r\nname\r\n");
+    CharacterSheet sheet;
+    ASSERT_TRUE(sheet.loadSheet(folder.file("s.txt")));
+    EXPECT_NE(sheet.getPortraitDc(), nullptr);
+    writeBytes(folder.file("s.txt"), "1002\r\n\r\nname\r\n");
+    ASSERT_TRUE(sheet.loadSheet(folder.file("s.txt")));
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(FakeImages::released, 1);
 }
 
 } // namespace

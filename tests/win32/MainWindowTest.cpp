@@ -190,4 +190,51 @@ TEST_F(MainWindowTest, OpenReadsTheChosenSheetIntoTheForm) {
     EXPECT_EQ(statusText(), "ステータスバー");
 }
 
+// A double click in the middle of the portrait frame.
+void doubleClickPortraitFrame() {
+    RECT frame;
+    GetWindowRect(sheetForm.portraitFrame, &frame);
+    MapWindowPoints(nullptr, sheetForm.form, reinterpret_cast<POINT*>(&frame), 2);
+    SendMessageA(sheetForm.form, WM_LBUTTONDBLCLK, MK_LBUTTON,
+                 MAKELPARAM((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
+}
+
+TEST_F(MainWindowTest, ThePortraitIsChosenThroughTheOpenDialog) {
+    const std::string sheetPath = folder.file("example.txt");
+    writeBytes(sheetPath, readBytes(fixturePath("example-sheet.txt")));
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, sheetPath);
+        command(IDM_OPEN);
+        ASSERT_TRUE(ok.answered());
+    }
+    // The portrait's dialog starts with the name last chosen in an open dialog.
+    std::string offered;
+    {
+        DialogAnswer cancel("ファイルを開く", IDCANCEL, [&offered](HWND dialog) {
+            HWND combo = GetDlgItem(dialog, 0x47c);
+            HWND edit = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0));
+            offered =
+                readControlText(edit != nullptr ? edit : FindWindowExA(combo, nullptr, "Edit", nullptr));
+        });
+        doubleClickPortraitFrame();
+        ASSERT_TRUE(cancel.answered());
+    }
+    EXPECT_NE(sheetPath.find(offered), std::string::npos) << offered;
+    EXPECT_EQ(characterSheet.getPortraitDc(), nullptr);
+
+    const std::string picture = folder.file("doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, picture);
+        doubleClickPortraitFrame();
+        ASSERT_TRUE(ok.answered());
+    }
+    EXPECT_NE(characterSheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(characterSheet.getPortraitPath(), picture);
+    command(IDM_SAVE);
+    EXPECT_NE(readBytes(sheetPath).find("\r\n" + picture + "\r\n"), std::string::npos);
+    doubleClickPortraitFrame();
+    EXPECT_EQ(characterSheet.getPortraitDc(), nullptr);
+}
+
 } // namespace

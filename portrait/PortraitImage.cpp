@@ -1,0 +1,125 @@
+#include "portrait/PortraitImage.h"
+
+#include "portrait/BitmapHeader.h"
+#include "portrait/JpegDecoder.h"
+
+const PortraitLoader windowsPortraitLoader = {loadPortraitImage, releasePortraitImage};
+
+namespace {
+
+// Resources of type 23 hold JPEG portraits built into the program.
+const LPCSTR jpegResourceType = MAKEINTRESOURCEA(23);
+
+struct ResourceBytes {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+
+ResourceBytes findJpegResource(const std::string& name) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, name.c_str(), jpegResourceType);
+    if (resource == nullptr)
+        return {};
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr)
+        return {};
+    return {static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
+}
+
+// The decoder's rows go straight into a DIB section made to the picture's
+// size, which then belongs to `bitmap`.
+RasterAllocator dibSectionFor(HBITMAP& bitmap) {
+    return [&bitmap](int width, int height, std::size_t) -> std::uint8_t* {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height; // bottom-up
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        return bitmap != nullptr ? static_cast<std::uint8_t*>(bits) : nullptr;
+    };
+}
+
+HBITMAP loadBitmapResource(const std::string& name) {
+    return LoadBitmapA(GetModuleHandleA(nullptr), name.c_str());
+}
+
+HBITMAP loadBitmapFile(const std::string& path) {
+    if (isOversizedBitmapFile(path))
+        return nullptr;
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+HBITMAP loadAnyImage(const std::string& path) {
+    for (HBITMAP (*loader)(const std::string&) : {loadBitmapResource, loadBitmapFile, loadJpegBitmap}) {
+        if (HBITMAP bitmap = loader(path))
+            return bitmap;
+    }
+    return nullptr;
+}
+
+// The whole path goes into the message, however long.
+void reportLoadFailure(const std::string& path) {
+    const std::string message = path + "の読み込みに失敗しました";
+    MessageBoxA(GetActiveWindow(), message.c_str(), "画像の読み込み", MB_OK | MB_ICONWARNING);
+}
+
+PortraitBitmap describe(HBITMAP bitmap) {
+    BITMAP description{};
+    GetObjectA(bitmap, sizeof description, &description);
+    PortraitBitmap portrait;
+    portrait.type = description.bmType;
+    portrait.width = description.bmWidth;
+    portrait.height = description.bmHeight;
+    portrait.widthBytes = description.bmWidthBytes;
+    portrait.planes = description.bmPlanes;
+    portrait.bitsPixel = description.bmBitsPixel;
+    portrait.bits = description.bmBits;
+    return portrait;
+}
+
+} // namespace
+
+HBITMAP loadJpegBitmap(const std::string& name) {
+    HBITMAP bitmap = nullptr;
+    const ResourceBytes resource = findJpegResource(name);
+    const bool decoded = resource.data != nullptr
+                             ? decodeJpegMemory(resource.data, resource.size, dibSectionFor(bitmap))
+                             : decodeJpegFile(name, dibSectionFor(bitmap));
+    if (!decoded && bitmap != nullptr) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
+
+LoadedPortrait loadPortraitImage(const std::string& path) {
+    HBITMAP bitmap = loadAnyImage(path);
+    if (bitmap == nullptr) {
+        reportLoadFailure(path);
+        return {};
+    }
+    LoadedPortrait portrait;
+    portrait.bitmap = describe(bitmap);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        DeleteObject(bitmap);
+        reportLoadFailure(path);
+        return {};
+    }
+    // The context owns the bitmap from here on.
+    SelectObject(dc, bitmap);
+    portrait.dc = dc;
+    return portrait;
+}
+
+void releasePortraitImage(PortraitDc portraitDc) {
+    HDC dc = static_cast<HDC>(portraitDc);
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// Portrait images for the record: a bitmap resource of the program, a
+// bitmap file or a JPEG (file or RT_HTML resource), tried in that order by
+// content, never by the file name's extension.
+
+#include "sheet/CharacterSheet.h"
+
+#include <windows.h>
+
+#include <string>
+
+// A new 24-bit bottom-up DIB section with the decoded JPEG, or null. The
+// caller owns the bitmap.
+HBITMAP loadJpegBitmap(const std::string& name);
+
+// Loads the image into a memory device context compatible with the screen;
+// a null context when nothing loads, after telling the user so.
+LoadedPortrait loadPortraitImage(const std::string& path);
+// Frees a context made by loadPortraitImage together with its bitmap.
+void releasePortraitImage(PortraitDc dc);
+
+// The loader the program installs for its record.
+extern const PortraitLoader windowsPortraitLoader;

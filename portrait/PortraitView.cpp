@@ -1,0 +1,71 @@
+#include "portrait/PortraitView.h"
+
+const char portraitFileFilter[] = "画像ファイル(*.bmp;*.jpeg;*.jpg)\0*.bmp;*.jpeg;*.jpg\0"
+                                  "ビットマップ(*.bmp)\0*.bmp\0"
+                                  "JPEG(*.jpeg;*.jpg)\0*.jpeg;*.jpg\0"
+                                  "All files(*.*)\0*.*\0";
+
+namespace {
+
+// An opaque copy: any alpha the bitmap holds is ignored.
+constexpr BLENDFUNCTION opaqueCopy = {AC_SRC_OVER, 0, 255, 0};
+
+RECT frameInForm(HWND form, HWND frame) {
+    RECT rect;
+    GetWindowRect(frame, &rect);
+    screenRectToClient(form, &rect);
+    return rect;
+}
+
+} // namespace
+
+void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
+    HDC source = static_cast<HDC>(sheet.getPortraitDc());
+    if (source == nullptr)
+        return;
+    RECT target;
+    GetWindowRect(frame, &target);
+    PAINTSTRUCT formPaint, framePaint;
+    BeginPaint(form, &formPaint);
+    HDC dc = BeginPaint(frame, &framePaint);
+    const PortraitBitmap bitmap = sheet.getPortraitBitmap();
+    // Stretched over the whole frame, outline included; the picture's
+    // proportions are not kept.
+    AlphaBlend(dc, 0, 0, target.right - target.left, target.bottom - target.top, source, 0, 0, bitmap.width,
+               bitmap.height, opaqueCopy);
+    EndPaint(frame, &framePaint);
+    EndPaint(form, &formPaint);
+}
+
+void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPARAM lParam,
+                               std::string (*chooseImage)()) {
+    const RECT rect = frameInForm(form, frame);
+    // The click's coordinates are unsigned 16-bit numbers in the form.
+    const POINT click = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+    if (!pointInRectInclusive(&rect, &click))
+        return;
+    if (sheet.getPortraitDc() != nullptr) {
+        sheet.setPortrait("");
+    } else if (chooseImage != nullptr) {
+        const std::string path = chooseImage();
+        if (!path.empty())
+            sheet.setPortrait(path);
+    }
+    InvalidateRect(form, &rect, TRUE);
+}
+
+bool screenRectToClient(HWND window, RECT* rect) {
+    if (rect == nullptr)
+        return false;
+    POINT topLeft = {rect->left, rect->top};
+    POINT bottomRight = {rect->right, rect->bottom};
+    if (!ScreenToClient(window, &topLeft) || !ScreenToClient(window, &bottomRight))
+        return false;
+    SetRect(rect, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    return true;
+}
+
+bool pointInRectInclusive(const RECT* rect, const POINT* point) {
+    return rect != nullptr && point != nullptr && point->x >= rect->left && point->x <= rect->right &&
+           point->y >= rect->top && point->y <= rect->bottom;
+}

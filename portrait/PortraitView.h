@@ -1,0 +1,26 @@
+#pragma once
+
+// The portrait frame of the sheet form: the record's portrait painted over
+// the whole frame, and a double click on the frame to remove the portrait or
+// to choose one.
+
+#include "sheet/CharacterSheet.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The form's WM_PAINT: paints the portrait, if any, stretched over the frame.
+void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet);
+
+// The form's WM_LBUTTONDBLCLK: inside the frame (edges included) it removes a
+// shown portrait, or asks `chooseImage` for a path and loads it; the frame is
+// painted again either way.
+void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPARAM lParam,
+                               std::string (*chooseImage)());
+
+bool screenRectToClient(HWND window, RECT* rect);
+bool pointInRectInclusive(const RECT* rect, const POINT* point);
+
+// The open dialog for a portrait file: bitmaps and JPEGs.
+extern const char portraitFileFilter[];

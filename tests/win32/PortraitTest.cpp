@@ -1,0 +1,278 @@
+#include "editor/CellList.h"
+#include "editor/ControlText.h"
+#include "editor/SheetForm.h"
+#include "portrait/PortraitImage.h"
+#include "portrait/PortraitView.h"
+#include "res/resource.h"
+
+#include "TestFiles.h"
+#include "WindowTesting.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The failure message, read from the message box and answered with OK.
+class LoadFailureMessage {
+public:
+    LoadFailureMessage()
+        : answer("画像の読み込み", IDOK, [this](HWND box) {
+              for (HWND child = FindWindowExA(box, nullptr, "Static", nullptr); child != nullptr;
+                   child = FindWindowExA(box, child, "Static", nullptr))
+                  text += readControlText(child);
+          }) {}
+    // Whether the message came; its text is then in `text`.
+    bool shown() { return answer.answered(); }
+    std::string text;
+
+private:
+    DialogAnswer answer;
+};
+
+// A record with the real image loader, as the program has it.
+class PortraitTest : public testing::Test {
+protected:
+    void SetUp() override { installPortraitLoader(&windowsPortraitLoader); }
+    void TearDown() override { installPortraitLoader(nullptr); }
+
+    // A copy of a fixture under another name, to show that the content and
+    // not the name decides.
+    std::string copyAs(const char* fixture, const char* name) {
+        const std::string path = folder.file(name);
+        writeBytes(path, readBytes(fixturePath(fixture)));
+        return path;
+    }
+
+    void expectLoadFails(CharacterSheet& sheet, const std::string& path) {
+        LoadFailureMessage message;
+        sheet.setPortrait(path);
+        ASSERT_TRUE(message.shown()) << path;
+        EXPECT_EQ(message.text, path + "の読み込みに失敗しました");
+        EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+        EXPECT_EQ(sheet.getPortraitPath(), path);
+    }
+
+    ScratchFolder folder;
+};
+
+TEST_F(PortraitTest, LoadsBitmapsAndJpegsByContentNotByName) {
+    const struct {
+        const char* fixture;
+        const char* name;
+        bool fromJpeg;
+    } cases[] = {{"portrait-red-over-blue.bmp", "a.bmp", false},
+                 {"portrait-red-over-blue.jpg", "b.jpg", true},
+                 {"portrait-red-over-blue.bmp", "c.jpg", false},
+                 {"portrait-red-over-blue.jpg", "d.bmp", true}};
+    for (const auto& c : cases) {
+        CharacterSheet sheet;
+        sheet.setPortrait(copyAs(c.fixture, c.name));
+        ASSERT_NE(sheet.getPortraitDc(), nullptr) << c.name;
+        const PortraitBitmap bitmap = sheet.getPortraitBitmap();
+        EXPECT_EQ(bitmap.width, 16) << c.name;
+        EXPECT_EQ(bitmap.height, 16) << c.name;
+        // Only the JPEG decoder makes a DIB section, whose bits are at hand.
+        EXPECT_EQ(bitmap.bits != nullptr, c.fromJpeg) << c.name;
+    }
+}
+
+TEST_F(PortraitTest, JpegBitmapIsBottomUpBlueGreenRed) {
+    HBITMAP bitmap = loadJpegBitmap(fixturePath("portrait-red-over-blue.jpg"));
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP info{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.bmBitsPixel, 24);
+    EXPECT_EQ(info.bmPlanes, 1);
+    EXPECT_EQ(info.bmWidthBytes, 48);
+    const auto* bits = static_cast<const unsigned char*>(info.bmBits);
+    // The first row in memory is the picture's bottom row: blue.
+    EXPECT_GT(bits[0], 180);
+    EXPECT_LT(bits[2], 80);
+    // The last is its top row: red, stored as blue, green, red.
+    const unsigned char* top = bits + 15 * 48;
+    EXPECT_LT(top[0], 80);
+    EXPECT_GT(top[2], 180);
+    DeleteObject(bitmap);
+}
+
+TEST_F(PortraitTest, LoadsImagesBuiltIntoTheProgram) {
+    CharacterSheet sheet;
+    sheet.setPortrait("TESTJPEG");
+    ASSERT_NE(sheet.getPortraitDc(), nullptr);
+    EXPECT_NE(sheet.getPortraitBitmap().bits, nullptr) << "decoded from the JPEG resource";
+    sheet.setPortrait("TESTBITMAP");
+    ASSERT_NE(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitBitmap().width, 16);
+}
+
+TEST_F(PortraitTest, WhatDoesNotLoadIsReportedWithItsWholePath) {
+    CharacterSheet sheet;
+    writeBytes(folder.file("note.jpg"), "これは画像ではありません\r\n");
+    expectLoadFails(sheet, folder.file("note.jpg"));
+    expectLoadFails(sheet, folder.file("missing.bmp"));
+    const std::string longPath = folder.file(std::string(1500, 'x') + "\\人形.jpg");
+    expectLoadFails(sheet, longPath);
+    // A JPEG cut short after its header is no failure: the library fills in
+    // what is missing.
+    const std::string jpeg = readBytes(fixturePath("portrait-red-over-blue.jpg"));
+    writeBytes(folder.file("cut.jpg"), jpeg.substr(0, jpeg.size() - 30));
+    sheet.setPortrait(folder.file("cut.jpg"));
+    EXPECT_NE(sheet.getPortraitDc(), nullptr);
+}
+
+TEST_F(PortraitTest, AFailedLoadLeavesNoPortraitBehind) {
+    CharacterSheet sheet;
+    sheet.setPortrait(fixturePath("portrait-red-over-blue.jpg"));
+    ASSERT_NE(sheet.getPortraitDc(), nullptr);
+    expectLoadFails(sheet, folder.file("gone.jpg"));
+}
+
+TEST_F(PortraitTest, ABitmapHeaderBeyondAnyPortraitIsRefusedAtOnce) {
+    // A 54-byte file that claims 200000 x 200000 pixels of 24 bits.
+    std::string bmp = readBytes(fixturePath("portrait-red-over-blue.bmp")).substr(0, 54);
+    for (int offset : {18, 22}) {
+        const unsigned value = 200000;
+        for (int i = 0; i < 4; ++i)
+            bmp[offset + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    }
+    writeBytes(folder.file("huge.bmp"), bmp);
+    CharacterSheet sheet;
+    expectLoadFails(sheet, folder.file("huge.bmp"));
+}
+
+// ---- The portrait frame on the form ----
+
+std::string chosenPortrait;
+int choices = 0;
+std::string choosePortrait() {
+    ++choices;
+    return chosenPortrait;
+}
+
+class PortraitFrameTest : public PortraitTest {
+protected:
+    void SetUp() override {
+        PortraitTest::SetUp();
+        host = createHostWindow(1100, 900);
+        form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
+        sheetForm.choosePortraitFile = choosePortrait;
+        ShowWindow(form, SW_SHOW);
+        pumpMessages();
+        frame = GetDlgItem(form, IDC_PORTRAIT_FRAME);
+        GetWindowRect(frame, &frameRect);
+        screenRectToClient(form, &frameRect);
+        choices = 0;
+        chosenPortrait.clear();
+    }
+
+    void TearDown() override {
+        sheetForm.choosePortraitFile = nullptr;
+        DestroyWindow(host);
+        pumpMessages();
+        cellCheckBoxes.clear();
+        PortraitTest::TearDown();
+    }
+
+    void repaint() const {
+        RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pumpMessages();
+    }
+
+    COLORREF pixel(int x, int y) const {
+        HDC dc = GetDC(form);
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(form, dc);
+        return colour;
+    }
+
+    // A point of the frame, as fractions of its width and height.
+    COLORREF framePixel(double across, double down) const {
+        return pixel(frameRect.left + static_cast<int>((frameRect.right - frameRect.left - 1) * across),
+                     frameRect.top + static_cast<int>((frameRect.bottom - frameRect.top - 1) * down));
+    }
+
+    void doubleClick(int x, int y) const {
+        SendMessageA(form, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    }
+
+    CharacterSheet sheet;
+    HWND host = nullptr;
+    HWND form = nullptr;
+    HWND frame = nullptr;
+    RECT frameRect{};
+};
+
+bool isReddish(COLORREF c) {
+    return GetRValue(c) > 170 && GetBValue(c) < 90;
+}
+bool isBluish(COLORREF c) {
+    return GetBValue(c) > 170 && GetRValue(c) < 90;
+}
+
+TEST_F(PortraitFrameTest, ThePortraitCoversTheWholeFrame) {
+    sheet.setPortrait(fixturePath("portrait-red-over-blue.jpg"));
+    repaint();
+    for (double across : {0.0, 0.5, 1.0}) {
+        EXPECT_TRUE(isReddish(framePixel(across, 0.0))) << across;
+        EXPECT_TRUE(isReddish(framePixel(across, 0.35))) << across;
+        EXPECT_TRUE(isBluish(framePixel(across, 0.65))) << across;
+        EXPECT_TRUE(isBluish(framePixel(across, 1.0))) << across;
+    }
+}
+
+TEST_F(PortraitFrameTest, ADoubleClickOnTheEdgeRemovesAShownPortrait) {
+    repaint();
+    const COLORREF outline = framePixel(0.0, 0.5), inside = framePixel(0.5, 0.5);
+    ASSERT_NE(outline, inside);
+    sheet.setPortrait(fixturePath("portrait-red-over-blue.bmp"));
+    repaint();
+    ASSERT_TRUE(isReddish(framePixel(0.5, 0.2)));
+    doubleClick(frameRect.right, frameRect.bottom);
+    repaint();
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitPath(), "");
+    EXPECT_EQ(choices, 0) << "no question is asked";
+    // The frame looks again as it did before any portrait: its outline and
+    // the form inside it.
+    EXPECT_EQ(framePixel(0.0, 0.5), outline);
+    EXPECT_EQ(framePixel(0.5, 0.5), inside);
+}
+
+TEST_F(PortraitFrameTest, ADoubleClickWithoutPortraitAsksForOne) {
+    chosenPortrait = fixturePath("portrait-red-over-blue.jpg");
+    doubleClick(frameRect.left, frameRect.top);
+    EXPECT_EQ(choices, 1);
+    EXPECT_NE(sheet.getPortraitDc(), nullptr);
+    repaint();
+    EXPECT_TRUE(isBluish(framePixel(0.5, 0.9)));
+    // A cancelled choice changes nothing.
+    doubleClick(frameRect.right, frameRect.bottom);
+    chosenPortrait.clear();
+    doubleClick(frameRect.left + 3, frameRect.top + 3);
+    EXPECT_EQ(choices, 2);
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitPath(), "");
+}
+
+TEST_F(PortraitFrameTest, ADoubleClickOutsideTheFrameDoesNothing) {
+    sheet.setPortrait(fixturePath("portrait-red-over-blue.bmp"));
+    doubleClick(frameRect.right + 1, frameRect.top + 5);
+    doubleClick(frameRect.left + 5, frameRect.bottom + 1);
+    EXPECT_NE(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(choices, 0);
+}
+
+TEST(PointInRectInclusive, CountsAllFourEdges) {
+    const RECT rect = {10, 20, 30, 40};
+    const struct {
+        POINT point;
+        bool inside;
+    } cases[] = {{{10, 20}, true},  {{30, 40}, true},  {{20, 30}, true}, {{9, 30}, false},
+                 {{31, 30}, false}, {{20, 19}, false}, {{20, 41}, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(pointInRectInclusive(&rect, &c.point), c.inside) << c.point.x << "," << c.point.y;
+    EXPECT_FALSE(pointInRectInclusive(nullptr, &cases[0].point));
+    EXPECT_FALSE(pointInRectInclusive(&rect, nullptr));
+}
+
+} // namespace
