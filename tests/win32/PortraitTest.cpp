@@ -254,6 +254,27 @@ TEST_F(PortraitFrameTest, ADoubleClickWithoutPortraitAsksForOne) {
     EXPECT_EQ(sheet.getPortraitPath(), "");
 }
 
+TEST_F(PortraitFrameTest, ASheetFileBringsItsPortrait) {
+    for (const char* picture : {"portrait-red-over-blue.bmp", "portrait-red-over-blue.jpg"}) {
+        writeBytes(folder.file("doll.txt"), "1002\r\n" + fixturePath(picture) + "\r\nリリィ\r\n");
+        ASSERT_TRUE(sheet.loadSheet(folder.file("doll.txt")));
+        refreshSheetForm();
+        repaint();
+        EXPECT_TRUE(isReddish(framePixel(0.5, 0.2))) << picture;
+        EXPECT_TRUE(isBluish(framePixel(0.5, 0.8))) << picture;
+    }
+    // A portrait that no longer loads is reported; the sheet keeps its path.
+    writeBytes(folder.file("doll.txt"), "1002\r\n" + folder.file("moved.jpg") + "\r\nリリィ\r\n");
+    {
+        LoadFailureMessage message;
+        ASSERT_TRUE(sheet.loadSheet(folder.file("doll.txt")));
+        EXPECT_TRUE(message.shown());
+    }
+    EXPECT_EQ(sheet.getPortraitPath(), folder.file("moved.jpg"));
+    EXPECT_EQ(sheet.getDollName(), "リリィ");
+    EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+}
+
 TEST_F(PortraitFrameTest, ADoubleClickOutsideTheFrameDoesNothing) {
     sheet.setPortrait(fixturePath("portrait-red-over-blue.bmp"));
     doubleClick(frameRect.right + 1, frameRect.top + 5);
