@@ -9,6 +9,10 @@
 #include "editor/SheetForm.h"
 #include "res/resource.h"
 
+#include "BenchClock.h"
+#include "ShownSheetForm.h"
+#include "WindowTesting.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,39 +24,6 @@
 #include <vector>
 
 namespace {
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER ticks;
-    QueryPerformanceCounter(&ticks);
-    return static_cast<double>(ticks.QuadPart) / ticksPerMs;
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND createHost() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = hostProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "BenchHost";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "BenchHost", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1100, 900,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
 
 // A sheet with `entries` skills and `entries` parts in each location.
 void writeSheet(CharacterSheet& sheet, int entries, const std::string& path) {
@@ -74,11 +45,6 @@ struct Timing {
     double paintMs;
     double saveMs;
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 Timing measure(HWND form, CharacterSheet& sheet, const std::string& input, const std::string& output) {
     std::vector<double> open, paint, save;
@@ -119,10 +85,8 @@ int main() {
     std::setlocale(LC_CTYPE, "japanese");
     InitCommonControls();
     CharacterSheet sheet;
-    HWND host = createHost();
-    HWND form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
-    ShowWindow(form, SW_SHOW);
-    pumpMessages();
+    const ShownSheetForm shown(sheet);
+    HWND form = shown.form();
 
     std::printf("%-9s %12s %12s %12s %14s %10s\n", "entries", "open+refresh", "paint", "save", "open growth",
                 "same file");
@@ -146,6 +110,5 @@ int main() {
             rows += listRows.size();
         return rows;
     }());
-    DestroyWindow(host);
     return 0;
 }

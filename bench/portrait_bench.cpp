@@ -11,6 +11,9 @@
 #include "portrait/PortraitImage.h"
 #include "res/resource.h"
 
+#include "BenchClock.h"
+#include "ShownSheetForm.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -23,22 +26,6 @@
 #include <vector>
 
 namespace {
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER ticks;
-    QueryPerformanceCounter(&ticks);
-    return static_cast<double>(ticks.QuadPart) / ticksPerMs;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 PROCESS_MEMORY_COUNTERS memory() {
     PROCESS_MEMORY_COUNTERS counters{};
@@ -74,30 +61,11 @@ double runDjpegMs(const std::string& djpeg, const std::string& arguments) {
     return elapsed;
 }
 
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 double paintMs(const std::string& photo) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = hostProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "BenchHost";
-    RegisterClassA(&windowClass);
-    HWND host = CreateWindowExA(0, "BenchHost", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1100, 900,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     CharacterSheet sheet;
-    HWND form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
-    ShowWindow(form, SW_SHOW);
-    pumpMessages();
+    const ShownSheetForm shown(sheet);
+    HWND form = shown.form();
+    installPortraitLoader(&windowsPortraitLoader);
     sheet.setPortrait(photo);
     HWND frame = GetDlgItem(form, IDC_PORTRAIT_FRAME);
     RECT rect;
@@ -110,7 +78,6 @@ double paintMs(const std::string& photo) {
         UpdateWindow(form);
         times.push_back(nowMs() - start);
     }
-    DestroyWindow(host);
     return median(times);
 }
 

@@ -20,4 +20,4 @@ convert -size 6000x4000 gradient:'#c08060-#304070' -attenuate 0.4 +noise Gaussia
 cjpeg -quality 90 -outfile photo.jpg photo.ppm
 rm photo.ppm
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/portrait_bench.exe" \
-    photo.jpg "Z:$build/deps/libjpeg-mingw/bin/djpeg.exe" | grep -v "^libjpeg-turbo version"
+    photo.jpg "Z:$build/deps/libjpeg-mingw/bin/djpeg.exe" 2>&1 | grep -v "^libjpeg-turbo version"

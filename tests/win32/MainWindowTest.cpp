@@ -53,6 +53,16 @@ protected:
 
     std::string formText(int id) const { return readControlText(GetDlgItem(sheetForm.form, id)); }
 
+    // Opens a copy of the example sheet through the open dialog; answers its path.
+    std::string openExampleSheet() {
+        const std::string path = folder.file("example.txt");
+        writeBytes(path, readBytes(fixturePath("example-sheet.txt")));
+        DialogAnswer ok("ファイルを開く", IDOK, path);
+        command(IDM_OPEN);
+        EXPECT_TRUE(ok.answered());
+        return path;
+    }
+
     ScratchFolder folder{true};
     HWND window = nullptr;
 };
@@ -177,13 +187,7 @@ TEST_F(MainWindowTest, AFailedSaveIsReportedWithItsPath) {
 }
 
 TEST_F(MainWindowTest, OpenReadsTheChosenSheetIntoTheForm) {
-    const std::string path = folder.file("example.txt");
-    writeBytes(path, readBytes(fixturePath("example-sheet.txt")));
-    {
-        DialogAnswer ok("ファイルを開く", IDOK, path);
-        command(IDM_OPEN);
-        EXPECT_TRUE(ok.answered());
-    }
+    const std::string path = openExampleSheet();
     EXPECT_EQ(currentSheetPath, path);
     EXPECT_EQ(formText(IDC_DOLL_NAME), "リリィ");
     EXPECT_EQ(formText(IDC_MAX_ACTION), "7");
@@ -200,13 +204,7 @@ void doubleClickPortraitFrame() {
 }
 
 TEST_F(MainWindowTest, ThePortraitIsChosenThroughTheOpenDialog) {
-    const std::string sheetPath = folder.file("example.txt");
-    writeBytes(sheetPath, readBytes(fixturePath("example-sheet.txt")));
-    {
-        DialogAnswer ok("ファイルを開く", IDOK, sheetPath);
-        command(IDM_OPEN);
-        ASSERT_TRUE(ok.answered());
-    }
+    const std::string sheetPath = openExampleSheet();
     // The portrait's dialog starts with the name last chosen in an open dialog.
     std::string offered;
     {

@@ -5,10 +5,13 @@
 #include "portrait/PortraitView.h"
 #include "res/resource.h"
 
+#include "ShownSheetForm.h"
 #include "TestFiles.h"
 #include "WindowTesting.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -153,11 +156,8 @@ class PortraitFrameTest : public PortraitTest {
 protected:
     void SetUp() override {
         PortraitTest::SetUp();
-        host = createHostWindow(1100, 900);
-        form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
+        form = shown.emplace(sheet).form();
         sheetForm.choosePortraitFile = choosePortrait;
-        ShowWindow(form, SW_SHOW);
-        pumpMessages();
         frame = GetDlgItem(form, IDC_PORTRAIT_FRAME);
         GetWindowRect(frame, &frameRect);
         screenRectToClient(form, &frameRect);
@@ -167,9 +167,7 @@ protected:
 
     void TearDown() override {
         sheetForm.choosePortraitFile = nullptr;
-        DestroyWindow(host);
-        pumpMessages();
-        cellCheckBoxes.clear();
+        shown.reset();
         PortraitTest::TearDown();
     }
 
@@ -196,7 +194,7 @@ protected:
     }
 
     CharacterSheet sheet;
-    HWND host = nullptr;
+    std::optional<ShownSheetForm> shown;
     HWND form = nullptr;
     HWND frame = nullptr;
     RECT frameRect{};

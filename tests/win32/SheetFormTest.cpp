@@ -5,6 +5,7 @@
 #include "res/resource.h"
 
 #include "SheetPrinters.h"
+#include "ShownSheetForm.h"
 #include "TestFiles.h"
 #include "WindowTesting.h"
 
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -25,15 +27,11 @@ protected:
             positionTable.emplace_back().name = name;
         for (const char* name : {"ノクターン", "ルミナス"})
             classTable.emplace_back().name = name;
-        host = createHostWindow(1100, 900);
-        form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
-        ShowWindow(form, SW_SHOW);
-        pumpMessages();
+        form = shown.emplace(sheet).form();
     }
 
     void TearDown() override {
-        DestroyWindow(host);
-        cellCheckBoxes.clear();
+        shown.reset();
         positionTable.clear();
         classTable.clear();
     }
@@ -54,7 +52,7 @@ protected:
 
     ScratchFolder folder;
     CharacterSheet sheet;
-    HWND host = nullptr;
+    std::optional<ShownSheetForm> shown;
     HWND form = nullptr;
 };
 

@@ -5,29 +5,22 @@
 #include "sheet/NewSheet.h"
 
 #include "SheetPrinters.h"
+#include "ShownSheetForm.h"
 #include "TestFiles.h"
 #include "WindowTesting.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 // The sheet form at start, on a record of its own.
 class SheetListsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        host = createHostWindow(1100, 900);
-        form = createSheetForm(GetModuleHandleA(nullptr), host, sheet);
-        ShowWindow(form, SW_SHOW);
-        pumpMessages();
-    }
-
-    void TearDown() override {
-        DestroyWindow(host);
-        pumpMessages();
-        cellCheckBoxes.clear();
-    }
+    void SetUp() override { form = shown.emplace(sheet).form(); }
+    void TearDown() override { shown.reset(); }
 
     HWND list(int id) const { return GetDlgItem(form, id); }
 
@@ -96,7 +89,7 @@ protected:
     void pressEnter(int id) const { SendMessageA(list(id), WM_KEYDOWN, VK_RETURN, 0); }
 
     CharacterSheet sheet;
-    HWND host = nullptr;
+    std::optional<ShownSheetForm> shown;
     HWND form = nullptr;
 };
 
