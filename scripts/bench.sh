@@ -4,10 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
-bash "$root/scripts/setup.sh" "$build"
-cmake -S "$root" -B "$build/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/windows"
+bash "$root/scripts/build-windows.sh"
 work=$(mktemp -d "$build/bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
