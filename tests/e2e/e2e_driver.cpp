@@ -33,6 +33,7 @@ constexpr const char* savedMessageEnd = " データが保存されました";
 constexpr const char* dialogClass = "#32770";
 
 // Sheet file lines that the typing changes, counted from 1.
+constexpr int portraitLine = 2;
 constexpr int dollNameLine = 3;
 constexpr int playerNameLine = 4;
 constexpr int favorPointsLine = 5;
@@ -325,6 +326,27 @@ void saveTypedValues(Session& s) {
     s.checkSavedMessage(before, secondsOfDay());
 }
 
+// A double click in the middle of the portrait frame asks for a picture.
+void choosePortraitByDoubleClick(Session& s) {
+    const std::string picture = s.folder.file("doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    RECT frame;
+    GetWindowRect(s.formControl(IDC_PORTRAIT_FRAME), &frame);
+    MapWindowPoints(nullptr, s.form, reinterpret_cast<POINT*>(&frame), 2);
+    PostMessageA(s.form, WM_LBUTTONDBLCLK, MK_LBUTTON,
+                 MAKELPARAM((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
+    HWND dialog =
+        waitForProcessWindow(s.processId(), dialogClass, "ファイルを開く", "the portrait's open dialog");
+    answerFileDialog(dialog, picture);
+    waitUntilGone(s.processId(), dialog, "the portrait's open dialog to close");
+    settle(s.mainWindow);
+    askForScreenshot(s, "portrait");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    const std::vector<std::string> lines = sheetLines(readBytes(s.savedPath));
+    check(lines.at(portraitLine - 1) == picture,
+          "the saved portrait line is \"" + forLog(lines.at(portraitLine - 1)) + "\"");
+}
+
 void checkOpenedFileKept(Session& s) {
     checkFileBytes(s.openedPath, s.exampleSheet);
 }
@@ -363,6 +385,8 @@ constexpr Step steps[] = {
     {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
     {"saves a typed doll name and favour points to the same file without asking", saveTypedValues},
     {"leaves the opened file as it was", checkOpenedFileKept},
+    {"shows a portrait chosen by a double click on its frame, and saves its path",
+     choosePortraitByDoubleClick},
     {"keeps running with the sheet untouched when the close question is answered No", declineClose},
     {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},
 };
