@@ -31,6 +31,15 @@ constexpr std::array<LocationBinding, 4> locationBindings = {{
     {BodyLocation::legs, "脚", &SheetFormState::legList},
 }};
 
+// Every location has its binding: the table holds all four.
+const LocationBinding& bindingOfLocation(BodyLocation location) {
+    for (const LocationBinding& binding : locationBindings) {
+        if (binding.location == location)
+            return binding;
+    }
+    return locationBindings.back();
+}
+
 const LocationBinding* bindingOfList(HWND list) {
     for (const LocationBinding& binding : locationBindings) {
         if (sheetForm.*binding.list == list)
@@ -134,19 +143,11 @@ void refreshPartList(const std::string& text) {
 }
 
 std::string locationText(BodyLocation location) {
-    for (const LocationBinding& binding : locationBindings) {
-        if (binding.location == location)
-            return binding.text;
-    }
-    return std::string();
+    return bindingOfLocation(location).text;
 }
 
 HWND partList(BodyLocation location) {
-    for (const LocationBinding& binding : locationBindings) {
-        if (binding.location == location)
-            return sheetForm.*binding.list;
-    }
-    return nullptr;
+    return sheetForm.*bindingOfLocation(location).list;
 }
 
 void onListNotify(const NMHDR& header) {
