@@ -208,12 +208,8 @@ TEST_F(MainWindowTest, ThePortraitIsChosenThroughTheOpenDialog) {
     // The portrait's dialog starts with the name last chosen in an open dialog.
     std::string offered;
     {
-        DialogAnswer cancel("ファイルを開く", IDCANCEL, [&offered](HWND dialog) {
-            HWND combo = GetDlgItem(dialog, 0x47c);
-            HWND edit = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0));
-            offered =
-                readControlText(edit != nullptr ? edit : FindWindowExA(combo, nullptr, "Edit", nullptr));
-        });
+        DialogAnswer cancel("ファイルを開く", IDCANCEL,
+                            [&offered](HWND dialog) { offered = readControlText(fileNameBox(dialog)); });
         doubleClickPortraitFrame();
         ASSERT_TRUE(cancel.answered());
     }

@@ -28,16 +28,18 @@ HWND findDialog(const std::string& caption) {
     return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
-// The file dialog's name box is the edit inside its combo box 0x47c.
 void enterFileName(HWND dialog, const std::string& fileName) {
-    HWND combo = GetDlgItem(dialog, 0x47c);
-    HWND edit = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0));
-    if (edit == nullptr)
-        edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
+    SendMessageA(fileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
 }
 
 } // namespace
+
+// The file dialog's name box is the edit inside its combo box 0x47c.
+HWND fileNameBox(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, 0x47c);
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0));
+    return edit != nullptr ? edit : FindWindowExA(combo, nullptr, "Edit", nullptr);
+}
 
 void pumpMessages() {
     MSG message;

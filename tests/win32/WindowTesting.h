@@ -15,6 +15,9 @@ void pumpMessages();
 // A plain visible top-level window to hold a control or a form.
 HWND createHostWindow(int width, int height);
 
+// The edit field of a common file dialog's file name box.
+HWND fileNameBox(HWND dialog);
+
 // Types ASCII text into a control the way the keyboard does, one WM_CHAR
 // per character.
 void typeKeys(HWND control, const std::string& text);
