@@ -2,6 +2,7 @@
 
 #include "portrait/BitmapHeader.h"
 #include "portrait/JpegDecoder.h"
+#include "portrait/PortraitPath.h"
 
 const PortraitLoader windowsPortraitLoader = {loadPortraitImage, releasePortraitImage};
 
@@ -54,12 +55,30 @@ HBITMAP loadBitmapFile(const std::string& path) {
     return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-HBITMAP loadAnyImage(const std::string& path) {
-    for (HBITMAP (*loader)(const std::string&) : {loadBitmapResource, loadBitmapFile, loadJpegBitmap}) {
-        if (HBITMAP bitmap = loader(path))
-            return bitmap;
-    }
-    return nullptr;
+// Opening a pipe waits for its server, opening a device talks to it, and
+// opening a share on another machine hands it the user's credentials: a
+// path is opened only when its text names a plain file and the file system
+// then says it is one. The text comes first, so that not even the
+// attributes of a share are asked for.
+bool namesPlainFile(const std::string& path, PortraitOrigin origin) {
+    const PortraitPathKind kind = classifyPortraitPath(path);
+    if (kind == PortraitPathKind::notAFile ||
+        (kind == PortraitPathKind::network && origin == PortraitOrigin::sheetFile))
+        return false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+// The program's own pictures are looked up by name first; files only after
+// that, and only plain ones.
+HBITMAP loadAnyImage(const std::string& path, PortraitOrigin origin) {
+    if (HBITMAP bitmap = loadBitmapResource(path))
+        return bitmap;
+    const bool mayOpenFile = namesPlainFile(path, origin);
+    if (HBITMAP bitmap = mayOpenFile ? loadBitmapFile(path) : nullptr)
+        return bitmap;
+    return loadJpegBitmap(path, mayOpenFile);
 }
 
 // The whole path goes into the message, however long.
@@ -84,12 +103,13 @@ PortraitBitmap describe(HBITMAP bitmap) {
 
 } // namespace
 
-HBITMAP loadJpegBitmap(const std::string& name) {
+HBITMAP loadJpegBitmap(const std::string& name, bool mayOpenFile) {
     HBITMAP bitmap = nullptr;
     const ResourceBytes resource = findJpegResource(name);
     const bool decoded = resource.data != nullptr
                              ? decodeJpegMemory(resource.data, resource.size, dibSectionFor(bitmap))
-                             : decodeJpegFile(name, dibSectionFor(bitmap));
+                         : mayOpenFile ? decodeJpegFile(name, dibSectionFor(bitmap))
+                                       : false;
     if (!decoded && bitmap != nullptr) {
         DeleteObject(bitmap);
         bitmap = nullptr;
@@ -97,8 +117,8 @@ HBITMAP loadJpegBitmap(const std::string& name) {
     return bitmap;
 }
 
-LoadedPortrait loadPortraitImage(const std::string& path) {
-    HBITMAP bitmap = loadAnyImage(path);
+LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin) {
+    HBITMAP bitmap = loadAnyImage(path, origin);
     if (bitmap == nullptr) {
         reportLoadFailure(path);
         return {};

@@ -10,13 +10,16 @@
 
 #include <string>
 
-// A new 24-bit bottom-up DIB section with the decoded JPEG, or null. The
+// A new 24-bit bottom-up DIB section with the decoded JPEG resource of that
+// name or, when there is none and `mayOpenFile`, the JPEG file; or null. The
 // caller owns the bitmap.
-HBITMAP loadJpegBitmap(const std::string& name);
+HBITMAP loadJpegBitmap(const std::string& name, bool mayOpenFile);
 
 // Loads the image into a memory device context compatible with the screen;
 // a null context when nothing loads, after telling the user so.
-LoadedPortrait loadPortraitImage(const std::string& path);
+// Paths are opened only when they name a plain file, and a sheet file's
+// path only when that file is on this machine.
+LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin);
 // Frees a context made by loadPortraitImage together with its bitmap.
 void releasePortraitImage(PortraitDc dc);
 

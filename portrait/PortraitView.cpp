@@ -49,7 +49,7 @@ void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPA
     } else if (chooseImage != nullptr) {
         const std::string path = chooseImage();
         if (!path.empty())
-            sheet.setPortrait(path);
+            sheet.setPortrait(path, PortraitOrigin::userChoice);
     }
     InvalidateRect(form, &rect, TRUE);
 }

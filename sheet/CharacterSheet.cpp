@@ -25,12 +25,12 @@ void CharacterSheet::releasePortrait() {
 
 // The previous portrait is gone from here on, whether or not the new one
 // loads.
-void CharacterSheet::setPortrait(std::string path) {
+void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin) {
     releasePortrait();
     portraitPath = std::move(path);
     if (portraitPath.empty() || portraitLoader == nullptr)
         return;
-    const LoadedPortrait loaded = portraitLoader->load(portraitPath);
+    const LoadedPortrait loaded = portraitLoader->load(portraitPath, origin);
     portraitDc = loaded.dc;
     if (portraitDc != nullptr)
         portraitBitmap = loaded.bitmap;

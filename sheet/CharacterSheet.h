@@ -70,12 +70,16 @@ struct LoadedPortrait {
     PortraitBitmap bitmap;
 };
 
+// Where a portrait path comes from: a sheet file may come from anyone, while
+// a picture the user chose in the open dialog is theirs to choose.
+enum class PortraitOrigin { sheetFile, userChoice };
+
 // How the record gets its portrait images: the windowing layer installs a
 // loader. `load` answers a null context when nothing could be loaded (and
 // has told the user); `release` frees a context together with its bitmap.
 // Without a loader, only the path is kept.
 struct PortraitLoader {
-    LoadedPortrait (*load)(const std::string& path);
+    LoadedPortrait (*load)(const std::string& path, PortraitOrigin origin);
     void (*release)(PortraitDc dc);
 };
 void installPortraitLoader(const PortraitLoader* loader);
@@ -100,7 +104,7 @@ public:
     // Keeps the path and loads its image in place of the previous one; an
     // empty path removes the portrait. A path that yields no image is kept
     // all the same, with no portrait.
-    void setPortrait(std::string path);
+    void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile);
 
     std::string getDollName() const { return dollName; }
     void setDollName(std::string text) { dollName = std::move(text); }
@@ -152,8 +156,9 @@ public:
     // Writes the sheet file; answers whether it was written. A failed save
     // leaves any previous file at the path as it was.
     bool saveSheet(std::string path) const;
-    // Reads a sheet file into the record; false when it cannot be read, and
-    // then the record is unchanged.
+    // Reads a sheet file into the record; false when it cannot be read or is
+    // no sheet (its first line is no format number, or it holds a NUL byte),
+    // and then the record is unchanged.
     bool loadSheet(std::string path);
 
 private:

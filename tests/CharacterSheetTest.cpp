@@ -83,7 +83,7 @@ struct FakeImages {
     static inline PortraitDc lastReleased = nullptr;
     static inline char contexts[8];
 
-    static LoadedPortrait load(const std::string& path) {
+    static LoadedPortrait load(const std::string& path, PortraitOrigin) {
         if (path.rfind("good", 0) != 0)
             return {};
         LoadedPortrait portrait;

@@ -80,7 +80,7 @@ TEST_F(PortraitTest, LoadsBitmapsAndJpegsByContentNotByName) {
 }
 
 TEST_F(PortraitTest, JpegBitmapIsBottomUpBlueGreenRed) {
-    HBITMAP bitmap = loadJpegBitmap(fixturePath("portrait-red-over-blue.jpg"));
+    HBITMAP bitmap = loadJpegBitmap(fixturePath("portrait-red-over-blue.jpg"), true);
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
@@ -271,6 +271,50 @@ TEST_F(PortraitFrameTest, ASheetFileBringsItsPortrait) {
     EXPECT_EQ(sheet.getPortraitPath(), folder.file("moved.jpg"));
     EXPECT_EQ(sheet.getDollName(), "リリィ");
     EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+}
+
+// A pipe served by the test itself, waiting for a client that must never come.
+class ServedPipe {
+public:
+    explicit ServedPipe(const std::string& name)
+        : pipe(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 0,
+                                0, 0, nullptr)) {
+        waiting.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        listening = !ConnectNamedPipe(pipe, &waiting) && GetLastError() == ERROR_IO_PENDING;
+    }
+    ~ServedPipe() {
+        CancelIo(pipe);
+        CloseHandle(pipe);
+        CloseHandle(waiting.hEvent);
+    }
+    bool isListening() const { return listening; }
+    bool sawClient() const { return WaitForSingleObject(waiting.hEvent, 0) == WAIT_OBJECT_0; }
+
+private:
+    HANDLE pipe;
+    OVERLAPPED waiting{};
+    bool listening = false;
+};
+
+TEST_F(PortraitFrameTest, ASheetFileNamingNoPlainFileOpensNothing) {
+    const std::string pipeName = "\\\\.\\pipe\\velmora-portrait-" + std::to_string(GetCurrentProcessId());
+    ServedPipe pipe(pipeName);
+    ASSERT_TRUE(pipe.isListening());
+    CreateDirectoryA(folder.file("folder.jpg").c_str(), nullptr);
+    for (const std::string& portrait : {pipeName, folder.file("folder.jpg")}) {
+        const std::string sheetFile = "1002\r\n" + portrait + "\r\nリリィ\r\n";
+        writeBytes(folder.file("doll.txt"), sheetFile);
+        {
+            LoadFailureMessage message;
+            ASSERT_TRUE(sheet.loadSheet(folder.file("doll.txt")));
+            ASSERT_TRUE(message.shown()) << portrait;
+            EXPECT_EQ(message.text, portrait + "の読み込みに失敗しました");
+        }
+        EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+        EXPECT_FALSE(pipe.sawClient()) << portrait;
+        ASSERT_TRUE(sheet.saveSheet(folder.file("saved.txt")));
+        EXPECT_EQ(readBytes(folder.file("saved.txt")).substr(0, sheetFile.size()), sheetFile) << portrait;
+    }
 }
 
 TEST_F(PortraitFrameTest, ADoubleClickOutsideTheFrameDoesNothing) {

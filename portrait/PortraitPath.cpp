@@ -1,0 +1,108 @@
+#include "portrait/PortraitPath.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace {
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool isLeadByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool startsWithDrive(std::string_view path) {
+    return path.size() >= 2 && upper(path[0]) >= 'A' && upper(path[0]) <= 'Z' && path[1] == ':';
+}
+
+// The text after the last separator, stepping over double-byte characters.
+std::string_view filePart(std::string_view path) {
+    if (startsWithDrive(path))
+        path.remove_prefix(2);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(path[i]))
+            ++i;
+        else if (isSeparator(path[i]))
+            start = i + 1;
+    }
+    return path.substr(start);
+}
+
+std::string_view trimEnd(std::string_view text, std::string_view blanks) {
+    const std::size_t end = text.find_last_not_of(blanks);
+    return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+}
+
+// Windows opens these names as devices in every folder and whatever follows
+// them after a dot or a colon; trailing dots and spaces are dropped first.
+bool isReservedDeviceName(std::string_view name) {
+    name = trimEnd(name, ". ");
+    name = trimEnd(name.substr(0, name.find_first_of(".:")), " ");
+    static constexpr std::array<std::string_view, 6> plainNames = {"CON", "PRN",    "AUX",
+                                                                   "NUL", "CONIN$", "CONOUT$"};
+    for (std::string_view reserved : plainNames) {
+        if (equalsIgnoringCase(name, reserved))
+            return true;
+    }
+    const bool numberedPort =
+        name.size() == 4 && name[3] >= '0' && name[3] <= '9' &&
+        (equalsIgnoringCase(name.substr(0, 3), "COM") || equalsIgnoringCase(name.substr(0, 3), "LPT"));
+    return numberedPort;
+}
+
+PortraitPathKind classifyLocal(std::string_view path) {
+    return isReservedDeviceName(filePart(path)) ? PortraitPathKind::notAFile : PortraitPathKind::localFile;
+}
+
+// After \\?\ or \??\ comes an object name: a drive path is a file, UNC\ is
+// a share, anything else (GLOBALROOT, a volume, a pipe) is no file.
+PortraitPathKind classifyObjectName(std::string_view rest) {
+    if (startsWithDrive(rest) && (rest.size() == 2 || isSeparator(rest[2])))
+        return classifyLocal(rest);
+    if (rest.size() >= 4 && equalsIgnoringCase(rest.substr(0, 3), "UNC") && isSeparator(rest[3]))
+        return PortraitPathKind::network;
+    return PortraitPathKind::notAFile;
+}
+
+// \\x\ where x is "." or "?": the device or object namespace.
+bool startsWithNamespace(std::string_view path, char marker) {
+    return path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) && path[2] == marker &&
+           (path.size() == 3 || isSeparator(path[3]));
+}
+
+} // namespace
+
+PortraitPathKind classifyPortraitPath(std::string_view path) {
+    // The file functions stop at a NUL, so the file opened would not be the
+    // one judged here.
+    if (path.find('\0') != std::string_view::npos)
+        return PortraitPathKind::notAFile;
+    if (startsWithNamespace(path, '.'))
+        return PortraitPathKind::notAFile;
+    if (startsWithNamespace(path, '?'))
+        return classifyObjectName(path.substr(std::min<std::size_t>(path.size(), 4)));
+    if (path.size() >= 4 && isSeparator(path[0]) && path.substr(1, 2) == "??" && isSeparator(path[3]))
+        return classifyObjectName(path.substr(4));
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]))
+        return PortraitPathKind::network;
+    return classifyLocal(path);
+}

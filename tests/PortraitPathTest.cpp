@@ -1,0 +1,81 @@
+#include "portrait/PortraitPath.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Kind = PortraitPathKind;
+
+TEST(PortraitPath, OnlyPlainLocalNamesAreFiles) {
+    // "ソ" and "表" end in the byte 0x5C, the backslash.
+    const std::string so = "\x83\x5C", hyo = "\x95\x5C";
+    const struct {
+        std::string path;
+        Kind kind;
+    } cases[] = {
+        // Plain files, relative and absolute.
+        {"doll.jpg", Kind::localFile},
+        {"C:\\dolls\\doll.jpg", Kind::localFile},
+        {"c:/dolls/doll.jpg", Kind::localFile},
+        {"..\\doll.jpg", Kind::localFile},
+        {"\\dolls\\doll.jpg", Kind::localFile},
+        {"C:doll.jpg", Kind::localFile},
+        {"\\\\?\\C:\\dolls\\doll.jpg", Kind::localFile},
+        {"doll.jpg. . ", Kind::localFile},
+        {"C:\\" + std::string(5000, 'a') + "\\doll.jpg", Kind::localFile},
+        {"C:\\人形\\リリィ.jpg", Kind::localFile},
+        // Names that only start like a device.
+        {"COM10.jpg", Kind::localFile},
+        {"CONSOLE.jpg", Kind::localFile},
+        {"com.jpg", Kind::localFile},
+        {"icon.bmp", Kind::localFile},
+        {"C:\\CON\\doll.jpg", Kind::localFile},
+        // A trail byte 0x5C is part of its character, not a separator.
+        {"C:\\dolls\\" + so + "CON.jpg", Kind::localFile},
+        {"C:\\" + hyo + "\\CON", Kind::notAFile},
+        // Shares on other machines.
+        {"\\\\server\\share\\doll.jpg", Kind::network},
+        {"//server/share/doll.jpg", Kind::network},
+        {"\\/server\\share\\doll.jpg", Kind::network},
+        {"\\\\?\\UNC\\server\\share\\doll.jpg", Kind::network},
+        {"\\\\?\\unc\\server\\share\\doll.jpg", Kind::network},
+        {"\\??\\UNC\\server\\share\\doll.jpg", Kind::network},
+        // The device and object namespaces.
+        {"\\\\.\\pipe\\something", Kind::notAFile},
+        {"//./pipe/something", Kind::notAFile},
+        {"\\\\.\\C:\\dolls\\doll.jpg", Kind::notAFile},
+        {"\\\\.", Kind::notAFile},
+        {"\\\\?\\pipe\\something", Kind::notAFile},
+        {"\\\\?\\GLOBALROOT\\Device\\Null", Kind::notAFile},
+        {"\\\\?\\Volume{12345678-0000-0000-0000-000000000000}\\doll.jpg", Kind::notAFile},
+        {"\\??\\pipe\\something", Kind::notAFile},
+        {"\\\\?\\C:\\dolls\\CON", Kind::notAFile},
+        // Reserved device names in any folder, case, extension or trailer.
+        {"CON", Kind::notAFile},
+        {"con.jpg", Kind::notAFile},
+        {"C:\\dolls\\Nul.txt", Kind::notAFile},
+        {"dolls/COM1", Kind::notAFile},
+        {"lpt9.jpeg", Kind::notAFile},
+        {"COM0", Kind::notAFile},
+        {"LPT0.bmp", Kind::notAFile},
+        {"PRN", Kind::notAFile},
+        {"aux", Kind::notAFile},
+        {"CONIN$", Kind::notAFile},
+        {"conout$.jpg", Kind::notAFile},
+        {"CON.", Kind::notAFile},
+        {"CON  ", Kind::notAFile},
+        {"AUX .jpg", Kind::notAFile},
+        {"C:PRN", Kind::notAFile},
+        {"C:\\dolls\\CON:stream", Kind::notAFile},
+        {"C:\\" + std::string(5000, 'a') + "\\COM3.jpg", Kind::notAFile},
+        // A NUL would cut the name the file functions see.
+        {std::string("CON\0.jpg", 8), Kind::notAFile},
+        {std::string("doll.jpg\0\\\\server\\share", 24), Kind::notAFile},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(classifyPortraitPath(c.path), c.kind) << c.path;
+}
+
+} // namespace
