@@ -95,12 +95,21 @@ void onSaveAs() {
     saveTo(currentSheetPath);
 }
 
+// The sheet on screen and the file a save goes to stay as they were: a later
+// save must not write this sheet over a file that could not be read.
+void showOpenFailedMessage(const std::string& path) {
+    setStatusText(timeOfDay() + " 読み込めませんでした: " + path);
+}
+
 void onOpen(HWND window) {
     const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
     if (path.empty())
         return;
+    if (!characterSheet.loadSheet(path)) {
+        showOpenFailedMessage(path);
+        return;
+    }
     currentSheetPath = path;
-    characterSheet.loadSheet(currentSheetPath);
     refreshSheetForm();
     InvalidateRect(window, nullptr, FALSE);
 }

@@ -24,6 +24,7 @@ constexpr std::string_view lineEnd = "\r\n";
 // the compiler's execution character set.
 constexpr std::string_view fullWidthComma = "\x81\x43";
 constexpr std::string_view fullWidthColon = "\x81\x46";
+constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // ---- Writing ----
 
@@ -190,6 +191,44 @@ private:
     std::string none;
 };
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A whole decimal number: an optional sign, digits, then only blanks.
+bool isFormatNumber(std::string_view line) {
+    std::size_t at = !line.empty() && (line[0] == '+' || line[0] == '-') ? 1 : 0;
+    const std::size_t digitsFrom = at;
+    while (at < line.size() && isDigit(line[at]))
+        ++at;
+    if (at == digitsFrom)
+        return false;
+    while (at < line.size() && isBlank(line[at]))
+        ++at;
+    return at == line.size();
+}
+
+// Every sheet ever written starts with its format number, and no sheet holds
+// a NUL byte. Anything else (a picture, a document, an empty file opened
+// through "All files") is not read as a sheet: saving it back would replace
+// the file with a sheet.
+bool looksLikeSheet(const std::vector<std::string>& lines) {
+    if (lines.empty() || !isFormatNumber(lines.front()))
+        return false;
+    return std::none_of(lines.begin(), lines.end(),
+                        [](const std::string& line) { return line.find('\0') != std::string::npos; });
+}
+
+// Notepad puts a byte order mark before the first line.
+void dropByteOrderMark(std::string& line) {
+    if (line.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0)
+        line.erase(0, utf8ByteOrderMark.size());
+}
+
 std::optional<SheetLines> readSheetLines(const std::string& path) {
     LineReader reader(path);
     if (!reader.isOpen())
@@ -199,6 +238,10 @@ std::optional<SheetLines> readSheetLines(const std::string& path) {
     while (lines.size() < linesWithPortrait && reader.readLine(line))
         lines.push_back(line);
     if (reader.failed())
+        return std::nullopt;
+    if (!lines.empty())
+        dropByteOrderMark(lines.front());
+    if (!looksLikeSheet(lines))
         return std::nullopt;
     return SheetLines(std::move(lines));
 }
@@ -240,7 +283,7 @@ bool CharacterSheet::loadSheet(std::string path) {
     // Files of format 1000 and older have no portrait line; their doll name
     // is on line 2 and the current portrait stays.
     if (parseNumber(lines->next()) >= firstFormatWithPortrait)
-        setPortrait(lines->next());
+        setPortrait(lines->next(), PortraitOrigin::sheetFile);
     setDollName(lines->next());
     setPlayerName(lines->next());
     setFavorPoints(parseNumber(lines->next()));

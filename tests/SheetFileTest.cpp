@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
+#include <string>
 
 namespace {
+
+using namespace std::string_literals;
 
 // Every member that the file stores, for comparing two records.
 void expectSameSheet(const CharacterSheet& a, const CharacterSheet& b) {
@@ -169,19 +173,71 @@ TEST_F(SheetFile, ReadsFormat1000WithoutAPortraitLine) {
 }
 
 TEST_F(SheetFile, ReadsLaterFormatsLikeTheCurrentOne) {
-    for (const char* format : {"1001", "1003", "2000", " 1002 trailing"}) {
+    for (const char* format : {"1001", "1003", "2000", "1002 \t", "+1002"}) {
         writeBytes(path, crlfLines({format, "C:\\p.bmp", "name"}));
         CharacterSheet sheet;
         ASSERT_TRUE(sheet.loadSheet(path));
         EXPECT_EQ(sheet.getPortraitPath(), "C:\\p.bmp") << format;
         EXPECT_EQ(sheet.getDollName(), "name") << format;
     }
-    for (const char* format : {"", "abc", "-5", "999"}) {
+    for (const char* format : {"-5", "999"}) {
         writeBytes(path, crlfLines({format, "name"}));
         CharacterSheet sheet;
         ASSERT_TRUE(sheet.loadSheet(path));
         EXPECT_EQ(sheet.getDollName(), "name") << format;
     }
+}
+
+// A file that is refused leaves the record as the example doll.
+void expectRefusedAndUntouched(const std::string& path, const std::string& what) {
+    CharacterSheet sheet;
+    fillExample(sheet);
+    EXPECT_FALSE(sheet.loadSheet(path)) << what;
+    CharacterSheet expected;
+    fillExample(expected);
+    expectSameSheet(sheet, expected);
+}
+
+TEST_F(SheetFile, SkipsTheByteOrderMarkBeforeTheFormatNumber) {
+    writeBytes(path, "\xEF\xBB\xBF" + crlfLines({"1002", "C:\\p.bmp", "name"}));
+    CharacterSheet sheet;
+    ASSERT_TRUE(sheet.loadSheet(path));
+    EXPECT_EQ(sheet.getPortraitPath(), "C:\\p.bmp");
+    EXPECT_EQ(sheet.getDollName(), "name");
+}
+
+TEST_F(SheetFile, RefusesFilesThatAreNoSheet) {
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"empty file", ""},
+        {"empty first line", crlfLines({"", "name"})},
+        {"JPEG", "\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01"s},
+        {"UTF-16 text", "\xFF\xFE\x31\0\x30\0\x30\0\x32\0\r\0\n\0"s},
+        {"ZIP", "PK\x03\x04\x14\0\0\0"s},
+        {"text", crlfLines({"リリィの設定", "name"})},
+        {"number and text", crlfLines({"1002 trailing", "", "name"})},
+        {"leading blank", crlfLines({" 1002", "", "name"})},
+        {"sign alone", crlfLines({"-", "", "name"})},
+        {"NUL in a line", "1002\r\n\r\nna\0me\r\n"s},
+        {"NUL in the last line read",
+         crlfLines({"1002", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}) +
+             "x\0"s},
+    };
+    for (const auto& c : cases) {
+        writeBytes(path, c.bytes);
+        expectRefusedAndUntouched(path, c.what);
+    }
+}
+
+TEST_F(SheetFile, ReadsASheetWithNulBytesPastItsLines) {
+    writeBytes(path, crlfLines({"1002", "", "name", "", "", "", "", "", "", "", "",
+                                "",     "", "",     "", "", "", "", "", "", ""}) +
+                         std::string("\0\0", 2));
+    CharacterSheet sheet;
+    ASSERT_TRUE(sheet.loadSheet(path));
+    EXPECT_EQ(sheet.getDollName(), "name");
 }
 
 TEST_F(SheetFile, ReadsLineFeedEndsAndALastLineWithoutOne) {
@@ -300,9 +356,9 @@ TEST_F(SheetFile, AFileThatEndsEarlyReadsEmptyLines) {
     EXPECT_EQ(sheet.getInitialPlacement(), 0);
 }
 
-TEST_F(SheetFile, KeepsNulAndHighBytesInTexts) {
+TEST_F(SheetFile, KeepsHighBytesInTextsAndRefusesNulBytes) {
     CharacterSheet sheet;
-    const std::string odd("a\0b\x1a\xff\x80", 6);
+    const std::string odd("ab\x1a\xff\x80", 5);
     sheet.setDollName(odd);
     sheet.setSkills({{odd, "", "", "", ""}});
     ASSERT_TRUE(sheet.saveSheet(path));
@@ -310,6 +366,10 @@ TEST_F(SheetFile, KeepsNulAndHighBytesInTexts) {
     ASSERT_TRUE(back.loadSheet(path));
     EXPECT_EQ(back.getDollName(), odd);
     EXPECT_EQ(back.getSkills()[0].name, odd);
+    // No control can hold a NUL; a file with one is no sheet of ours.
+    sheet.setDollName(std::string("a\0b", 3));
+    ASSERT_TRUE(sheet.saveSheet(path));
+    expectRefusedAndUntouched(path, "NUL in a text");
 }
 
 TEST_F(SheetFile, ReadsAHugeLine) {
@@ -330,9 +390,20 @@ TEST_F(SheetFile, SurvivesRandomBytes) {
             const unsigned pick = random() % 8;
             byte = pick == 0 ? ',' : pick == 1 ? ':' : pick == 2 ? '\n' : static_cast<char>(random());
         }
-        if (round % 2 == 0)
+        // Half the rounds are sheets: a format number and no NUL byte. Of the
+        // others, half start like a sheet but hold a NUL on their second line.
+        const bool sheetLike = round % 2 == 0;
+        if (sheetLike) {
+            std::replace(bytes.begin(), bytes.end(), '\0', '\x01');
             bytes.insert(0, "1002\r\n");
+        } else if (round % 4 == 1) {
+            bytes.insert(0, std::string("1002\r\n\0", 7));
+        }
         writeBytes(path, bytes);
+        if (!sheetLike) {
+            expectRefusedAndUntouched(path, "round " + std::to_string(round));
+            continue;
+        }
         CharacterSheet sheet;
         ASSERT_TRUE(sheet.loadSheet(path));
         expectFixedRows(sheet);

@@ -312,6 +312,14 @@ void saveUnderNewName(Session& s) {
     s.checkSavedMessage(before, secondsOfDay());
 }
 
+// The example sheet with the typed doll name and favour points.
+std::string typedSheet(const Session& s) {
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(dollNameLine - 1) = typedDollName;
+    lines.at(favorPointsLine - 1) = typedFavorPoints;
+    return joinSheetLines(lines);
+}
+
 void saveTypedValues(Session& s) {
     writeText(s.formControl(IDC_DOLL_NAME), typedDollName);
     writeText(s.formControl(IDC_FAVOR_POINTS), typedFavorPoints);
@@ -319,11 +327,41 @@ void saveTypedValues(Session& s) {
     // Ctrl+S; a save dialog, which must not come, would keep the command
     // from finishing.
     sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
-    std::vector<std::string> lines = sheetLines(s.exampleSheet);
-    lines.at(dollNameLine - 1) = typedDollName;
-    lines.at(favorPointsLine - 1) = typedFavorPoints;
-    checkFileBytes(s.savedPath, joinSheetLines(lines));
+    checkFileBytes(s.savedPath, typedSheet(s));
     s.checkSavedMessage(before, secondsOfDay());
+}
+
+// A file that this process holds open without sharing, as another program may.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        check(handle != INVALID_HANDLE_VALUE, "the test could not hold " + forLog(path) + " open");
+    }
+    ~HeldFile() { CloseHandle(handle); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    HANDLE handle;
+};
+
+void keepSheetWhenAnOpenFails(Session& s) {
+    const std::string held = s.folder.file("held-sheet.txt");
+    const std::string heldBytes = readBytes(fixturePath("new-sheet.txt"));
+    writeBytes(held, heldBytes);
+    {
+        HeldFile holding(held);
+        s.useFileDialog(IDM_OPEN, "ファイルを開く", held);
+        const std::string shown = readText(s.statusBar);
+        const std::string end = " 読み込めませんでした: " + held;
+        check(shown.size() == 8 + end.size() && shown.ends_with(end) && shown[2] == ':' && shown[5] == ':',
+              "the status bar shows \"" + forLog(shown) + "\" instead of \"HH:MM:SS" + forLog(end) + "\"");
+        s.checkFormText(IDC_DOLL_NAME, typedDollName);
+        sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    }
+    checkFileBytes(s.savedPath, typedSheet(s));
+    checkFileBytes(held, heldBytes);
 }
 
 // A double click in the middle of the portrait frame asks for a picture.
@@ -384,6 +422,8 @@ constexpr Step steps[] = {
     {"opens the example sheet through the open dialog", openExampleSheet},
     {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
     {"saves a typed doll name and favour points to the same file without asking", saveTypedValues},
+    {"keeps the sheet and where it saves when the file chosen to open is held by another program",
+     keepSheetWhenAnOpenFails},
     {"leaves the opened file as it was", checkOpenedFileKept},
     {"shows a portrait chosen by a double click on its frame, and saves its path",
      choosePortraitByDoubleClick},

@@ -194,6 +194,72 @@ TEST_F(MainWindowTest, OpenReadsTheChosenSheetIntoTheForm) {
     EXPECT_EQ(statusText(), "ステータスバー");
 }
 
+// A file that another program holds open without sharing it.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldFile() { CloseHandle(handle); }
+    bool isHeld() const { return handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle;
+};
+
+// "hh:mm:ss 読み込めませんでした: <path>".
+void expectOpenFailedMessage(const std::string& status, const std::string& path) {
+    const std::string text = " 読み込めませんでした: " + path;
+    ASSERT_EQ(status.size(), 8 + text.size()) << status;
+    EXPECT_EQ(status.substr(8), text);
+    EXPECT_EQ(status[2], ':');
+    EXPECT_EQ(status[5], ':');
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesTheOpenSheetAndItsPath) {
+    const std::string sheetPath = openExampleSheet();
+    const std::string held = folder.file("held.txt");
+    writeBytes(held, readBytes(fixturePath("new-sheet.txt")));
+    const std::string picture = folder.file("doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    const std::string heldBytes = readBytes(held), pictureBytes = readBytes(picture);
+    {
+        HeldFile holding(held);
+        ASSERT_TRUE(holding.isHeld());
+        for (const std::string& unreadable : {held, picture}) {
+            {
+                DialogAnswer ok("ファイルを開く", IDOK, unreadable);
+                command(IDM_OPEN);
+                ASSERT_TRUE(ok.answered());
+            }
+            expectOpenFailedMessage(statusText(), unreadable);
+            EXPECT_EQ(currentSheetPath, sheetPath);
+            EXPECT_EQ(characterSheet.getDollName(), "リリィ");
+            EXPECT_EQ(formText(IDC_DOLL_NAME), "リリィ");
+        }
+        SetWindowTextA(GetDlgItem(sheetForm.form, IDC_DOLL_NAME), "Lily");
+        command(IDM_SAVE);
+    }
+    EXPECT_NE(readBytes(sheetPath).find("\r\nLily\r\n"), std::string::npos);
+    EXPECT_EQ(readBytes(held), heldBytes);
+    EXPECT_EQ(readBytes(picture), pictureBytes);
+}
+
+TEST_F(MainWindowTest, AfterAFailedFirstOpenSaveStillAsksForAName) {
+    const std::string empty = folder.file("empty.txt");
+    writeBytes(empty, "");
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, empty);
+        command(IDM_OPEN);
+        ASSERT_TRUE(ok.answered());
+    }
+    expectOpenFailedMessage(statusText(), empty);
+    DialogAnswer cancel("名前を付けてファイルを保存", IDCANCEL);
+    command(IDM_SAVE);
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_EQ(currentSheetPath, "");
+    EXPECT_EQ(readBytes(empty), "");
+}
+
 // A double click in the middle of the portrait frame.
 void doubleClickPortraitFrame() {
     RECT frame;
