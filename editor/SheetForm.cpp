@@ -138,8 +138,8 @@ void initSheetForm(HWND form) {
     for (const ChoiceBinding& binding : choiceBindings)
         sheetForm.*binding.combo = control(binding.id);
     sheetForm.portraitFrame = control(IDC_PORTRAIT_FRAME);
-    fillPositionCombo();
-    fillClassCombos();
+    fillPositionCombo(sheetForm.positionCombo, positionTable);
+    fillClassCombos(sheetForm.mainClassCombo, sheetForm.subClassCombo, classTable);
     applyNewSheetDefaults();
 }
 

@@ -1,14 +1,18 @@
 #pragma once
 
 // The position and class drop-down boxes of the sheet form, filled from the
-// reference tables.
+// reference tables. The form hands over its boxes and the tables.
+
+#include "refdata/ReferenceData.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-void fillPositionCombo();
-void fillClassCombos();
+void fillPositionCombo(HWND positionCombo, const std::vector<PositionData>& table);
+// The main-class and sub-class boxes offer the same list.
+void fillClassCombos(HWND mainClassCombo, HWND subClassCombo, const std::vector<ClassData>& table);
 
 // The selected item's text, or the box's own text when nothing is selected.
 std::string readComboText(HWND combo);
