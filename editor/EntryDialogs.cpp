@@ -1,10 +1,7 @@
 #include "editor/EntryDialogs.h"
 
 #include "editor/ControlText.h"
-#include "editor/SheetForm.h"
-#include "editor/SheetLists.h"
 #include "res/resource.h"
-#include "sheet/EntryEdit.h"
 
 #include <commctrl.h>
 
@@ -24,9 +21,31 @@ constexpr EntryBoxes skillBoxes = {IDC_SKILL_NAME, IDC_SKILL_TIMING, IDC_SKILL_C
 constexpr EntryBoxes partBoxes = {IDC_PART_NAME, IDC_PART_TIMING, IDC_PART_COST, IDC_PART_RANGE,
                                   IDC_PART_EFFECT};
 
-// Valid while a dialog is open; the dialogs are modal, so one at a time.
-BodyLocation editedLocation = BodyLocation::head;
-int editedRow = noRow;
+// What differs between the two dialogs: their boxes and the list of the
+// record they edit.
+const EntryBoxes& boxesOf(const SkillDialog&) {
+    return skillBoxes;
+}
+
+const EntryBoxes& boxesOf(const PartDialog&) {
+    return partBoxes;
+}
+
+std::vector<SkillEntry> entriesOf(const SkillDialog& state) {
+    return state.sheet.getSkills();
+}
+
+std::vector<PartEntry> entriesOf(const PartDialog& state) {
+    return state.sheet.getParts(state.location);
+}
+
+void storeEntries(SkillDialog& state, std::vector<SkillEntry> entries) {
+    state.sheet.setSkills(std::move(entries));
+}
+
+void storeEntries(PartDialog& state, std::vector<PartEntry> entries) {
+    state.sheet.setParts(state.location, std::move(entries));
+}
 
 int firstSelectedRow(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -41,14 +60,14 @@ std::string boxText(HWND dialog, int id) {
 }
 
 // Shows the edited row's texts; a new entry starts with empty boxes.
-template <class Entry>
-void showEditedEntry(HWND dialog, const EntryBoxes& boxes, HWND list, const std::vector<Entry>& entries) {
-    editedRow = firstSelectedRow(list);
-    if (editedRow < 0 || static_cast<std::size_t>(editedRow) >= entries.size()) {
-        editedRow = noRow;
+template <class Dialog> void showEditedEntry(HWND dialog, Dialog& state) {
+    const auto entries = entriesOf(state);
+    const int row = firstSelectedRow(state.list);
+    if (row < 0 || static_cast<std::size_t>(row) >= entries.size())
         return;
-    }
-    const Entry& entry = entries[static_cast<std::size_t>(editedRow)];
+    state.editedRow = row;
+    const auto& entry = entries[static_cast<std::size_t>(row)];
+    const EntryBoxes& boxes = boxesOf(state);
     setBoxText(dialog, boxes.name, entry.name);
     setBoxText(dialog, boxes.timing, entry.timing);
     setBoxText(dialog, boxes.cost, entry.cost);
@@ -67,72 +86,61 @@ template <class Entry> Entry enteredEntry(HWND dialog, const EntryBoxes& boxes) 
     return entry;
 }
 
-void storeSkill(HWND dialog) {
-    CharacterSheet& sheet = *sheetForm.sheet;
-    sheet.setSkills(
-        applyEntryEdit(sheet.getSkills(), editedRow, enteredEntry<SkillEntry>(dialog, skillBoxes)));
+template <class Dialog> void storeEnteredEntry(HWND dialog, Dialog& state) {
+    auto entries = entriesOf(state);
+    using Entry = typename decltype(entries)::value_type;
+    storeEntries(state, applyEntryEdit(std::move(entries), state.editedRow,
+                                       enteredEntry<Entry>(dialog, boxesOf(state))));
 }
 
-void storePart(HWND dialog) {
-    CharacterSheet& sheet = *sheetForm.sheet;
-    sheet.setParts(editedLocation, applyEntryEdit(sheet.getParts(editedLocation), editedRow,
-                                                  enteredEntry<PartEntry>(dialog, partBoxes)));
-}
-
-void onEntryCommand(HWND dialog, int id, void (*store)(HWND)) {
+template <class Dialog> void onEntryCommand(HWND dialog, int id, Dialog& state) {
     if (id == IDOK) {
-        store(dialog);
+        storeEnteredEntry(dialog, state);
         EndDialog(dialog, IDOK);
     } else if (id == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
     }
 }
 
-// One procedure per body location, so each opening edits exactly the list
-// that was activated.
-template <BodyLocation location>
-INT_PTR CALLBACK partsDialogFor(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    editedLocation = location;
-    return partsDialogProc(dialog, message, wParam, lParam);
+// The opening's state arrives with WM_INITDIALOG and stays with the dialog
+// window; messages before it find none.
+template <class Dialog> Dialog* dialogState(HWND dialog, UINT message, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-DLGPROC partsDialogProcFor(BodyLocation location) {
-    switch (location) {
-    case BodyLocation::head: return partsDialogFor<BodyLocation::head>;
-    case BodyLocation::arms: return partsDialogFor<BodyLocation::arms>;
-    case BodyLocation::torso: return partsDialogFor<BodyLocation::torso>;
-    case BodyLocation::legs: break;
+template <class Dialog> INT_PTR entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    Dialog* state = dialogState<Dialog>(dialog, message, lParam);
+    if (state == nullptr)
+        return 0;
+    switch (message) {
+    case WM_INITDIALOG: showEditedEntry(dialog, *state); break;
+    case WM_COMMAND: onEntryCommand(dialog, LOWORD(wParam), *state); break;
     }
-    return partsDialogFor<BodyLocation::legs>;
+    return 0;
+}
+
+INT_PTR CALLBACK skillDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return entryDialogProc<SkillDialog>(dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK partsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return entryDialogProc<PartDialog>(dialog, message, wParam, lParam);
+}
+
+HINSTANCE instanceOf(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
 }
 
 } // namespace
 
-INT_PTR openSkillDialog() {
-    return DialogBoxParamA(sheetForm.instance, "SKILLDLG", sheetForm.form, skillDialogProc, 0);
+INT_PTR openSkillDialog(HWND owner, SkillDialog dialog) {
+    return DialogBoxParamA(instanceOf(owner), "SKILLDLG", owner, skillDialogProc,
+                           reinterpret_cast<LPARAM>(&dialog));
 }
 
-INT_PTR openPartsDialog(BodyLocation location) {
-    return DialogBoxParamA(sheetForm.instance, "PARTSDLG", sheetForm.form, partsDialogProcFor(location), 0);
-}
-
-INT_PTR CALLBACK skillDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        showEditedEntry(dialog, skillBoxes, sheetForm.skillList, sheetForm.sheet->getSkills());
-        break;
-    case WM_COMMAND: onEntryCommand(dialog, LOWORD(wParam), storeSkill); break;
-    }
-    return 0;
-}
-
-INT_PTR CALLBACK partsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        showEditedEntry(dialog, partBoxes, partList(editedLocation),
-                        sheetForm.sheet->getParts(editedLocation));
-        break;
-    case WM_COMMAND: onEntryCommand(dialog, LOWORD(wParam), storePart); break;
-    }
-    return 0;
+INT_PTR openPartsDialog(HWND owner, PartDialog dialog) {
+    return DialogBoxParamA(instanceOf(owner), "PARTSDLG", owner, partsDialogProc,
+                           reinterpret_cast<LPARAM>(&dialog));
 }

@@ -6,11 +6,25 @@
 // or deletes it when the name box is empty. Each answers IDOK or IDCANCEL.
 
 #include "sheet/CharacterSheet.h"
+#include "sheet/EntryEdit.h"
 
 #include <windows.h>
 
-INT_PTR openSkillDialog();
-INT_PTR openPartsDialog(BodyLocation location);
+// What one opening of "SKILLDLG" edits: the sheet's skills, shown in `list`,
+// whose selection names the row.
+struct SkillDialog {
+    CharacterSheet& sheet;
+    HWND list;
+    int editedRow = noRow;
+};
 
-INT_PTR CALLBACK skillDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK partsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// What one opening of "PARTSDLG" edits: the parts of one body location.
+struct PartDialog {
+    CharacterSheet& sheet;
+    HWND list;
+    BodyLocation location;
+    int editedRow = noRow;
+};
+
+INT_PTR openSkillDialog(HWND owner, SkillDialog dialog);
+INT_PTR openPartsDialog(HWND owner, PartDialog dialog);

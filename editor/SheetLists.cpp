@@ -66,11 +66,12 @@ void storeCheckMarks(const LocationBinding& binding) {
 }
 
 void editEntry(HWND list) {
+    CharacterSheet& sheet = *sheetForm.sheet;
     if (list == sheetForm.skillList) {
-        if (openSkillDialog() == IDOK)
+        if (openSkillDialog(sheetForm.form, {sheet, list}) == IDOK)
             refreshSkillList();
     } else if (const LocationBinding* binding = bindingOfList(list)) {
-        if (openPartsDialog(binding->location) == IDOK)
+        if (openPartsDialog(sheetForm.form, {sheet, list, binding->location}) == IDOK)
             refreshPartList(binding->text);
     }
 }
@@ -146,9 +147,6 @@ std::string locationText(BodyLocation location) {
     return bindingOfLocation(location).text;
 }
 
-HWND partList(BodyLocation location) {
-    return sheetForm.*bindingOfLocation(location).list;
-}
 
 void onListNotify(const NMHDR& header) {
     if (!isSheetList(header.hwndFrom))

@@ -17,8 +17,6 @@ void refreshPartList(const std::string& locationText);
 
 // The location text ("頭", "腕", "胴", "脚") that names a part list.
 std::string locationText(BodyLocation location);
-// The form's list view of a location's parts.
-HWND partList(BodyLocation location);
 
 // The lists' notifications to the sheet form: focus, activation (double
 // click or Enter opens the entry dialog) and ticks in the name cells.
