@@ -59,12 +59,28 @@ void notifyCheckToggled(HWND list, WORD boxId) {
     SendMessageA(GetParent(list), WM_NOTIFY, boxId, reinterpret_cast<LPARAM>(&header));
 }
 
-// A plain BS_CHECKBOX does not tick itself: its click arrives here as
-// BN_CLICKED, since the cell boxes are the list's only children sending
-// WM_COMMAND.
-void onCheckBoxClicked(HWND list, WORD boxId, HWND box) {
+bool isCellCheckBox(HWND list, HWND window) {
+    const auto rows = cellCheckBoxes.find(list);
+    if (rows == cellCheckBoxes.end())
+        return false;
+    for (const auto& [row, columns] : rows->second) {
+        for (const auto& [column, box] : columns) {
+            if (box == window)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A plain BS_CHECKBOX does not tick itself: its click arrives at the list as
+// BN_CLICKED. Any other command is the list's own business.
+bool onCheckBoxCommand(HWND list, WPARAM wParam, LPARAM lParam) {
+    const auto box = reinterpret_cast<HWND>(lParam);
+    if (HIWORD(wParam) != BN_CLICKED || !isCellCheckBox(list, box))
+        return false;
     toggleCheckBox(box);
-    notifyCheckToggled(list, boxId);
+    notifyCheckToggled(list, LOWORD(wParam));
+    return true;
 }
 
 COLORREF textBackground(HWND list) {
@@ -263,6 +279,14 @@ void removeCheckBox(HWND list, int row, int column) {
         rows.erase(row);
 }
 
+// The boxes went with their list; so do their entries, so that no later
+// window given the same handle is ever taken for this list.
+LRESULT forgetCellList(HWND list, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(savedListProc, list, WM_NCDESTROY, wParam, lParam);
+    cellCheckBoxes.erase(list);
+    return result;
+}
+
 } // namespace
 
 void enableCellList(HWND list) {
@@ -291,13 +315,14 @@ void drawCellRow(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The list's own procedure never sees the boxes' commands.
-    if (message == WM_COMMAND) {
-        onCheckBoxClicked(list, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
+    switch (message) {
+    case WM_COMMAND:
+        if (onCheckBoxCommand(list, wParam, lParam))
+            return 0;
+        break;
+    case WM_PAINT: keepBoxesWithTheirRows(list); break;
+    case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }
-    if (message == WM_PAINT)
-        keepBoxesWithTheirRows(list);
     return CallWindowProcA(savedListProc, list, message, wParam, lParam);
 }
 

@@ -145,9 +145,6 @@ protected:
 
     void TearDown() override {
         DestroyWindow(list);
-        // Destroying the list took its boxes with it. The program's lists
-        // live as long as the program, so nothing else forgets them.
-        cellCheckBoxes.erase(list);
         pumpMessages();
     }
 
@@ -229,6 +226,26 @@ TEST_F(CellListTest, EachClickTogglesTheBoxAndNotifiesTheParentOnce) {
         EXPECT_EQ(header.idFrom, 0u);
     }
     EXPECT_EQ(getCellCheck(list, 0, 1), 0);
+}
+
+TEST_F(CellListTest, OnlyAClickOnACellBoxTogglesIt) {
+    setCell(list, 0, 0, "かいな", true);
+    const HWND box = checkBox(0, 0);
+    const HWND stranger = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, 12, 12, list, nullptr,
+                                          GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_SETFOCUS), reinterpret_cast<LPARAM>(box));
+    SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(stranger));
+    SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
+    EXPECT_EQ(getCellCheck(list, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(stranger, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_TRUE(toggleNotifications.empty());
+}
+
+TEST_F(CellListTest, ADestroyedListLeavesNothingInTheRegistry) {
+    setCell(list, 3, 1, "オート", true);
+    ASSERT_TRUE(cellCheckBoxes.contains(list));
+    DestroyWindow(list);
+    EXPECT_FALSE(cellCheckBoxes.contains(list));
 }
 
 TEST_F(CellListTest, AMouseClickOnThePaintedBoxTogglesIt) {

@@ -38,7 +38,6 @@ protected:
         // Take the quit message that the destruction posts, so that no
         // later modal loop ends on it.
         pumpMessages();
-        cellCheckBoxes.clear();
         positionTable.clear();
         classTable.clear();
     }

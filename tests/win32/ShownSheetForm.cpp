@@ -14,6 +14,4 @@ ShownSheetForm::ShownSheetForm(CharacterSheet& sheet)
 ShownSheetForm::~ShownSheetForm() {
     DestroyWindow(host);
     pumpMessages();
-    // A later list may be given the handle of one destroyed here.
-    cellCheckBoxes.clear();
 }
