@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FileDialogs.h"
+#include "app/ProgramVersion.h"
 #include "editor/SheetForm.h"
 #include "portrait/PortraitImage.h"
 #include "portrait/PortraitView.h"
@@ -18,7 +19,6 @@ std::string currentSheetPath;
 namespace {
 
 constexpr char windowClassName[] = "toolbase";
-constexpr double programVersion = 1.002;
 constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 struct ShellState {

@@ -1,10 +1,12 @@
 # The ZIP a player downloads: the program, the example Database folder and
 # a short usage note in Japanese (code page 932, as Notepad on a Japanese
-# Windows reads it).
+# Windows reads it), whose first line names the version.
+set(USAGE_NOTE_UTF8 ${CMAKE_BINARY_DIR}/usage-note-utf8.txt)
+configure_file(${PROJECT_SOURCE_DIR}/docs/使い方.txt ${USAGE_NOTE_UTF8} @ONLY)
 set(USAGE_NOTE ${CMAKE_BINARY_DIR}/usage-note.txt)
 add_custom_command(OUTPUT ${USAGE_NOTE}
-    COMMAND iconv -f UTF-8 -t CP932 ${PROJECT_SOURCE_DIR}/docs/使い方.txt | sed "s/$/\\r/" > ${USAGE_NOTE}
-    DEPENDS ${PROJECT_SOURCE_DIR}/docs/使い方.txt
+    COMMAND iconv -f UTF-8 -t CP932 ${USAGE_NOTE_UTF8} | sed "s/$/\\r/" > ${USAGE_NOTE}
+    DEPENDS ${USAGE_NOTE_UTF8}
     VERBATIM)
 add_custom_target(usage_note ALL DEPENDS ${USAGE_NOTE})
 

@@ -17,14 +17,18 @@ endif()
 
 if(WIN32)
     target_link_options(project_options INTERFACE -static)
-    # Where the set-up script built the static libjpeg.
-    set(LIBJPEG_PREFIX "${CMAKE_BINARY_DIR}/../deps/libjpeg-mingw" CACHE PATH "libjpeg for MinGW")
-    find_library(LIBJPEG_LIBRARY NAMES libjpeg.a PATHS "${LIBJPEG_PREFIX}/lib" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-    find_path(LIBJPEG_INCLUDE_DIR jpeglib.h PATHS "${LIBJPEG_PREFIX}/include" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-else()
-    # The native builds use Debian's libjpeg-turbo, the same release.
-    find_path(LIBJPEG_INCLUDE_DIR jpeglib.h REQUIRED)
-    find_library(LIBJPEG_LIBRARY NAMES jpeg REQUIRED)
+endif()
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+    # The set-up script builds a static libjpeg into the build folder; a
+    # cross build finds libraries only under its find roots.
+    cmake_path(SET defaultPrefix NORMALIZE "${CMAKE_BINARY_DIR}/../deps/libjpeg-mingw")
+    set(LIBJPEG_PREFIX "${defaultPrefix}" CACHE PATH "libjpeg for MinGW")
+    list(PREPEND CMAKE_FIND_ROOT_PATH "${LIBJPEG_PREFIX}")
+endif()
+# The native builds use Debian's libjpeg-turbo, the same release.
+find_package(JPEG REQUIRED)
+
+if(NOT WIN32)
     if(BUILD_FUZZERS)
         target_compile_options(project_options INTERFACE
             -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
