@@ -33,20 +33,33 @@ constexpr std::array<CellAlignment, 4> cellAlignments{{
 
 // Looks the cell up without adding entries, so painting and reading leave
 // the registry as the fillers made it.
-HWND cellCheckBox(HWND list, int row, int column) {
+CellCheck* cellCheck(HWND list, int row, int column) {
     const auto rows = cellCheckBoxes.find(list);
     if (rows == cellCheckBoxes.end())
         return nullptr;
     const auto columns = rows->second.find(row);
     if (columns == rows->second.end())
         return nullptr;
-    const auto box = columns->second.find(column);
-    return box == columns->second.end() ? nullptr : box->second;
+    const auto cell = columns->second.find(column);
+    return cell == columns->second.end() ? nullptr : &cell->second;
 }
 
-void toggleCheckBox(HWND box) {
-    const bool ticked = SendMessageA(box, BM_GETCHECK, 0, 0) != BST_UNCHECKED;
-    SendMessageA(box, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+// The state of a plain check box: anything but clear is a tick, as the
+// button itself takes it.
+int checkState(int state) {
+    return state == BST_UNCHECKED ? BST_UNCHECKED : BST_CHECKED;
+}
+
+void setCheckState(CellCheck& cell, int state) {
+    cell.state = checkState(state);
+    if (cell.box != nullptr)
+        SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
+}
+
+void destroyBox(CellCheck& cell) {
+    if (cell.box != nullptr)
+        DestroyWindow(cell.box);
+    cell.box = nullptr;
 }
 
 // The notification does not say which box changed: the parent reads back
@@ -59,26 +72,27 @@ void notifyCheckToggled(HWND list, WORD boxId) {
     SendMessageA(GetParent(list), WM_NOTIFY, boxId, reinterpret_cast<LPARAM>(&header));
 }
 
-bool isCellCheckBox(HWND list, HWND window) {
+// Only boxes of rows in view have windows, so the search is short.
+CellCheck* cellOfBox(HWND list, HWND window) {
     const auto rows = cellCheckBoxes.find(list);
-    if (rows == cellCheckBoxes.end())
-        return false;
-    for (const auto& [row, columns] : rows->second) {
-        for (const auto& [column, box] : columns) {
-            if (box == window)
-                return true;
+    if (rows == cellCheckBoxes.end() || window == nullptr)
+        return nullptr;
+    for (auto& [row, columns] : rows->second) {
+        for (auto& [column, cell] : columns) {
+            if (cell.box == window)
+                return &cell;
         }
     }
-    return false;
+    return nullptr;
 }
 
 // A plain BS_CHECKBOX does not tick itself: its click arrives at the list as
 // BN_CLICKED. Any other command is the list's own business.
 bool onCheckBoxCommand(HWND list, WPARAM wParam, LPARAM lParam) {
-    const auto box = reinterpret_cast<HWND>(lParam);
-    if (HIWORD(wParam) != BN_CLICKED || !isCellCheckBox(list, box))
+    CellCheck* cell = cellOfBox(list, reinterpret_cast<HWND>(lParam));
+    if (HIWORD(wParam) != BN_CLICKED || cell == nullptr)
         return false;
-    toggleCheckBox(box);
+    setCheckState(*cell, cell->state == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED);
     notifyCheckToggled(list, LOWORD(wParam));
     return true;
 }
@@ -162,20 +176,30 @@ bool isInside(const RECT& inner, const RECT& outer) {
            inner.bottom <= outer.bottom;
 }
 
+// The list owns the box as its child; the registry only refers to it.
+void createBox(HWND list, CellCheck& cell) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
+    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, checkBoxSize, checkBoxSize,
+                               list, nullptr, instance, nullptr);
+    SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
+}
+
 // A box is shown only where its whole cell corner is in view, so that no box
 // stands over the header or over another row, where a click would tick a row
-// the user cannot see.
+// the user cannot see. Its window is made when it first comes into view.
 void placeCheckBox(HWND list, int row, int column, RECT& textRect) {
-    const HWND box = cellCheckBox(list, row, column);
-    if (box == nullptr)
+    CellCheck* cell = cellCheck(list, row, column);
+    if (cell == nullptr)
         return;
     const RECT place = {textRect.left, textRect.top, textRect.left + checkBoxSize,
                         textRect.top + checkBoxSize};
     if (isInside(place, rowArea(list))) {
-        MoveWindow(box, place.left, place.top, checkBoxSize, checkBoxSize, TRUE);
-        ShowWindow(box, SW_SHOWNA);
+        if (cell->box == nullptr)
+            createBox(list, *cell);
+        MoveWindow(cell->box, place.left, place.top, checkBoxSize, checkBoxSize, TRUE);
+        ShowWindow(cell->box, SW_SHOWNA);
     } else {
-        ShowWindow(box, SW_HIDE);
+        destroyBox(*cell);
     }
     textRect.left += checkBoxSize;
 }
@@ -188,9 +212,9 @@ POINT boxPosition(HWND box) {
 }
 
 // Boxes are placed only when their row is painted, and scrolling moves the
-// rows' pixels without painting them again. Before each paint, boxes of rows
-// out of view are hidden, and if a shown box no longer stands at its cell the
-// whole list is painted again to put every box back in place.
+// rows' pixels without painting them again. Before each paint, the windows of
+// boxes out of view are destroyed, and if a shown box no longer stands at its
+// cell the whole list is painted again to put every box back in place.
 void keepBoxesWithTheirRows(HWND list) {
     const auto rows = cellCheckBoxes.find(list);
     if (rows == cellCheckBoxes.end())
@@ -199,17 +223,17 @@ void keepBoxesWithTheirRows(HWND list) {
     // The row after the last whole one may show in part.
     const int last = top + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     bool displaced = false;
-    for (const auto& [row, columns] : rows->second) {
-        for (const auto& [column, box] : columns) {
-            if (box == nullptr || !IsWindowVisible(box))
+    for (auto& [row, columns] : rows->second) {
+        for (auto& [column, cell] : columns) {
+            if (cell.box == nullptr)
                 continue;
             if (row < top || row > last) {
-                ShowWindow(box, SW_HIDE);
+                destroyBox(cell);
                 continue;
             }
-            const RECT cell = cellRect(list, row, column, LVIR_LABEL);
-            const POINT at = boxPosition(box);
-            displaced = displaced || at.x != cell.left || at.y != cell.top;
+            const RECT place = cellRect(list, row, column, LVIR_LABEL);
+            const POINT at = boxPosition(cell.box);
+            displaced = displaced || at.x != place.left || at.y != place.top;
         }
     }
     if (displaced)
@@ -258,21 +282,12 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// The list owns the box as its child; the registry only refers to it. The
-// box stays hidden until its row is painted in view.
-void addCheckBox(HWND list, int row, int column) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
-    cellCheckBoxes[list][row][column] =
-        CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, checkBoxSize, checkBoxSize, list,
-                        nullptr, instance, nullptr);
-}
-
 void removeCheckBox(HWND list, int row, int column) {
-    const HWND box = cellCheckBox(list, row, column);
-    if (box == nullptr)
+    CellCheck* cell = cellCheck(list, row, column);
+    if (cell == nullptr)
         return;
-    DestroyWindow(box);
-    // The box was found, so these entries exist and nothing is added.
+    destroyBox(*cell);
+    // The cell was found, so these entries exist and nothing is added.
     auto& rows = cellCheckBoxes[list];
     rows[row].erase(column);
     if (rows[row].empty())
@@ -340,28 +355,28 @@ void insertCellColumn(HWND list, int index, int width, const char* title) {
 void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox) {
     addMissingRows(list, row);
     setCellText(list, row, column, text);
-    // A cell set again gets a fresh box rather than a second one.
+    // A cell set again gets a fresh box rather than a second one; its window
+    // is made when its row is painted in view.
     removeCheckBox(list, row, column);
     if (withCheckBox)
-        addCheckBox(list, row, column);
+        cellCheckBoxes[list][row][column] = CellCheck{};
 }
 
 void clearCells(HWND list) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     auto& rows = cellCheckBoxes[list];
-    for (const auto& [row, columns] : rows)
-        for (const auto& [column, box] : columns)
-            if (box != nullptr)
-                DestroyWindow(box);
+    for (auto& [row, columns] : rows)
+        for (auto& [column, cell] : columns)
+            destroyBox(cell);
     rows.clear();
 }
 
 int getCellCheck(HWND list, int row, int column) {
-    const HWND box = cellCheckBox(list, row, column);
-    return box == nullptr ? 0 : static_cast<int>(SendMessageA(box, BM_GETCHECK, 0, 0));
+    const CellCheck* cell = cellCheck(list, row, column);
+    return cell == nullptr ? BST_UNCHECKED : cell->state;
 }
 
 void setCellCheck(HWND list, int row, int column, int state) {
-    if (const HWND box = cellCheckBox(list, row, column))
-        SendMessageA(box, BM_SETCHECK, state, 0);
+    if (CellCheck* cell = cellCheck(list, row, column))
+        setCheckState(*cell, state);
 }

@@ -13,15 +13,23 @@
 
 inline constexpr UINT cellCheckToggled = 1001;
 
+// A cell's check box: its state lives here, and its BUTTON window exists
+// only while the cell's row is in view, so that a list of thousands of rows
+// holds no more windows than it shows.
+struct CellCheck {
+    int state = BST_UNCHECKED;
+    HWND box = nullptr;
+};
+
 // list view -> row -> column -> check box in that cell
-using CellCheckBoxes = std::map<HWND, std::map<int, std::map<int, HWND>>>;
+using CellCheckBoxes = std::map<HWND, std::map<int, std::map<int, CellCheck>>>;
 extern CellCheckBoxes cellCheckBoxes;
 
 // Prepares a list view created with LVS_REPORT | LVS_OWNERDRAWFIXED: call
 // once, before any other operation on it.
 void enableCellList(HWND list);
-// Paints one row and places its check boxes; the parent hands every
-// WM_DRAWITEM of its lists here.
+// Paints one row and places its check boxes, creating the windows of those
+// that come into view; the parent hands every WM_DRAWITEM of its lists here.
 void drawCellRow(const DRAWITEMSTRUCT& item);
 LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -153,7 +153,7 @@ protected:
         if (rows == cellCheckBoxes.end() || !rows->second.contains(row) ||
             !rows->second.at(row).contains(column))
             return nullptr;
-        return rows->second.at(row).at(column);
+        return rows->second.at(row).at(column).box;
     }
 
     static inline HWND parent = nullptr;
@@ -179,6 +179,7 @@ TEST_F(CellListTest, SettingACellCreatesEveryRowUpToIt) {
 
 TEST_F(CellListTest, ACheckBoxIsAClearTwelvePixelButtonInsideTheList) {
     setCell(list, 0, 1, "ジャッジ", true);
+    paint(list); // a box's window is made when its row is painted
     const HWND box = checkBox(0, 1);
     ASSERT_TRUE(IsWindow(box));
     std::array<char, 32> className{};
@@ -231,8 +232,8 @@ TEST_F(CellListTest, EachClickTogglesTheBoxAndNotifiesTheParentOnce) {
 TEST_F(CellListTest, OnlyAClickOnACellBoxTogglesIt) {
     setCell(list, 0, 0, "かいな", true);
     const HWND box = checkBox(0, 0);
-    const HWND stranger = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, 12, 12, list, nullptr,
-                                          GetModuleHandleA(nullptr), nullptr);
+    const HWND stranger = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, 12, 12, list,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_SETFOCUS), reinterpret_cast<LPARAM>(box));
     SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(stranger));
     SendMessageA(list, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
@@ -263,6 +264,7 @@ TEST_F(CellListTest, AMouseClickOnThePaintedBoxTogglesIt) {
 
 TEST_F(CellListTest, SettingTheStateTicksAndClearsWithoutNotifying) {
     setCell(list, 2, 1, "ダメージ", true);
+    paint(list);
     setCellCheck(list, 2, 1, 1);
     EXPECT_EQ(getCellCheck(list, 2, 1), 1);
     EXPECT_EQ(SendMessageA(checkBox(2, 1), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -283,6 +285,7 @@ TEST_F(CellListTest, ACellWithoutACheckBoxReadsClearAndIgnoresSetting) {
 TEST_F(CellListTest, SettingACellWithoutACheckBoxDestroysItsBox) {
     setCell(list, 0, 0, "かいな", true);
     setCell(list, 0, 1, "オート", true);
+    paint(list);
     const HWND removed = checkBox(0, 0);
     setCellCheck(list, 0, 0, 1);
     setCell(list, 0, 0, "ほね", false);
@@ -295,10 +298,12 @@ TEST_F(CellListTest, SettingACellWithoutACheckBoxDestroysItsBox) {
 TEST_F(CellListTest, ClearingDeletesEveryRowAndDestroysEveryBox) {
     std::vector<HWND> boxes;
     for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 2; ++column) {
+        for (int column = 0; column < 2; ++column)
             setCell(list, row, column, "x", true);
+    paint(list);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 2; ++column)
             boxes.push_back(checkBox(row, column));
-        }
     clearCells(list);
     EXPECT_EQ(rowCount(list), 0);
     for (const HWND box : boxes)
@@ -307,6 +312,7 @@ TEST_F(CellListTest, ClearingDeletesEveryRowAndDestroysEveryBox) {
 
     setCell(list, 0, 0, "あし", true);
     EXPECT_EQ(rowCount(list), 1);
+    paint(list);
     EXPECT_TRUE(IsWindow(checkBox(0, 0)));
 }
 

@@ -52,7 +52,7 @@ protected:
     // A click on a cell's box, as the mouse gives it.
     void clickBox(int id, int row, int column) const {
         paint(id);
-        HWND box = cellCheckBoxes[list(id)][row][column];
+        HWND box = cellCheckBoxes[list(id)][row][column].box;
         ASSERT_NE(box, nullptr);
         SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -132,8 +132,8 @@ TEST_F(SheetListsTest, AFreshSheetHoldsTheDefaults) {
         EXPECT_EQ(names(id), names(sheet.getParts(location)));
         EXPECT_EQ(cellText(id, 0, 4), sheet.getParts(location)[0].effect);
         for (int row = 0; row < 3; ++row) {
-            EXPECT_NE(cellCheckBoxes[list(id)][row][0], nullptr);
-            EXPECT_NE(cellCheckBoxes[list(id)][row][1], nullptr);
+            EXPECT_NE(cellCheckBoxes[list(id)][row][0].box, nullptr);
+            EXPECT_NE(cellCheckBoxes[list(id)][row][1].box, nullptr);
             EXPECT_EQ(getCellCheck(list(id), row, 0), 0);
         }
     }
@@ -289,7 +289,7 @@ protected:
         paint(IDC_SKILL_LIST);
     }
 
-    HWND box(int row) const { return cellCheckBoxes[list(IDC_SKILL_LIST)][row][1]; }
+    HWND box(int row) const { return cellCheckBoxes[list(IDC_SKILL_LIST)][row][1].box; }
 
     RECT placeInList(HWND window) const {
         RECT rect;
@@ -345,4 +345,68 @@ TEST_F(CellBoxesInView, BoxesOfNewRowsWaitHiddenForTheirPaint) {
     expectBoxesWithTheirRows();
 }
 
+// A sheet with thousands of parts, as a player who never deletes one has.
+class LongPartList : public SheetListsTest {
+protected:
+    static constexpr int partCount = 3000;
+
+    void SetUp() override {
+        SheetListsTest::SetUp();
+        std::vector<PartEntry> parts(partCount);
+        for (int i = 0; i < partCount; ++i)
+            parts[static_cast<std::size_t>(i)] = {
+                i % 3 == 0 ? 1 : 0, "パーツ" + std::to_string(i), "アクション", "1", "0", "肉弾攻撃1"};
+        CharacterSheet written;
+        written.setHeadParts(parts);
+        ASSERT_TRUE(written.saveSheet(opened));
+        ASSERT_TRUE(sheet.loadSheet(opened));
+        refreshSheetForm();
+        paint(IDC_HEAD_LIST);
+    }
+
+    int boxWindows() const {
+        int windows = 0;
+        for (HWND child = FindWindowExA(list(IDC_HEAD_LIST), nullptr, "Button", nullptr); child != nullptr;
+             child = FindWindowExA(list(IDC_HEAD_LIST), child, "Button", nullptr))
+            ++windows;
+        return windows;
+    }
+
+    // Two boxes a row, for the rows in view and one shown in part.
+    int boxWindowLimit() const { return 2 * (ListView_GetCountPerPage(list(IDC_HEAD_LIST)) + 2); }
+
+    ScratchFolder folder;
+    std::string opened = folder.file("long.txt");
+};
+
+TEST_F(LongPartList, SavesUntouchedToTheSameBytes) {
+    ASSERT_TRUE(sheet.saveSheet(folder.file("saved.txt")));
+    EXPECT_EQ(readBytes(folder.file("saved.txt")), readBytes(opened));
+    for (int row : {0, 1, partCount - 1})
+        EXPECT_EQ(getCellCheck(list(IDC_HEAD_LIST), row, 0), row % 3 == 0 ? 1 : 0) << row;
+}
+
+TEST_F(LongPartList, HoldsWindowsOnlyForTheRowsInViewWhileScrolling) {
+    HWND head = list(IDC_HEAD_LIST);
+    for (int row = 0; row < partCount; row += partCount / 7) {
+        ListView_EnsureVisible(head, row, FALSE);
+        paint(IDC_HEAD_LIST);
+        EXPECT_GT(boxWindows(), 0) << row;
+        EXPECT_LE(boxWindows(), boxWindowLimit()) << row;
+    }
+}
+
+TEST_F(LongPartList, ATickOnTheLastRowIsStoredAndSaved) {
+    ListView_EnsureVisible(list(IDC_HEAD_LIST), partCount - 1, FALSE);
+    clickBox(IDC_HEAD_LIST, partCount - 1, 0);
+    pumpMessages();
+    const std::vector<PartEntry> parts = sheet.getHeadParts();
+    ASSERT_EQ(parts.size(), static_cast<std::size_t>(partCount));
+    EXPECT_EQ(parts.back().checkMark, 1);
+    // The ticks of rows out of view, which have no box window now, stay.
+    for (int row : {0, 1, 3, partCount - 2})
+        EXPECT_EQ(parts[static_cast<std::size_t>(row)].checkMark, row % 3 == 0 ? 1 : 0) << row;
+    ASSERT_TRUE(sheet.saveSheet(folder.file("saved.txt")));
+    EXPECT_NE(readBytes(folder.file("saved.txt")).find(":1,パーツ2999,"), std::string::npos);
+}
 } // namespace
