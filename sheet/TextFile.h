@@ -22,6 +22,9 @@ public:
     // False at the end of the file, on a read error and once more than the
     // byte limit has been read; `line` is then empty.
     bool readLine(std::string& line);
+    // Moves past `bytes` when the unread part of the file begins with them;
+    // tells whether it did.
+    bool skip(std::string_view bytes);
     // True when reading stopped for a reason other than the end of the file.
     bool failed() const { return broken; }
 

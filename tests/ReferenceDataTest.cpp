@@ -76,6 +76,84 @@ TEST(LoadTable, ReadsLongAndOddLines) {
     EXPECT_EQ(names(table), (Names{longName, std::string("\0\xff\x81", 3)}));
 }
 
+template <class Table> Names namesIn(const std::string& bytes) {
+    ScratchFolder folder;
+    writeBytes(folder.file("list.txt"), bytes);
+    Table table;
+    loadTable(table, folder.file("list.txt"));
+    return names(table);
+}
+
+struct SameListCase {
+    const char* what;
+    std::string cp932;
+    std::string utf8;
+};
+
+TEST(LoadTable, ReadsAListSavedAsUtf8AsTheSameListInCodePage932) {
+    const SameListCase cases[] = {
+        {"kana and kanji, CR LF", "アリス:1\r\nホリック\r\n", utf8Bytes(u8"アリス:1\r\nホリック\r\n")},
+        {"half-width katakana, spaces, an empty line, no last line end", " ｽﾃｰｼｰ \n\nタナトス",
+         utf8Bytes(u8" ｽﾃｰｼｰ \n\nタナトス")},
+        {"characters of Microsoft's code page 932", "～∥－￠￡￢―＼\n①Ⅰⅰ㈱№∵≒髙﨑\n",
+         utf8Bytes(u8"～∥－￠￡￢―＼\n①Ⅰⅰ㈱№∵≒髙﨑\n")},
+        {"ASCII after a first line beyond it", "ゴシック\nGothic\n", utf8Bytes(u8"ゴシック\nGothic\n")},
+    };
+    for (const SameListCase& c : cases) {
+        const Names expected = namesIn<std::vector<PositionData>>(c.cp932);
+        EXPECT_EQ(namesIn<std::vector<PositionData>>(c.utf8), expected) << c.what;
+        EXPECT_EQ(namesIn<std::vector<ClassData>>(c.utf8), expected) << c.what;
+        EXPECT_EQ(namesIn<std::vector<PositionData>>(std::string(utf8ByteOrderMark) + c.utf8), expected)
+            << c.what << ", with the byte-order mark";
+    }
+}
+
+TEST(LoadTable, TakesTheByteOrderMarkForNoPartOfTheList) {
+    const std::string mark(utf8ByteOrderMark);
+    const TableCase cases[] = {
+        {"before ASCII", mark + "Alice\r\nBob", {"Alice", "Bob"}},
+        {"before a colon", mark + ":x\n", {""}},
+        {"before a line end", mark + "\n", {""}},
+        {"alone", mark, {}},
+        {"cut short, as code page 932 bytes", mark.substr(0, 2), {mark.substr(0, 2)}},
+    };
+    for (const TableCase& c : cases)
+        EXPECT_EQ(namesIn<std::vector<PositionData>>(c.bytes), c.names) << c.what;
+}
+
+TEST(LoadTable, GivesAFullWidthQuestionMarkForWhatCodePage932CannotHold) {
+    const TableCase cases[] = {
+        {"an emoji", utf8Bytes(u8"ドール😀:x\nアリス\n"), {"ドール？", "アリス"}},
+        {"a Latin letter", utf8Bytes(u8"Chloé\n"), {"Chlo？"}},
+        {"a broken sequence after the byte-order mark",
+         std::string(utf8ByteOrderMark) + utf8Bytes(u8"ア") + "\xE3\x82" + utf8Bytes(u8"ス\n"),
+         {"ア？ス"}},
+    };
+    for (const TableCase& c : cases)
+        EXPECT_EQ(namesIn<std::vector<PositionData>>(c.bytes), c.names) << c.what;
+}
+
+// Kana and most kanji of code page 932 begin with a byte from 81 to 9F, which
+// in UTF-8 can only continue a sequence, so such a character at the start of
+// a name or after ASCII breaks UTF-8 at once. A list passes for UTF-8 only
+// when all its characters beyond ASCII chain into UTF-8 sequences by chance,
+// as a rare level-2 kanji with a following kana, or a pair of half-width
+// katakana, can: a name like "ﾃｽ" alone would be taken as UTF-8.
+TEST(LoadTable, ReadsAListThatIsNotWholeUtf8ByteForByte) {
+    const TableCase cases[] = {
+        {"a kanji and a kana that begin like a UTF-8 sequence", "爛の\r\n", {"爛の"}},
+        {"half-width katakana that begin like a UTF-8 sequence", "ﾃｽﾄ\r\nホリック\r\n", {"ﾃｽﾄ", "ホリック"}},
+        {"UTF-8 with a broken sequence",
+         utf8Bytes(u8"アリス\n") + "\xE3\x82" + utf8Bytes(u8"ス"),
+         {utf8Bytes(u8"アリス"), "\xE3\x82" + utf8Bytes(u8"ス")}},
+        {"UTF-8 with a code page 932 line",
+         utf8Bytes(u8"アリス\n") + "ホリック\n",
+         {utf8Bytes(u8"アリス"), "ホリック"}},
+    };
+    for (const TableCase& c : cases)
+        EXPECT_EQ(namesIn<std::vector<PositionData>>(c.bytes), c.names) << c.what;
+}
+
 struct ConversionCase {
     const char* what;
     std::u8string_view utf8;
