@@ -6,9 +6,6 @@
 #include <string>
 #include <string_view>
 
-// The byte-order mark with which some editors begin a UTF-8 file.
-inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
-
 // Whether the text is well-formed UTF-8 (ASCII alone is).
 bool isUtf8(std::string_view text);
 

@@ -9,6 +9,10 @@
 // line ends are handled here rather than by the runtime's text mode, which
 // would also stop reading at a Ctrl+Z byte.
 
+// The byte-order mark with which some editors, Notepad among them, begin a
+// UTF-8 file.
+inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads a file line by line. A line ends at a line feed and a carriage return
 // right before it is dropped; a last line without a line end still counts.
 class LineReader {

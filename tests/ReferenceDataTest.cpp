@@ -1,5 +1,6 @@
 #include "refdata/ReferenceData.h"
 #include "refdata/Utf8Text.h"
+#include "sheet/TextFile.h"
 
 #include "TestFiles.h"
 

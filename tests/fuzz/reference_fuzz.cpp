@@ -7,6 +7,7 @@
 
 #include "refdata/ReferenceData.h"
 #include "refdata/Utf8Text.h"
+#include "sheet/TextFile.h"
 
 #include <algorithm>
 

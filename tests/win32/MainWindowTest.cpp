@@ -3,8 +3,8 @@
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
 #include "refdata/ReferenceData.h"
-#include "refdata/Utf8Text.h"
 #include "res/resource.h"
+#include "sheet/TextFile.h"
 
 #include "TestFiles.h"
 #include "WindowTesting.h"
