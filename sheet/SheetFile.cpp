@@ -24,7 +24,6 @@ constexpr std::string_view lineEnd = "\r\n";
 // the compiler's execution character set.
 constexpr std::string_view fullWidthComma = "\x81\x43";
 constexpr std::string_view fullWidthColon = "\x81\x46";
-constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // ---- Writing ----
 
@@ -223,24 +222,17 @@ bool looksLikeSheet(const std::vector<std::string>& lines) {
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
 }
 
-// Notepad puts a byte order mark before the first line.
-void dropByteOrderMark(std::string& line) {
-    if (line.compare(0, utf8ByteOrderMark.size(), utf8ByteOrderMark) == 0)
-        line.erase(0, utf8ByteOrderMark.size());
-}
-
 std::optional<SheetLines> readSheetLines(const std::string& path) {
     LineReader reader(path);
     if (!reader.isOpen())
         return std::nullopt;
+    reader.skip(utf8ByteOrderMark); // Notepad may put it before the first line
     std::vector<std::string> lines;
     std::string line;
     while (lines.size() < linesWithPortrait && reader.readLine(line))
         lines.push_back(line);
     if (reader.failed())
         return std::nullopt;
-    if (!lines.empty())
-        dropByteOrderMark(lines.front());
     if (!looksLikeSheet(lines))
         return std::nullopt;
     return SheetLines(std::move(lines));

@@ -63,6 +63,15 @@ bool LineReader::readLine(std::string& line) {
     return true;
 }
 
+bool LineReader::skip(std::string_view bytes) {
+    while (buffer.size() - bufferAt < bytes.size() && refill()) {
+    }
+    if (!std::string_view(buffer).substr(bufferAt).starts_with(bytes))
+        return false;
+    bufferAt += bytes.size();
+    return true;
+}
+
 bool replaceFileContents(const std::string& path, std::string_view bytes) {
     const std::string temporary = path + ".saving";
     std::FILE* out = std::fopen(temporary.c_str(), "wb");

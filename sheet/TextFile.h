@@ -9,6 +9,10 @@
 // line ends are handled here rather than by the runtime's text mode, which
 // would also stop reading at a Ctrl+Z byte.
 
+// The byte-order mark with which some editors, Notepad among them, begin a
+// UTF-8 file.
+inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads a file line by line. A line ends at a line feed and a carriage return
 // right before it is dropped; a last line without a line end still counts.
 class LineReader {
@@ -22,6 +26,9 @@ public:
     // False at the end of the file, on a read error and once more than the
     // byte limit has been read; `line` is then empty.
     bool readLine(std::string& line);
+    // Moves past `bytes` when the unread part of the file begins with them;
+    // tells whether it did.
+    bool skip(std::string_view bytes);
     // True when reading stopped for a reason other than the end of the file.
     bool failed() const { return broken; }
 

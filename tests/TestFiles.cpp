@@ -66,6 +66,10 @@ bool fileExists(const std::string& path) {
     return in != nullptr;
 }
 
+std::string utf8Bytes(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
 std::string fixturePath(std::string_view name) {
     return std::string(TEST_DATA_DIR "/") + std::string(name);
 }

@@ -25,5 +25,9 @@ std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, std::string_view bytes);
 bool fileExists(const std::string& path);
 
+// The UTF-8 bytes of a text, as an editor saves it; the program's own
+// literals are code page 932.
+std::string utf8Bytes(std::u8string_view text);
+
 // A fixture file that ships beside the tests.
 std::string fixturePath(std::string_view name);

@@ -1,26 +1,82 @@
-// Any reference file must load one entry per line, each named by the text
-// before the line's first colon.
+// Any reference file must load one entry per line, the UTF-8 byte-order mark
+// at its start belonging to no line. A list that is neither marked nor UTF-8
+// with characters beyond ASCII gives each name byte for byte as the text
+// before the line's first colon; one saved as UTF-8 gives that text in code
+// page 932, one character for each UTF-8 character.
 #include "FuzzInput.h"
 
 #include "refdata/ReferenceData.h"
+#include "refdata/Utf8Text.h"
+#include "sheet/TextFile.h"
 
 #include <algorithm>
 
+namespace {
+
+bool isUtf8Continuation(unsigned char byte) {
+    return byte >= 0x80 && byte <= 0xBF;
+}
+
+std::size_t utf8Characters(const std::string& text) {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        text, [](char byte) { return !isUtf8Continuation(static_cast<unsigned char>(byte)); }));
+}
+
+bool isLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+bool isTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+// The characters of a code page 932 text; the text must not end inside one.
+std::size_t codePage932Characters(const std::string& text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (isLeadByte(static_cast<unsigned char>(text[at]))) {
+            require(at + 1 < text.size() && isTrailByte(static_cast<unsigned char>(text[at + 1])),
+                    "a lead byte is followed by a trail byte");
+            at += 2;
+        } else {
+            at += 1;
+        }
+    }
+    return characters;
+}
+
+bool readAsUtf8(const std::string& bytes) {
+    return bytes.starts_with(utf8ByteOrderMark) ||
+           (isUtf8(bytes) && std::ranges::any_of(bytes, [](char byte) { return byte & 0x80; }));
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
     std::vector<PositionData> table;
     loadTable(table, writeInput(data, size));
 
+    const bool utf8 = readAsUtf8(bytes);
+    if (bytes.starts_with(utf8ByteOrderMark))
+        bytes.erase(0, utf8ByteOrderMark.size());
     const auto lineEnds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
     const bool unendedLastLine = !bytes.empty() && bytes.back() != '\n';
     require(table.size() == lineEnds + (unendedLastLine ? 1 : 0), "one entry per line");
     std::size_t at = 0;
     for (const PositionData& entry : table) {
         const std::size_t end = std::min(bytes.find_first_of(":\n", at), bytes.size());
-        std::string expected = bytes.substr(at, end - at);
-        if (!expected.empty() && expected.back() == '\r' && end < bytes.size() && bytes[end] == '\n')
-            expected.pop_back();
-        require(entry.name == expected, "name is the text before the first colon");
+        std::string stored = bytes.substr(at, end - at);
+        if (!stored.empty() && stored.back() == '\r' && end < bytes.size() && bytes[end] == '\n')
+            stored.pop_back();
+        if (!utf8) {
+            require(entry.name == stored, "name is the text before the first colon");
+        } else {
+            require(entry.name == utf8ToCodePage932(stored),
+                    "name is the text before the first colon, converted");
+            if (isUtf8(stored))
+                require(codePage932Characters(entry.name) == utf8Characters(stored),
+                        "one code page 932 character for each UTF-8 character");
+        }
         const std::size_t next = bytes.find('\n', at);
         at = next == std::string::npos ? bytes.size() : next + 1;
     }

@@ -4,6 +4,7 @@
 #include "editor/SheetForm.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
+#include "sheet/TextFile.h"
 
 #include "TestFiles.h"
 #include "WindowTesting.h"
@@ -20,9 +21,17 @@ namespace {
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
+        writeDatabase("ガーディアン\r\nミラージュ\r\n", "ノクターン\r\n");
+        startMainWindow();
+    }
+
+    static void writeDatabase(const std::string& positions, const std::string& classes) {
         std::filesystem::create_directory("Database");
-        writeBytes("Database\\ポジション.txt", "ガーディアン\r\nミラージュ\r\n");
-        writeBytes("Database\\クラス.txt", "ノクターン\r\n");
+        writeBytes("Database\\ポジション.txt", positions);
+        writeBytes("Database\\クラス.txt", classes);
+    }
+
+    void startMainWindow() {
         static const bool registered = registerMainWindowClass(GetModuleHandleA(nullptr));
         ASSERT_TRUE(registered);
         currentSheetPath.clear();
@@ -138,6 +147,50 @@ TEST_F(MainWindowTest, CtrlOInATextBoxOpensTheOpenDialog) {
 TEST_F(MainWindowTest, FillsTheChoicesFromTheDatabaseFolder) {
     EXPECT_EQ(SendMessageA(sheetForm.positionCombo, CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageA(sheetForm.mainClassCombo, CB_GETCOUNT, 0, 0), 1);
+}
+
+// The lists as today's Notepad saves them: UTF-8, with or without the
+// byte-order mark.
+class MainWindowWithUtf8ListsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        writeDatabase(utf8Bytes(u8"ガーディアン\r\nミラージュ～\r\n"),
+                      std::string(utf8ByteOrderMark) + utf8Bytes(u8"ノクターン\r\nルミナス😀:x\r\n"));
+        startMainWindow();
+    }
+
+    static std::vector<std::string> items(HWND combo) {
+        std::vector<std::string> texts;
+        for (LRESULT i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+            std::string text(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)), '\0');
+            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            texts.push_back(text);
+        }
+        return texts;
+    }
+};
+
+TEST_F(MainWindowWithUtf8ListsTest, FillTheChoicesWithCodePage932NamesAndSaveAPick) {
+    // FULLWIDTH TILDE is 81 60 in Windows' code page 932; an emoji has no code.
+    const std::vector<std::string> positions{"ガーディアン", "ミラージュ\x81\x60"};
+    const std::vector<std::string> classes{"ノクターン", "ルミナス\x81\x48"};
+    EXPECT_EQ(items(sheetForm.positionCombo), positions);
+    EXPECT_EQ(items(sheetForm.mainClassCombo), classes);
+    EXPECT_EQ(items(sheetForm.subClassCombo), classes);
+
+    for (HWND combo : {sheetForm.positionCombo, sheetForm.subClassCombo}) {
+        SendMessageA(combo, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageA(combo, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    EXPECT_EQ(characterSheet.getPosition(), positions[1]);
+    EXPECT_EQ(characterSheet.getSubClass(), classes[1]);
+    const std::string path = folder.file("doll.txt");
+    DialogAnswer ok("名前を付けてファイルを保存", IDOK, path);
+    command(IDM_SAVE_AS);
+    ASSERT_TRUE(ok.answered());
+    const std::string saved = readBytes(path);
+    EXPECT_NE(saved.find("\r\n" + positions[1] + "\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("\r\n" + classes[1] + "\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, CloseAsksFirstAndNoKeepsTheProgram) {

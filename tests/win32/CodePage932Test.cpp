@@ -1,0 +1,53 @@
+// The conversion of lists saved as UTF-8, held against Windows' own
+// conversion to code page 932.
+#include "refdata/Utf8Text.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+
+namespace {
+
+// Windows' code page 932 bytes of a character, without best-fit stand-ins;
+// none when code page 932 has no code for it.
+std::optional<std::string> windowsCodePage932(wchar_t character) {
+    char bytes[4];
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &character, 1, bytes, sizeof bytes,
+                                           nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return std::nullopt;
+    return std::string(bytes, static_cast<std::size_t>(length));
+}
+
+std::string utf8Of(wchar_t character) {
+    char bytes[4];
+    const int length = WideCharToMultiByte(CP_UTF8, 0, &character, 1, bytes, sizeof bytes, nullptr, nullptr);
+    return std::string(bytes, static_cast<std::size_t>(length));
+}
+
+TEST(Utf8ToCodePage932, GivesEveryCharacterOfTheBasicPlaneWhatWindowsGivesIt) {
+    std::set<unsigned> differing;
+    std::set<unsigned> givenALookAlike;
+    for (unsigned code = 1; code <= 0xFFFF; ++code) {
+        if (code >= 0xD800 && code <= 0xDFFF)
+            continue; // surrogates are no characters
+        const auto character = static_cast<wchar_t>(code);
+        const std::string ours = utf8ToCodePage932(utf8Of(character));
+        if (const std::optional<std::string> windows = windowsCodePage932(character)) {
+            if (ours != *windows)
+                differing.insert(code);
+        } else if (ours != "\x81\x48") {
+            givenALookAlike.insert(code);
+        }
+    }
+    EXPECT_EQ(differing, std::set<unsigned>{});
+    // The characters of the JIS mappings that Windows lacks.
+    EXPECT_EQ(givenALookAlike,
+              (std::set<unsigned>{0x00A2, 0x00A3, 0x00A5, 0x00AC, 0x2014, 0x2016, 0x203E, 0x2212, 0x301C}));
+}
+
+} // namespace
