@@ -152,15 +152,23 @@ HWND createMainWindow(HINSTANCE instance) {
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 }
 
+void deliverMessage(MSG& message, HWND mainWindow, HACCEL accelerators) {
+    if (TranslateAcceleratorA(mainWindow, accelerators, &message))
+        return;
+    // The dialog manager moves the focus through the form on Tab and
+    // Shift+Tab; Enter and Escape reach the form as IDOK and IDCANCEL, which
+    // it ignores. It dispatches whatever else it is handed itself.
+    if (IsDialogMessageA(shell.form, &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
 int runMessageLoop(HWND mainWindow, HACCEL accelerators) {
     MSG message{};
     BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
-        if (TranslateAcceleratorA(mainWindow, accelerators, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1)
+        deliverMessage(message, mainWindow, accelerators);
     return static_cast<int>(message.wParam);
 }
 

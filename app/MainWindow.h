@@ -14,6 +14,10 @@ bool registerMainWindowClass(HINSTANCE instance);
 // Creates the main window with the sheet form and the status bar inside it;
 // null when that fails.
 HWND createMainWindow(HINSTANCE instance);
+// Hands one message taken from the thread's queue on as the program's loop
+// does: an accelerator of `accelerators` becomes its command, a navigation
+// key of the sheet form moves the focus, everything else goes to its window.
+void deliverMessage(MSG& message, HWND mainWindow, HACCEL accelerators);
 // Runs until the main window is gone; answers the exit code.
 int runMessageLoop(HWND mainWindow, HACCEL accelerators);
 

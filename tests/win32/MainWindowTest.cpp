@@ -131,16 +131,14 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileCommands) {
 TEST_F(MainWindowTest, CtrlOInATextBoxOpensTheOpenDialog) {
     HWND box = GetDlgItem(sheetForm.form, IDC_DOLL_NAME);
     SetFocus(box);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    MSG key = {box, WM_KEYDOWN, 'O', 1, 0, {}};
-    DialogAnswer cancel("ファイルを開く", IDCANCEL);
-    EXPECT_TRUE(TranslateAcceleratorA(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL"), &key));
-    EXPECT_TRUE(cancel.answered());
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    {
+        const HeldKey control(VK_CONTROL);
+        MSG key = {box, WM_KEYDOWN, 'O', 1, 0, {}};
+        DialogAnswer cancel("ファイルを開く", IDCANCEL);
+        EXPECT_TRUE(
+            TranslateAcceleratorA(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL"), &key));
+        EXPECT_TRUE(cancel.answered());
+    }
     EXPECT_EQ(currentSheetPath, "");
 }
 
@@ -347,6 +345,97 @@ TEST_F(MainWindowTest, ThePortraitIsChosenThroughTheOpenDialog) {
     EXPECT_NE(readBytes(sheetPath).find("\r\n" + picture + "\r\n"), std::string::npos);
     doubleClickPortraitFrame();
     EXPECT_EQ(characterSheet.getPortraitDc(), nullptr);
+}
+
+// ---- The keyboard, through the program's own message loop ----
+
+class KeyboardTest : public MainWindowTest {
+protected:
+    HWND formControl(int id) const { return GetDlgItem(sheetForm.form, id); }
+
+    // Handles every waiting message as the program's loop does.
+    void runProgramLoop() const {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            deliverMessage(message, window, accelerators);
+    }
+
+    // A key pressed and released in the window with the focus.
+    void press(WPARAM key) const {
+        HWND focus = GetFocus();
+        PostMessageA(focus, WM_KEYDOWN, key, 1);
+        PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        runProgramLoop();
+    }
+
+    // ASCII text typed into the window with the focus. (Wine converts a
+    // character message's bytes with the keyboard layout's code page, which
+    // under Xvfb is not 932.)
+    void type(const std::string& text) const {
+        for (char c : text)
+            PostMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        runProgramLoop();
+    }
+
+    // The record's file, to compare records whole.
+    std::string savedSheet() const {
+        EXPECT_TRUE(characterSheet.saveSheet(folder.file("check.txt")));
+        return readBytes(folder.file("check.txt"));
+    }
+
+    HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL");
+};
+
+TEST_F(KeyboardTest, TabAndShiftTabMoveThroughTheFormInTemplateOrder) {
+    SetFocus(formControl(IDC_DOLL_NAME));
+    const std::string before = savedSheet();
+    const int forward[] = {IDC_PLAYER_NAME, IDC_FAVOR_POINTS, IDC_AGE_AT_DEATH};
+    for (int id : forward) {
+        press(VK_TAB);
+        EXPECT_EQ(GetFocus(), formControl(id)) << id;
+    }
+    const HeldKey shift(VK_SHIFT);
+    const int backward[] = {IDC_FAVOR_POINTS, IDC_PLAYER_NAME, IDC_DOLL_NAME};
+    for (int id : backward) {
+        press(VK_TAB);
+        EXPECT_EQ(GetFocus(), formControl(id)) << id;
+    }
+    EXPECT_EQ(savedSheet(), before) << "a key that moves the focus wrote to the record";
+}
+
+TEST_F(KeyboardTest, TypingAfterTabGoesIntoTheNextBox) {
+    SetFocus(formControl(IDC_DOLL_NAME));
+    type("Lily");
+    press(VK_TAB);
+    type("Mika");
+    EXPECT_EQ(characterSheet.getDollName(), "Lily");
+    EXPECT_EQ(characterSheet.getPlayerName(), "Mika");
+}
+
+TEST_F(KeyboardTest, CtrlSInATextBoxSaves) {
+    currentSheetPath = folder.file("doll.txt");
+    SetFocus(formControl(IDC_DOLL_NAME));
+    type("Lily");
+    {
+        const HeldKey control(VK_CONTROL);
+        press('S');
+    }
+    EXPECT_NE(readBytes(currentSheetPath).find("\r\nLily\r\n"), std::string::npos);
+    EXPECT_TRUE(endsWith(statusText(), " データが保存されました")) << statusText();
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "Lily");
+}
+
+TEST_F(KeyboardTest, EnterAndEscapeInATextBoxChangeNothing) {
+    SetFocus(formControl(IDC_DOLL_NAME));
+    type("Lily");
+    const std::string before = savedSheet();
+    press(VK_RETURN);
+    press(VK_ESCAPE);
+    EXPECT_EQ(GetFocus(), formControl(IDC_DOLL_NAME));
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "Lily");
+    EXPECT_EQ(savedSheet(), before);
+    EXPECT_TRUE(IsWindowVisible(sheetForm.form));
+    EXPECT_EQ(statusText(), "ステータスバー");
 }
 
 } // namespace

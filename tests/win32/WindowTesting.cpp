@@ -32,6 +32,13 @@ void enterFileName(HWND dialog, const std::string& fileName) {
     SendMessageA(fileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
 }
 
+void setKeyState(BYTE key, BYTE state) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[key] = state;
+    SetKeyboardState(keys);
+}
+
 } // namespace
 
 // The file dialog's name box is the edit inside its combo box 0x47c.
@@ -59,6 +66,14 @@ HWND createHostWindow(int width, int height) {
 void typeKeys(HWND control, const std::string& text) {
     for (char c : text)
         SendMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+HeldKey::HeldKey(BYTE key) : key(key) {
+    setKeyState(key, 0x80);
+}
+
+HeldKey::~HeldKey() {
+    setKeyState(key, 0);
 }
 
 DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::string fileName)

@@ -22,6 +22,19 @@ HWND fileNameBox(HWND dialog);
 // per character.
 void typeKeys(HWND control, const std::string& text);
 
+// Holds a key such as Shift or Ctrl down in this thread's keyboard state, as
+// GetKeyState reports it to the code under test, while it lives.
+class HeldKey {
+public:
+    explicit HeldKey(BYTE key);
+    ~HeldKey();
+    HeldKey(const HeldKey&) = delete;
+    HeldKey& operator=(const HeldKey&) = delete;
+
+private:
+    BYTE key;
+};
+
 // Answers a modal dialog that the code under test is about to show: waits
 // on another thread for a dialog window with `caption`, then presses the
 // button `buttonId` in it.
