@@ -282,6 +282,24 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
+// The dialog manager takes Enter for the dialog's default button unless the
+// control asks for it: a list asks, so that Enter activates its rows as a
+// double click does.
+LRESULT dialogCode(HWND list, WPARAM wParam, LPARAM lParam) {
+    const LRESULT code = CallWindowProcA(savedListProc, list, WM_GETDLGCODE, wParam, lParam);
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    const bool enter = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+    return enter ? code | DLGC_WANTMESSAGE : code;
+}
+
+// Wine's list selects a clicked row before it takes the focus. Taking the
+// focus first, as Windows' list does, lets the click's selection stand over
+// whatever the parent selects when the list gains the focus.
+void takeFocusBeforeClick(HWND list) {
+    if (GetFocus() != list)
+        SetFocus(list);
+}
+
 void removeCheckBox(HWND list, int row, int column) {
     CellCheck* cell = cellCheck(list, row, column);
     if (cell == nullptr)
@@ -335,6 +353,8 @@ LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
         if (onCheckBoxCommand(list, wParam, lParam))
             return 0;
         break;
+    case WM_GETDLGCODE: return dialogCode(list, wParam, lParam);
+    case WM_LBUTTONDOWN: takeFocusBeforeClick(list); break;
     case WM_PAINT: keepBoxesWithTheirRows(list); break;
     case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }

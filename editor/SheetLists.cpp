@@ -49,9 +49,13 @@ const LocationBinding* bindingOfList(HWND list) {
 }
 
 // A list gaining the focus selects its first row, so Enter has a row to
-// open; rows already selected stay selected.
+// open; rows already selected stay selected. Wine's list sends no NM_RETURN
+// while no row has the item focus, so the first row takes that too when no
+// other row holds it.
 void selectFirstRow(HWND list) {
-    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    const bool rowFocused = ListView_GetNextItem(list, -1, LVNI_FOCUSED) != -1;
+    const UINT state = rowFocused ? LVIS_SELECTED : LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(list, 0, state, state);
 }
 
 // The name-cell ticks are the parts' check marks: every row is read back,

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -377,6 +378,16 @@ protected:
         runProgramLoop();
     }
 
+    // A click on a list's row, which gives the list the focus.
+    void clickRow(HWND list, int row) const {
+        RECT place{};
+        ListView_GetItemRect(list, row, &place, LVIR_LABEL);
+        const LPARAM at = MAKELPARAM(place.left + 20, place.top + 2);
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
+        runProgramLoop();
+    }
+
     // The record's file, to compare records whole.
     std::string savedSheet() const {
         EXPECT_TRUE(characterSheet.saveSheet(folder.file("check.txt")));
@@ -410,6 +421,34 @@ TEST_F(KeyboardTest, TypingAfterTabGoesIntoTheNextBox) {
     type("Mika");
     EXPECT_EQ(characterSheet.getDollName(), "Lily");
     EXPECT_EQ(characterSheet.getPlayerName(), "Mika");
+}
+
+TEST_F(KeyboardTest, EnterInAListReachedByTabOrClickOpensItsDialogOnTheSelectedRow) {
+    const struct {
+        const char* way;
+        std::function<void()> reach;
+        const char* shownName;
+    } cases[] = {
+        {"Tab from the last placement box",
+         [this] {
+             SetFocus(formControl(IDC_PLACEMENT_FIRST + 2));
+             press(VK_TAB);
+         },
+         "のうみそ"},
+        {"a click on the second row", [this] { clickRow(sheetForm.headList, 1); }, "めだま"},
+    };
+    for (const auto& c : cases) {
+        SetFocus(formControl(IDC_DOLL_NAME));
+        c.reach();
+        ASSERT_EQ(GetFocus(), sheetForm.headList) << c.way;
+        std::string shown;
+        DialogAnswer cancel("パーツ", IDCANCEL, [&shown](HWND dialog) {
+            shown = readControlText(GetDlgItem(dialog, IDC_PART_NAME));
+        });
+        press(VK_RETURN);
+        EXPECT_TRUE(cancel.answered()) << c.way;
+        EXPECT_EQ(shown, c.shownName) << c.way;
+    }
 }
 
 TEST_F(KeyboardTest, CtrlSInATextBoxSaves) {
