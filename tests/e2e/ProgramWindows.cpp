@@ -53,6 +53,12 @@ std::vector<HWND> descendantsOfClass(HWND parent, const char* className) {
     return collect.windows;
 }
 
+void post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!PostMessageA(window, message, wParam, lParam))
+        throw CheckFailed{"message " + std::to_string(message) + " could not be posted (error " +
+                          std::to_string(GetLastError()) + ")"};
+}
+
 } // namespace
 
 DWORD_PTR sendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const std::string& what) {
@@ -179,6 +185,31 @@ void postCommand(HWND window, WORD command) {
     if (!PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0))
         throw CheckFailed{"command " + std::to_string(command) + " could not be posted (error " +
                           std::to_string(GetLastError()) + ")"};
+}
+
+HWND focusInThreadOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void postClick(HWND window) {
+    const LPARAM at = MAKELPARAM(2, 2);
+    post(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    post(window, WM_LBUTTONUP, 0, at);
+}
+
+void postKey(HWND window, WPARAM key) {
+    // Repeat count 1; the key-up also has the previous-state and transition bits.
+    post(window, WM_KEYDOWN, key, 1);
+    post(window, WM_KEYUP, key, 0xC0000001);
+}
+
+void postText(HWND window, const std::string& text) {
+    for (char c : text)
+        post(window, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
 void answerFileDialog(HWND dialog, const std::string& path) {

@@ -69,6 +69,16 @@ void settle(HWND window);
 void sendAcceleratorCommand(HWND window, WORD command);
 void postCommand(HWND window, WORD command);
 
+// The window that has the keyboard focus in the thread of `window`; null
+// when there is none.
+HWND focusInThreadOf(HWND window);
+// A click of the left button at the top left corner of `window`.
+void postClick(HWND window);
+// A key pressed and released in `window`, as the keyboard gives it.
+void postKey(HWND window, WPARAM key);
+// ASCII text typed into `window`, one character message a letter.
+void postText(HWND window, const std::string& text);
+
 // Types `path` into the name box of a common file dialog and presses OK.
 void answerFileDialog(HWND dialog, const std::string& path);
 void clickButton(HWND dialog, int buttonId);

@@ -43,6 +43,9 @@ constexpr int headPartsLine = 18;
 // ignores code page 932 takes for a character of its own.
 constexpr const char* typedDollName = "ソフィア・ノワール";
 constexpr const char* typedFavorPoints = "15";
+// Typed with the keyboard, so plain ASCII: Wine reads the bytes of a
+// character message in the keyboard layout's code page.
+constexpr const char* typedPlayerName = "Mika";
 
 void check(bool holds, const std::string& failure) {
     if (!holds)
@@ -312,10 +315,28 @@ void saveUnderNewName(Session& s) {
     s.checkSavedMessage(before, secondsOfDay());
 }
 
-// The example sheet with the typed doll name and favour points.
+// Clicks the doll name, presses Tab and types into the box that then has
+// the focus, which must be the player name.
+void tabToThePlayerNameAndType(Session& s) {
+    HWND dollName = s.formControl(IDC_DOLL_NAME);
+    HWND playerName = s.formControl(IDC_PLAYER_NAME);
+    postClick(dollName);
+    waitUntil(s.processId(), "the doll name to take the focus on a click",
+              [&] { return focusInThreadOf(s.mainWindow) == dollName; });
+    postKey(dollName, VK_TAB);
+    waitUntil(s.processId(), "Tab to move the focus from the doll name to the player name",
+              [&] { return focusInThreadOf(s.mainWindow) == playerName; });
+    // Tab selects the whole text of the box it reaches, so typing replaces it.
+    postText(playerName, typedPlayerName);
+    waitUntil(s.processId(), "the player name to show the typed \"" + std::string(typedPlayerName) + "\"",
+              [&] { return readText(playerName) == typedPlayerName; });
+}
+
+// The example sheet with the typed names and favour points.
 std::string typedSheet(const Session& s) {
     std::vector<std::string> lines = sheetLines(s.exampleSheet);
     lines.at(dollNameLine - 1) = typedDollName;
+    lines.at(playerNameLine - 1) = typedPlayerName;
     lines.at(favorPointsLine - 1) = typedFavorPoints;
     return joinSheetLines(lines);
 }
@@ -421,7 +442,9 @@ constexpr Step steps[] = {
     {"saves the new sheet with the skill and the ticked part", saveTheNewSheet},
     {"opens the example sheet through the open dialog", openExampleSheet},
     {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
-    {"saves a typed doll name and favour points to the same file without asking", saveTypedValues},
+    {"moves from the doll name to the player name with Tab and types a name there",
+     tabToThePlayerNameAndType},
+    {"saves the typed names and favour points to the same file without asking", saveTypedValues},
     {"keeps the sheet and where it saves when the file chosen to open is held by another program",
      keepSheetWhenAnOpenFails},
     {"leaves the opened file as it was", checkOpenedFileKept},
