@@ -14,7 +14,7 @@ build=$(cd "$build" && pwd)
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
+    wine wine64 fonts-wine xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     nasm libjpeg62-turbo-dev libjpeg-turbo-progs dpkg-dev zip
 )
 
