@@ -25,8 +25,23 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(LIBJPEG_PREFIX "${defaultPrefix}" CACHE PATH "libjpeg for MinGW")
     list(PREPEND CMAKE_FIND_ROOT_PATH "${LIBJPEG_PREFIX}")
 endif()
-# The native builds use Debian's libjpeg-turbo, the same release.
-find_package(JPEG REQUIRED)
+if(BUILD_FUZZERS)
+    # The fuzz targets link the libjpeg that the set-up script builds with
+    # the fuzzer's instrumentation, taken from its prefix as it is rather
+    # than searched for: a build folder that once found Debian's library
+    # would keep it.
+    cmake_path(SET defaultPrefix NORMALIZE "${CMAKE_BINARY_DIR}/../deps/libjpeg-fuzz")
+    set(LIBJPEG_FUZZ_PREFIX "${defaultPrefix}" CACHE PATH "libjpeg built for the fuzzer")
+    if(NOT EXISTS "${LIBJPEG_FUZZ_PREFIX}/lib/libjpeg.a" OR NOT EXISTS "${LIBJPEG_FUZZ_PREFIX}/include/jpeglib.h")
+        message(FATAL_ERROR "No libjpeg in ${LIBJPEG_FUZZ_PREFIX}: scripts/setup.sh builds it")
+    endif()
+    add_library(JPEG::JPEG STATIC IMPORTED)
+    set_target_properties(JPEG::JPEG PROPERTIES IMPORTED_LOCATION "${LIBJPEG_FUZZ_PREFIX}/lib/libjpeg.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${LIBJPEG_FUZZ_PREFIX}/include")
+else()
+    # The native builds use Debian's libjpeg-turbo, the same release.
+    find_package(JPEG REQUIRED)
+endif()
 
 if(NOT WIN32)
     if(BUILD_FUZZERS)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian machine and
-# cross-builds libjpeg-turbo for MinGW-w64. Safe to run again: each step is
-# skipped when its result is already there.
+# builds libjpeg-turbo for MinGW-w64 and for the fuzzer. Safe to run again:
+# each step is skipped when its result is already there.
 #
 #   scripts/setup.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
@@ -75,31 +75,71 @@ enable_sources() {
     sudo_if_needed apt-get update -qq
 }
 
-# A static libjpeg for the Windows program, from Debian's own source package.
+# libjpeg-turbo's source, from Debian's own package: unpacked once into the
+# build folder for the builds below, and gone again once they are done.
+libjpeg_work=$build/deps/src
+libjpeg_source=
+libjpeg_build=
+
+unpack_libjpeg_source() {
+    [ -n "$libjpeg_source" ] && return
+    enable_sources
+    rm -rf "$libjpeg_work"
+    mkdir -p "$libjpeg_work"
+    (cd "$libjpeg_work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
+    libjpeg_source=$(find "$libjpeg_work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
+    [ -n "$libjpeg_source" ] || { echo "setup: libjpeg-turbo source not found" >&2; exit 1; }
+}
+
+has_libjpeg() { # prefix
+    [ -f "$1/lib/libjpeg.a" ] && [ -f "$1/include/jpeglib.h" ]
+}
+
+# Configures a static libjpeg build in a folder of its own; sets libjpeg_build.
+configure_libjpeg() { # name, cmake options...
+    unpack_libjpeg_source
+    libjpeg_build=$libjpeg_work/build-$1
+    shift
+    cmake -S "$libjpeg_source" -B "$libjpeg_build" -G Ninja -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 "$@" >/dev/null
+}
+
+# The Windows program's static libjpeg, with the library's programs: the
+# benchmarks compare against its djpeg.
 build_mingw_libjpeg() {
     local prefix=$build/deps/libjpeg-mingw
-    [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ] && return
-    enable_sources
-    local work=$build/deps/src
-    rm -rf "$work"
-    mkdir -p "$work"
-    (cd "$work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
-    local dir
-    dir=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
-    [ -n "$dir" ] || { echo "setup: libjpeg-turbo source not found" >&2; exit 1; }
-    cmake -S "$dir" -B "$work/build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 -DCMAKE_POSITION_INDEPENDENT_CODE=0 >/dev/null
-    cmake --build "$work/build" --target install >/dev/null
-    # Keep the test images for the decoder tests; the rest of the source goes.
+    has_libjpeg "$prefix" && return
+    configure_libjpeg mingw -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_POSITION_INDEPENDENT_CODE=0
+    cmake --build "$libjpeg_build" --target install >/dev/null
+}
+
+# The JPEG fuzz target's libjpeg, with the fuzzer's coverage instrumentation
+# and AddressSanitizer, so that the fuzzer sees and checks inside the
+# decoder; without SIMD, whose assembly neither of them can see into. Only
+# the library and its headers: the programs would double the build's time.
+build_fuzz_libjpeg() {
+    local prefix=$build/deps/libjpeg-fuzz
+    has_libjpeg "$prefix" && return
+    configure_libjpeg fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" -DWITH_SIMD=0
+    cmake --build "$libjpeg_build" --target jpeg-static >/dev/null
+    install -D -m 644 -t "$prefix/include" "$libjpeg_build/jconfig.h" "$libjpeg_source"/j{error,morecfg,peglib}.h
+    install -D -m 644 -t "$prefix/lib" "$libjpeg_build/libjpeg.a"
+}
+
+# The library's test images, for the decoder tests and the fuzzer's corpus.
+keep_libjpeg_test_images() {
+    [ -f "$build/deps/testimages/testorig.jpg" ] && return
+    unpack_libjpeg_source
     mkdir -p "$build/deps/testimages"
-    cp "$dir"/testimages/* "$build/deps/testimages/"
-    rm -rf "$work"
+    cp "$libjpeg_source"/testimages/* "$build/deps/testimages/"
 }
 
 install_packages
 generate_locale
 select_posix_mingw
 build_mingw_libjpeg
+build_fuzz_libjpeg
+keep_libjpeg_test_images
+rm -rf "$libjpeg_work"
 echo "setup: ready ($build)"

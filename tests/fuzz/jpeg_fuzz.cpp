@@ -1,7 +1,8 @@
 // Any bytes handed to the decoder as a JPEG resource must decode or fail
-// without a write outside the rows it was given, and a decoded picture must
-// keep every row's padding zero. The rows are a vector of exactly the size
-// asked for, so AddressSanitizer sees a byte too far.
+// without a write outside the rows it was given and without asking memory
+// for a picture over the portrait limit, and a decoded picture must keep
+// every row's padding zero. The rows are a vector of exactly the size asked
+// for, so AddressSanitizer sees a byte too far.
 #include "FuzzInput.h"
 
 #include "portrait/JpegDecoder.h"
@@ -28,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++allocations;
         require(pictureWidth > 0 && pictureHeight > 0, "memory asked for a picture of no size");
         require(rowStride == bitmapStride(pictureWidth), "a stride other than the bitmap's");
+        require(std::uint64_t(pictureWidth) * std::uint64_t(pictureHeight) <= maxPortraitPixels,
+                "memory asked for a picture over the portrait limit");
         width = pictureWidth;
         height = pictureHeight;
         stride = rowStride;
