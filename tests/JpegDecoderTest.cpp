@@ -177,6 +177,53 @@ TEST(JpegDecoding, FromMemoryGivesTheSameBytesAsFromTheFile) {
     }
 }
 
+// A 150 x 185 portrait frame wants at least twice its size; the library
+// rounds each reduced side up.
+TEST(JpegReduction, IsTheLargestThatKeepsTheWantedSizeBothWays) {
+    const PictureSize atLeast = {300, 370};
+    const struct {
+        PictureSize picture;
+        int reduction;
+    } cases[] = {
+        {{300, 370}, 1},   {{598, 740}, 1},   {{600, 738}, 1},   {{599, 739}, 2},    {{1196, 1480}, 2},
+        {{1200, 1476}, 2}, {{1197, 1477}, 4}, {{2392, 2960}, 4}, {{2400, 2952}, 4},  {{2393, 2953}, 8},
+        {{6000, 4000}, 8}, {{4000, 6000}, 8}, {{6000, 700}, 1},  {{100, 50'000}, 1}, {{299, 369}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jpegReduction(c.picture, atLeast), c.reduction)
+            << c.picture.width << "x" << c.picture.height;
+    EXPECT_EQ(jpegReduction({6000, 4000}, fullSize), 1);
+}
+
+// The reduced picture is the library's own, as djpeg -scale gives it; a
+// wanted size one pixel wider than half the picture keeps it whole.
+TEST(JpegDecoding, ReducesAPictureAsFarAsItStaysTheWantedSize) {
+    const struct {
+        std::string jpeg;
+        PictureSize atLeast;
+        std::string reference;
+    } cases[] = {
+        {testImage("testorig.jpg"), {115, 75}, madeImage("testorig.pnm")},
+        {testImage("testorig.jpg"), {114, 75}, madeImage("testorig-1-2.pnm")},
+        {testImage("testorig.jpg"), {57, 38}, madeImage("testorig-1-4.pnm")},
+        {testImage("testorig.jpg"), {29, 19}, madeImage("testorig-1-8.pnm")},
+        {madeImage("grey.jpg"), {100, 38}, madeImage("grey-1-2.pnm")},
+        {madeImage("grey.jpg"), {50, 38}, madeImage("grey-1-4.pnm")},
+        {madeImage("grey.jpg"), {1, 1}, madeImage("grey-1-8.pnm")},
+    };
+    for (const auto& example : cases) {
+        SCOPED_TRACE(example.reference);
+        Raster fromFile, fromMemory;
+        ASSERT_TRUE(decodeJpegFile(example.jpeg, fromFile.allocator(), example.atLeast));
+        EXPECT_EQ(fromFile.stride, bitmapStride(fromFile.width));
+        EXPECT_TRUE(samePicture(fromFile, readReference(example.reference)));
+        EXPECT_TRUE(fromFile.paddingIsZero());
+        const std::string jpeg = readBytes(example.jpeg);
+        ASSERT_TRUE(decodeJpegMemory(asBytes(jpeg), jpeg.size(), fromMemory.allocator(), example.atLeast));
+        EXPECT_TRUE(fromMemory.bytes == fromFile.bytes);
+    }
+}
+
 // A marker segment of `type` holding `content`.
 std::string markerSegment(unsigned char type, const std::string& content) {
     const std::size_t length = content.size() + 2;
