@@ -1,18 +1,16 @@
 #include "portrait/JpegDecoder.h"
 
+#include "JpegEncoding.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio> // before <jpeglib.h>, which uses FILE
 #include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -315,39 +313,21 @@ TEST(JpegDecoding, GivesGreyPicturesEqualBlueGreenRed) {
 // blocks decode to their own samples (cjpeg writes no CMYK).
 std::string encodeBlocks(J_COLOR_SPACE given, int components, J_COLOR_SPACE stored,
                          const std::vector<JSAMPLE>& blockSamples) {
-    jpeg_compress_struct encoder;
-    jpeg_error_mgr errors;
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&encoder, &out, &size);
     const std::size_t blocks = blockSamples.size() / static_cast<std::size_t>(components);
-    encoder.image_width = static_cast<JDIMENSION>(8 * blocks);
-    encoder.image_height = 8;
-    encoder.input_components = components;
-    encoder.in_color_space = given;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_colorspace(&encoder, stored);
-    for (int c = 0; c < encoder.num_components; ++c)
-        encoder.comp_info[c].h_samp_factor = encoder.comp_info[c].v_samp_factor = 1;
-    jpeg_set_quality(&encoder, 100, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::vector<JSAMPLE> row;
-    for (std::size_t block = 0; block < blocks; ++block) {
-        for (int x = 0; x < 8; ++x)
-            row.insert(row.end(), blockSamples.begin() + block * components,
-                       blockSamples.begin() + (block + 1) * components);
+    PictureToEncode picture;
+    picture.width = static_cast<int>(8 * blocks);
+    picture.height = 8;
+    picture.components = components;
+    picture.given = given;
+    picture.stored = stored;
+    for (int y = 0; y < picture.height; ++y) {
+        for (std::size_t block = 0; block < blocks; ++block) {
+            for (int x = 0; x < 8; ++x)
+                picture.samples.insert(picture.samples.end(), blockSamples.begin() + block * components,
+                                       blockSamples.begin() + (block + 1) * components);
+        }
     }
-    while (encoder.next_scanline < encoder.image_height) {
-        JSAMPROW samples = row.data();
-        jpeg_write_scanlines(&encoder, &samples, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    std::string jpeg(reinterpret_cast<const char*>(out), size);
-    jpeg_destroy_compress(&encoder);
-    std::free(out);
-    return jpeg;
+    return encodeJpeg(picture);
 }
 
 // Samples as the library gives CMYK, inverted as Adobe writes them: 255 is
