@@ -11,7 +11,7 @@ cd "$work"
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
 
-echo "== a photo-sized portrait"
+echo "== a photo-sized portrait (opened through loadSheet, refreshSheetForm and the paint)"
 # About 24 megapixels of photo-like content: smooth shading with grain.
 convert -size 6000x4000 gradient:'#c08060-#304070' -attenuate 0.4 +noise Gaussian -blur 0x1 photo.ppm
 cjpeg -quality 90 -outfile photo.jpg photo.ppm
