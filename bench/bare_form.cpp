@@ -2,6 +2,11 @@
 // template "MAINDLG" and nothing else. No menu, status bar, reference
 // files, list set-up or sheet; only the common controls, without which the
 // template's list views cannot be made.
+//
+//   bare_form [columns]
+// With "columns" each list gets five columns as the sheet's lists have,
+// which shows what their headers alone cost. Their titles and widths cost
+// nothing measurable, so the columns are untitled and alike.
 
 #include <windows.h>
 
@@ -27,6 +32,17 @@ HWND createWindow(HINSTANCE instance) {
                            CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 }
 
+void addColumns(HWND form) {
+    for (HWND list = FindWindowExA(form, nullptr, WC_LISTVIEWA, nullptr); list != nullptr;
+         list = FindWindowExA(form, list, WC_LISTVIEWA, nullptr)) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH;
+        column.cx = 72;
+        for (int index = 0; index < 5; ++index)
+            SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
 // The window takes the form's size, as the program's does.
 void fitAround(HWND window, HWND form) {
     RECT rect;
@@ -38,10 +54,12 @@ void fitAround(HWND window, HWND form) {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     InitCommonControls();
     HWND window = createWindow(instance);
     HWND form = CreateDialogParamA(instance, "MAINDLG", window, templateOnly, 0);
+    if (lstrcmpA(commandLine, "columns") == 0)
+        addColumns(form);
     fitAround(window, form);
     ShowWindow(form, SW_SHOW);
     ShowWindow(window, showCommand);
