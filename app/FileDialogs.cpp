@@ -32,14 +32,33 @@ OPENFILENAMEA dialogFields(NameBuffers& names, const char* title, const char* fi
     return fields;
 }
 
+using FileDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// The dialogs' library is loaded the first time a dialog opens, not with
+// the program: it brings the shell's libraries along, some 20 ms of every
+// start-up under Wine, for dialogs many sessions never open. It is looked
+// for in the system folder only, never beside a sheet.
+FileDialog fileDialog(const char* name) {
+    static const HMODULE library = LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library == nullptr)
+        return nullptr;
+    return reinterpret_cast<FileDialog>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// A dialog that cannot be had fails like one that was cancelled.
+std::string askFileName(const char* dialogName, NameBuffers& names, OPENFILENAMEA fields) {
+    const FileDialog dialog = fileDialog(dialogName);
+    return dialog != nullptr && dialog(&fields) ? std::string(names.path) : std::string();
+}
+
 } // namespace
 
 std::string askOpenFileName(const char* title, const char* filter, const char* defaultExtension) {
-    OPENFILENAMEA fields = dialogFields(openNames, title, filter, defaultExtension, OFN_FILEMUSTEXIST);
-    return GetOpenFileNameA(&fields) ? std::string(openNames.path) : std::string();
+    return askFileName("GetOpenFileNameA", openNames,
+                       dialogFields(openNames, title, filter, defaultExtension, OFN_FILEMUSTEXIST));
 }
 
 std::string askSaveFileName(const char* title, const char* filter, const char* defaultExtension) {
-    OPENFILENAMEA fields = dialogFields(saveNames, title, filter, defaultExtension, OFN_OVERWRITEPROMPT);
-    return GetSaveFileNameA(&fields) ? std::string(saveNames.path) : std::string();
+    return askFileName("GetSaveFileNameA", saveNames,
+                       dialogFields(saveNames, title, filter, defaultExtension, OFN_OVERWRITEPROMPT));
 }

@@ -51,6 +51,10 @@ void createChildren(HWND window) {
     ShowWindow(shell.form, SW_SHOW);
     shell.statusBar =
         CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
+    // Fitted only on its first size notification, which comes as it is
+    // shown, the window would be drawn at the default size and then again
+    // at its own, and a window manager asked to resize it on screen.
+    layoutMainWindow();
 }
 
 // The local time as 24-hour "hh:mm:ss".

@@ -138,6 +138,7 @@ void initSheetForm(HWND form) {
     for (const ChoiceBinding& binding : choiceBindings)
         sheetForm.*binding.combo = control(binding.id);
     sheetForm.portraitFrame = control(IDC_PORTRAIT_FRAME);
+    fitPortraitsTo(sheetForm.portraitFrame);
     fillPositionCombo(sheetForm.positionCombo, positionTable);
     fillClassCombos(sheetForm.mainClassCombo, sheetForm.subClassCombo, classTable);
     applyNewSheetDefaults();

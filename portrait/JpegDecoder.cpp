@@ -134,15 +134,28 @@ const OutputLayout* layoutFor(J_COLOR_SPACE colorSpace) {
     return nullptr;
 }
 
+// A picture decoded at full size keeps every parameter as the library sets
+// it, so that it is the library's own picture to the pixel.
+void reduceWhileDecoding(jpeg_decompress_struct& decoder, PictureSize atLeast) {
+    const PictureSize picture = {static_cast<int>(decoder.image_width),
+                                 static_cast<int>(decoder.image_height)};
+    const int reduction = jpegReduction(picture, atLeast);
+    if (reduction == 1)
+        return;
+    decoder.scale_num = 1;
+    decoder.scale_denom = static_cast<unsigned>(reduction);
+}
+
 // Everything here may be left through the error exit's jump: no object with
 // a destructor, and what must be released afterwards is released by the
 // caller. Rows are written from the top of the picture into the last row in
 // memory upwards, which stands the picture upright in a bottom-up bitmap.
-bool decodeRows(jpeg_decompress_struct& decoder, const RasterAllocator& allocate) {
+bool decodeRows(jpeg_decompress_struct& decoder, const RasterAllocator& allocate, PictureSize atLeast) {
     if (jpeg_read_header(&decoder, TRUE) != JPEG_HEADER_OK)
         return false;
     if (std::uint64_t{decoder.image_width} * decoder.image_height > maxPortraitPixels)
         return false;
+    reduceWhileDecoding(decoder, atLeast);
     const OutputLayout* layout = layoutFor(decoder.out_color_space);
     if (layout == nullptr || !jpeg_start_decompress(&decoder))
         return false;
@@ -187,8 +200,8 @@ struct JpegDecompression {
     JpegErrorExit errors;
 };
 
-bool decodeReturningOnError(JpegDecompression& jpeg, const JpegInput& input,
-                            const RasterAllocator& allocate) {
+bool decodeReturningOnError(JpegDecompression& jpeg, const JpegInput& input, const RasterAllocator& allocate,
+                            PictureSize atLeast) {
     jpeg_decompress_struct* const decoder = &jpeg.decoder;
     decoder->err = jpeg_std_error(&jpeg.errors.manager);
     jpeg.errors.manager.error_exit = returnToDecodingStart;
@@ -202,31 +215,48 @@ bool decodeReturningOnError(JpegDecompression& jpeg, const JpegInput& input,
         jpeg_stdio_src(decoder, input.file);
     else
         attachResourceSource(decoder, input.data, input.size);
-    const bool decoded = decodeRows(*decoder, allocate);
+    const bool decoded = decodeRows(*decoder, allocate, atLeast);
     jpeg_destroy_decompress(decoder);
     return decoded;
 }
 
-bool decodeJpeg(const JpegInput& input, const RasterAllocator& allocate) {
+bool decodeJpeg(const JpegInput& input, const RasterAllocator& allocate, PictureSize atLeast) {
     JpegDecompression jpeg;
-    return decodeReturningOnError(jpeg, input, allocate);
+    return decodeReturningOnError(jpeg, input, allocate, atLeast);
+}
+
+// The library's side of a picture reduced by `reduction`.
+int reducedSide(int side, int reduction) {
+    return side / reduction + (side % reduction != 0);
 }
 
 } // namespace
+
+int jpegReduction(PictureSize picture, PictureSize atLeast) {
+    int reduction = 1;
+    for (int larger : {2, 4, 8}) {
+        if (reducedSide(picture.width, larger) < atLeast.width ||
+            reducedSide(picture.height, larger) < atLeast.height)
+            break;
+        reduction = larger;
+    }
+    return reduction;
+}
 
 std::size_t bitmapStride(int width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
 }
 
-bool decodeJpegFile(const std::string& path, const RasterAllocator& allocate) {
+bool decodeJpegFile(const std::string& path, const RasterAllocator& allocate, PictureSize atLeast) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;
-    const bool decoded = decodeJpeg({.file = file}, allocate);
+    const bool decoded = decodeJpeg({.file = file}, allocate, atLeast);
     std::fclose(file);
     return decoded;
 }
 
-bool decodeJpegMemory(const std::uint8_t* data, std::size_t size, const RasterAllocator& allocate) {
-    return decodeJpeg({.data = data, .size = size}, allocate);
+bool decodeJpegMemory(const std::uint8_t* data, std::size_t size, const RasterAllocator& allocate,
+                      PictureSize atLeast) {
+    return decodeJpeg({.data = data, .size = size}, allocate, atLeast);
 }

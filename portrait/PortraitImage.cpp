@@ -1,12 +1,16 @@
 #include "portrait/PortraitImage.h"
 
 #include "portrait/BitmapHeader.h"
+#include "portrait/BitmapShrink.h"
 #include "portrait/JpegDecoder.h"
 #include "portrait/PortraitPath.h"
 
 const PortraitLoader windowsPortraitLoader = {loadPortraitImage, releasePortraitImage};
 
 namespace {
+
+// In pixels; none until the form tells it.
+PictureSize portraitFrame = {0, 0};
 
 // Resources of type 23 hold JPEG portraits built into the program.
 const LPCSTR jpegResourceType = MAKEINTRESOURCEA(23);
@@ -28,19 +32,24 @@ ResourceBytes findJpegResource(const std::string& name) {
     return {static_cast<const std::uint8_t*>(data), SizeofResource(module, resource)};
 }
 
+// A 24-bit bottom-up DIB section; `bits` gets its pixel memory.
+HBITMAP createDibSection(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 // The decoder's rows go straight into a DIB section made to the picture's
 // size, which then belongs to `bitmap`.
 RasterAllocator dibSectionFor(HBITMAP& bitmap) {
     return [&bitmap](int width, int height, std::size_t) -> std::uint8_t* {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height; // bottom-up
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap = createDibSection(width, height, &bits);
         return bitmap != nullptr ? static_cast<std::uint8_t*>(bits) : nullptr;
     };
 }
@@ -70,6 +79,35 @@ bool namesPlainFile(const std::string& path, PortraitOrigin origin) {
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool frameIsKnown() {
+    return portraitFrame.width > 0 && portraitFrame.height > 0;
+}
+
+PictureSize smallestJpegSize() {
+    if (!frameIsKnown())
+        return fullSize;
+    return {2 * portraitFrame.width, 2 * portraitFrame.height};
+}
+
+// A picture larger than the frame both ways is kept at the frame's size,
+// shrunk once here rather than stretched on every paint, and holding only
+// the frame's worth of memory. Should there be no memory for the copy, the
+// picture stays as it is.
+HBITMAP fittedToFrame(HBITMAP picture) {
+    BITMAP decoded{};
+    if (picture == nullptr || !frameIsKnown() || !GetObjectA(picture, sizeof decoded, &decoded) ||
+        decoded.bmWidth <= portraitFrame.width || decoded.bmHeight <= portraitFrame.height)
+        return picture;
+    void* bits = nullptr;
+    HBITMAP fitted = createDibSection(portraitFrame.width, portraitFrame.height, &bits);
+    if (fitted == nullptr)
+        return picture;
+    shrinkBitmap(static_cast<const std::uint8_t*>(decoded.bmBits), {decoded.bmWidth, decoded.bmHeight},
+                 static_cast<std::uint8_t*>(bits), portraitFrame);
+    DeleteObject(picture);
+    return fitted;
+}
+
 // The program's own pictures are looked up by name first; files only after
 // that, and only plain ones.
 HBITMAP loadAnyImage(const std::string& path, PortraitOrigin origin) {
@@ -78,7 +116,7 @@ HBITMAP loadAnyImage(const std::string& path, PortraitOrigin origin) {
     const bool mayOpenFile = namesPlainFile(path, origin);
     if (HBITMAP bitmap = mayOpenFile ? loadBitmapFile(path) : nullptr)
         return bitmap;
-    return loadJpegBitmap(path, mayOpenFile);
+    return fittedToFrame(loadJpegBitmap(path, mayOpenFile, smallestJpegSize()));
 }
 
 // The whole path goes into the message, however long.
@@ -103,18 +141,22 @@ PortraitBitmap describe(HBITMAP bitmap) {
 
 } // namespace
 
-HBITMAP loadJpegBitmap(const std::string& name, bool mayOpenFile) {
+HBITMAP loadJpegBitmap(const std::string& name, bool mayOpenFile, PictureSize atLeast) {
     HBITMAP bitmap = nullptr;
     const ResourceBytes resource = findJpegResource(name);
     const bool decoded = resource.data != nullptr
-                             ? decodeJpegMemory(resource.data, resource.size, dibSectionFor(bitmap))
-                         : mayOpenFile ? decodeJpegFile(name, dibSectionFor(bitmap))
+                             ? decodeJpegMemory(resource.data, resource.size, dibSectionFor(bitmap), atLeast)
+                         : mayOpenFile ? decodeJpegFile(name, dibSectionFor(bitmap), atLeast)
                                        : false;
     if (!decoded && bitmap != nullptr) {
         DeleteObject(bitmap);
         bitmap = nullptr;
     }
     return bitmap;
+}
+
+void setPortraitFrameSize(PictureSize frame) {
+    portraitFrame = frame;
 }
 
 LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin) {

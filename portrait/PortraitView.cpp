@@ -1,5 +1,7 @@
 #include "portrait/PortraitView.h"
 
+#include "portrait/PortraitImage.h"
+
 const char portraitFileFilter[] = "画像ファイル(*.bmp;*.jpeg;*.jpg)\0*.bmp;*.jpeg;*.jpg\0"
                                   "ビットマップ(*.bmp)\0*.bmp\0"
                                   "JPEG(*.jpeg;*.jpg)\0*.jpeg;*.jpg\0"
@@ -18,6 +20,12 @@ RECT frameInForm(HWND form, HWND frame) {
 }
 
 } // namespace
+
+void fitPortraitsTo(HWND frame) {
+    RECT rect;
+    GetWindowRect(frame, &rect);
+    setPortraitFrameSize({rect.right - rect.left, rect.bottom - rect.top});
+}
 
 void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
     HDC source = static_cast<HDC>(sheet.getPortraitDc());

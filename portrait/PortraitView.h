@@ -10,6 +10,10 @@
 
 #include <string>
 
+// Loads the portraits to come for this frame's size, which it keeps while
+// the form lives.
+void fitPortraitsTo(HWND frame);
+
 // The form's WM_PAINT: paints the portrait, if any, stretched over the frame.
 void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet);
 

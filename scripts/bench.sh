@@ -11,10 +11,16 @@ cd "$work"
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
 
-echo "== a photo-sized portrait"
+echo "== a photo-sized portrait (opened through loadSheet, refreshSheetForm and the paint)"
 # About 24 megapixels of photo-like content: smooth shading with grain.
 convert -size 6000x4000 gradient:'#c08060-#304070' -attenuate 0.4 +noise Gaussian -blur 0x1 photo.ppm
 cjpeg -quality 90 -outfile photo.jpg photo.ppm
 rm photo.ppm
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/portrait_bench.exe" \
     photo.jpg "Z:$build/deps/libjpeg-mingw/bin/djpeg.exe" 2>&1 | grep -v "^libjpeg-turbo version"
+
+echo "== start-up to idle, against a window holding the MAINDLG template alone"
+# The program reads its reference lists from the working folder.
+cp -r "$root/Database" .
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/startup_bench.exe" \
+    "Z:$build/windows/velmora.exe" "Z:$build/windows/bench/bare_form.exe"

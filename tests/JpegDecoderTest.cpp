@@ -1,18 +1,16 @@
 #include "portrait/JpegDecoder.h"
 
+#include "JpegEncoding.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio> // before <jpeglib.h>, which uses FILE
 #include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -177,6 +175,53 @@ TEST(JpegDecoding, FromMemoryGivesTheSameBytesAsFromTheFile) {
     }
 }
 
+// A 150 x 185 portrait frame wants at least twice its size; the library
+// rounds each reduced side up.
+TEST(JpegReduction, IsTheLargestThatKeepsTheWantedSizeBothWays) {
+    const PictureSize atLeast = {300, 370};
+    const struct {
+        PictureSize picture;
+        int reduction;
+    } cases[] = {
+        {{300, 370}, 1},   {{598, 740}, 1},   {{600, 738}, 1},   {{599, 739}, 2},    {{1196, 1480}, 2},
+        {{1200, 1476}, 2}, {{1197, 1477}, 4}, {{2392, 2960}, 4}, {{2400, 2952}, 4},  {{2393, 2953}, 8},
+        {{6000, 4000}, 8}, {{4000, 6000}, 8}, {{6000, 700}, 1},  {{100, 50'000}, 1}, {{299, 369}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jpegReduction(c.picture, atLeast), c.reduction)
+            << c.picture.width << "x" << c.picture.height;
+    EXPECT_EQ(jpegReduction({6000, 4000}, fullSize), 1);
+}
+
+// The reduced picture is the library's own, as djpeg -scale gives it; a
+// wanted size one pixel wider than half the picture keeps it whole.
+TEST(JpegDecoding, ReducesAPictureAsFarAsItStaysTheWantedSize) {
+    const struct {
+        std::string jpeg;
+        PictureSize atLeast;
+        std::string reference;
+    } cases[] = {
+        {testImage("testorig.jpg"), {115, 75}, madeImage("testorig.pnm")},
+        {testImage("testorig.jpg"), {114, 75}, madeImage("testorig-1-2.pnm")},
+        {testImage("testorig.jpg"), {57, 38}, madeImage("testorig-1-4.pnm")},
+        {testImage("testorig.jpg"), {29, 19}, madeImage("testorig-1-8.pnm")},
+        {madeImage("grey.jpg"), {100, 38}, madeImage("grey-1-2.pnm")},
+        {madeImage("grey.jpg"), {50, 38}, madeImage("grey-1-4.pnm")},
+        {madeImage("grey.jpg"), {1, 1}, madeImage("grey-1-8.pnm")},
+    };
+    for (const auto& example : cases) {
+        SCOPED_TRACE(example.reference);
+        Raster fromFile, fromMemory;
+        ASSERT_TRUE(decodeJpegFile(example.jpeg, fromFile.allocator(), example.atLeast));
+        EXPECT_EQ(fromFile.stride, bitmapStride(fromFile.width));
+        EXPECT_TRUE(samePicture(fromFile, readReference(example.reference)));
+        EXPECT_TRUE(fromFile.paddingIsZero());
+        const std::string jpeg = readBytes(example.jpeg);
+        ASSERT_TRUE(decodeJpegMemory(asBytes(jpeg), jpeg.size(), fromMemory.allocator(), example.atLeast));
+        EXPECT_TRUE(fromMemory.bytes == fromFile.bytes);
+    }
+}
+
 // A marker segment of `type` holding `content`.
 std::string markerSegment(unsigned char type, const std::string& content) {
     const std::size_t length = content.size() + 2;
@@ -268,39 +313,21 @@ TEST(JpegDecoding, GivesGreyPicturesEqualBlueGreenRed) {
 // blocks decode to their own samples (cjpeg writes no CMYK).
 std::string encodeBlocks(J_COLOR_SPACE given, int components, J_COLOR_SPACE stored,
                          const std::vector<JSAMPLE>& blockSamples) {
-    jpeg_compress_struct encoder;
-    jpeg_error_mgr errors;
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&encoder, &out, &size);
     const std::size_t blocks = blockSamples.size() / static_cast<std::size_t>(components);
-    encoder.image_width = static_cast<JDIMENSION>(8 * blocks);
-    encoder.image_height = 8;
-    encoder.input_components = components;
-    encoder.in_color_space = given;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_colorspace(&encoder, stored);
-    for (int c = 0; c < encoder.num_components; ++c)
-        encoder.comp_info[c].h_samp_factor = encoder.comp_info[c].v_samp_factor = 1;
-    jpeg_set_quality(&encoder, 100, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::vector<JSAMPLE> row;
-    for (std::size_t block = 0; block < blocks; ++block) {
-        for (int x = 0; x < 8; ++x)
-            row.insert(row.end(), blockSamples.begin() + block * components,
-                       blockSamples.begin() + (block + 1) * components);
+    PictureToEncode picture;
+    picture.width = static_cast<int>(8 * blocks);
+    picture.height = 8;
+    picture.components = components;
+    picture.given = given;
+    picture.stored = stored;
+    for (int y = 0; y < picture.height; ++y) {
+        for (std::size_t block = 0; block < blocks; ++block) {
+            for (int x = 0; x < 8; ++x)
+                picture.samples.insert(picture.samples.end(), blockSamples.begin() + block * components,
+                                       blockSamples.begin() + (block + 1) * components);
+        }
     }
-    while (encoder.next_scanline < encoder.image_height) {
-        JSAMPROW samples = row.data();
-        jpeg_write_scanlines(&encoder, &samples, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    std::string jpeg(reinterpret_cast<const char*>(out), size);
-    jpeg_destroy_compress(&encoder);
-    std::free(out);
-    return jpeg;
+    return encodeJpeg(picture);
 }
 
 // Samples as the library gives CMYK, inverted as Adobe writes them: 255 is

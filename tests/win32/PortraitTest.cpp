@@ -5,13 +5,17 @@
 #include "portrait/PortraitView.h"
 #include "res/resource.h"
 
+#include "JpegEncoding.h"
 #include "ShownSheetForm.h"
 #include "TestFiles.h"
 #include "WindowTesting.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <optional>
+#include <random>
 
 namespace {
 
@@ -271,6 +275,111 @@ TEST_F(PortraitFrameTest, ASheetFileBringsItsPortrait) {
     EXPECT_EQ(sheet.getPortraitPath(), folder.file("moved.jpg"));
     EXPECT_EQ(sheet.getDollName(), "リリィ");
     EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+}
+
+// Mean red, green and blue of the top left, top right, bottom left and
+// bottom right quarter of a picture.
+using QuarterMeans = std::array<std::array<double, 3>, 4>;
+
+// `rgbAt(x, y)` gives a pixel's three samples, y counted from the top.
+template <class RgbAt> QuarterMeans meansOfQuarters(int width, int height, RgbAt rgbAt) {
+    QuarterMeans sums{};
+    std::array<double, 4> counts{};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int quarter = (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
+            const std::array<int, 3> rgb = rgbAt(x, y);
+            for (int c = 0; c < 3; ++c)
+                sums[quarter][c] += rgb[c];
+            ++counts[quarter];
+        }
+    }
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        for (double& sum : sums[quarter])
+            sum /= counts[quarter];
+    }
+    return sums;
+}
+
+// A camera-sized photo, its quarters four colours under a shading and a
+// grain, compressed as a camera does, with its colour subsampled.
+struct Photo {
+    PictureToEncode picture;
+
+    Photo() {
+        picture.width = 2400;
+        picture.height = 1800;
+        picture.quality = 90;
+        picture.fullResolution = false;
+        constexpr std::array<std::array<int, 3>, 4> quarterColours = {
+            {{200, 60, 40}, {60, 170, 70}, {40, 70, 190}, {220, 200, 60}}};
+        std::mt19937 grain(9);
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                const auto& colour =
+                    quarterColours[(y < picture.height / 2 ? 0 : 2) + (x < picture.width / 2 ? 0 : 1)];
+                const int shade = 20 * (x % (picture.width / 2)) / (picture.width / 2) - 10;
+                for (int c = 0; c < 3; ++c)
+                    picture.samples.push_back(
+                        static_cast<JSAMPLE>(colour[c] + shade + static_cast<int>(grain() % 17) - 8));
+            }
+        }
+    }
+
+    QuarterMeans quarters() const {
+        return meansOfQuarters(picture.width, picture.height, [this](int x, int y) {
+            const JSAMPLE* rgb = &picture.samples[(static_cast<std::size_t>(y) * picture.width + x) * 3];
+            return std::array<int, 3>{rgb[0], rgb[1], rgb[2]};
+        });
+    }
+};
+
+// What the form shows inside `rect`, read back from the screen.
+QuarterMeans shownQuarters(HWND form, const RECT& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC screen = GetDC(form);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint8_t*>(bits);
+    const QuarterMeans means = meansOfQuarters(width, height, [&](int x, int y) {
+        const std::uint8_t* bgrx = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
+        return std::array<int, 3>{bgrx[2], bgrx[1], bgrx[0]};
+    });
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(form, screen);
+    DeleteObject(copy);
+    return means;
+}
+
+// Decoded at a fraction of its size and shrunk to the frame, the photo
+// still stands upright, unmirrored, in its own colours: each quarter of the
+// frame has the mean colour of the same quarter of the photo.
+TEST_F(PortraitFrameTest, APhotoManyTimesTheFrameShowsUprightInItsOwnColours) {
+    const Photo photo;
+    writeBytes(folder.file("photo.jpg"), encodeJpeg(photo.picture));
+    sheet.setPortrait(folder.file("photo.jpg"));
+    ASSERT_NE(sheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(sheet.getPortraitBitmap().width, frameRect.right - frameRect.left);
+    EXPECT_EQ(sheet.getPortraitBitmap().height, frameRect.bottom - frameRect.top);
+    repaint();
+    const QuarterMeans shown = shownQuarters(form, frameRect), expected = photo.quarters();
+    const char* names[] = {"top left", "top right", "bottom left", "bottom right"};
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(shown[quarter][c], expected[quarter][c], 8) << names[quarter] << ", channel " << c;
+    }
 }
 
 // A pipe served by the test itself, waiting for a client that must never come.

@@ -1,0 +1,92 @@
+// Start-up of the program against its floor, a window holding nothing but
+// the sheet form's template (bare_form): from the process's creation until
+// it first waits for input with its first paint done (WaitForInputIdle).
+// The same window with the lists' columns shows how much of the difference
+// their headers are. All start in turn; each figure is the fastest of
+// several starts.
+//
+//   startup_bench <velmora.exe> <bare_form.exe>
+// Run it in a folder holding the Database folder, as the program is.
+
+#include "BenchClock.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int rounds = 15;
+
+BOOL CALLBACK findVisibleWindow(HWND window, LPARAM processAndFound) {
+    auto* search = reinterpret_cast<std::pair<DWORD, bool>*>(processAndFound);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    search->second = owner == search->first && IsWindowVisible(window);
+    return !search->second;
+}
+
+bool showsAWindow(DWORD processId) {
+    std::pair<DWORD, bool> search = {processId, false};
+    EnumWindows(findVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// A start that did not reach idle with its window shown (the process ended,
+// the wait failed, or Wine answered it before the window was there)
+// answers a negative time.
+double startToIdleMs(const std::string& program, const std::string& arguments) {
+    std::string command = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const double start = nowMs();
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    const DWORD waited = WaitForInputIdle(process.hProcess, 30'000);
+    const double elapsed = nowMs() - start;
+    const bool running = WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+    const bool shown = showsAWindow(process.dwProcessId);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return waited == 0 && running && shown ? elapsed : -1;
+}
+
+// Such a start is made again.
+double measuredStartMs(const std::string& program, const std::string& arguments = std::string()) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (const double elapsed = startToIdleMs(program, arguments); elapsed >= 0)
+            return elapsed;
+    }
+    std::fprintf(stderr, "%s %s does not start\n", program.c_str(), arguments.c_str());
+    std::exit(1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: startup_bench <velmora.exe> <bare_form.exe>\n");
+        return 2;
+    }
+    std::vector<double> program, bare, withColumns;
+    for (int round = 0; round < rounds; ++round) {
+        bare.push_back(measuredStartMs(argv[2]));
+        program.push_back(measuredStartMs(argv[1]));
+        withColumns.push_back(measuredStartMs(argv[2], "columns"));
+    }
+    const double programMs = fastest(program), bareMs = fastest(bare), columnsMs = fastest(withColumns);
+    std::printf("start to idle, the program:        %8.1f ms (median %.1f ms)\n", programMs, median(program));
+    std::printf("floor, the bare MAINDLG window:    %8.1f ms (median %.1f ms)\n", bareMs, median(bare));
+    std::printf("  ratio:                           %8.3f (goal <= 1.15)\n", programMs / bareMs);
+    std::printf("the bare window with list columns: %8.1f ms (%.3f of the floor; the program %.3f of it)\n",
+                columnsMs, columnsMs / bareMs, programMs / columnsMs);
+    return 0;
+}
