@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 inline double nowMs() {
@@ -28,4 +29,14 @@ inline double median(std::vector<double> values) {
 // one least disturbed by it.
 inline double fastest(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
+}
+
+// Starts `program` with `arguments`; false when it could not be started.
+inline bool startProcess(const std::string& program, const std::string& arguments,
+                         PROCESS_INFORMATION& process) {
+    std::string command = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != 0;
 }

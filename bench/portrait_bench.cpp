@@ -54,13 +54,9 @@ double grownBy(SIZE_T now, SIZE_T then) {
 // One run of djpeg writing its BMP to the null device; the process start is
 // part of what it costs, and measured apart below.
 double runDjpegMs(const std::string& djpeg, const std::string& arguments) {
-    std::string command = "\"" + djpeg + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const double start = nowMs();
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!startProcess(djpeg, arguments, process))
         return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
     const double elapsed = nowMs() - start;

@@ -40,13 +40,9 @@ bool showsAWindow(DWORD processId) {
 // the wait failed, or Wine answered it before the window was there)
 // answers a negative time.
 double startToIdleMs(const std::string& program, const std::string& arguments) {
-    std::string command = "\"" + program + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const double start = nowMs();
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!startProcess(program, arguments, process))
         return -1;
     const DWORD waited = WaitForInputIdle(process.hProcess, 30'000);
     const double elapsed = nowMs() - start;

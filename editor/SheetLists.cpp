@@ -151,7 +151,6 @@ std::string locationText(BodyLocation location) {
     return bindingOfLocation(location).text;
 }
 
-
 void onListNotify(const NMHDR& header) {
     if (!isSheetList(header.hwndFrom))
         return;
