@@ -12,14 +12,30 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool isSign(char c) {
+    return c == '+' || c == '-';
+}
+
 } // namespace
+
+bool isWholeNumber(std::string_view text) {
+    std::size_t at = !text.empty() && isSign(text[0]) ? 1 : 0;
+    const std::size_t digitsFrom = at;
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    if (at == digitsFrom)
+        return false;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    return at == text.size();
+}
 
 std::int32_t parseNumber(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size() && isBlank(text[at]))
         ++at;
     bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+    if (at < text.size() && isSign(text[at]))
         negative = text[at++] == '-';
     // Accumulate the magnitude in 64 bits and stop growing once it is past
     // the 32-bit range, so any number of digits is safe.

@@ -190,33 +190,12 @@ private:
     std::string none;
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A whole decimal number: an optional sign, digits, then only blanks.
-bool isFormatNumber(std::string_view line) {
-    std::size_t at = !line.empty() && (line[0] == '+' || line[0] == '-') ? 1 : 0;
-    const std::size_t digitsFrom = at;
-    while (at < line.size() && isDigit(line[at]))
-        ++at;
-    if (at == digitsFrom)
-        return false;
-    while (at < line.size() && isBlank(line[at]))
-        ++at;
-    return at == line.size();
-}
-
 // Every sheet ever written starts with its format number, and no sheet holds
 // a NUL byte. Anything else (a picture, a document, an empty file opened
 // through "All files") is not read as a sheet: saving it back would replace
 // the file with a sheet.
 bool looksLikeSheet(const std::vector<std::string>& lines) {
-    if (lines.empty() || !isFormatNumber(lines.front()))
+    if (lines.empty() || !isWholeNumber(lines.front()))
         return false;
     return std::none_of(lines.begin(), lines.end(),
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
