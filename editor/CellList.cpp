@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 CellCheckBoxes cellCheckBoxes;
 
@@ -72,25 +73,40 @@ void notifyCheckToggled(HWND list, WORD boxId) {
     SendMessageA(GetParent(list), WM_NOTIFY, boxId, reinterpret_cast<LPARAM>(&header));
 }
 
-// Only boxes of rows in view have windows, so the search is short.
+// A box's window carries the row and column of its cell, so that a click or
+// a paint finds the cell without walking a list of thousands of rows.
+struct CellPlace {
+    int row;
+    int column;
+};
+
+void markBox(HWND box, CellPlace place) {
+    const std::uint64_t mark =
+        std::uint64_t{static_cast<std::uint32_t>(place.row)} << 32 | static_cast<std::uint32_t>(place.column);
+    SetWindowLongPtrA(box, GWLP_USERDATA, static_cast<LONG_PTR>(mark));
+}
+
+CellPlace placeOfBox(HWND box) {
+    const auto mark = static_cast<std::uint64_t>(GetWindowLongPtrA(box, GWLP_USERDATA));
+    return {static_cast<int>(static_cast<std::uint32_t>(mark >> 32)),
+            static_cast<int>(static_cast<std::uint32_t>(mark))};
+}
+
+// The cell whose box `window` is; null for any other window.
 CellCheck* cellOfBox(HWND list, HWND window) {
-    const auto rows = cellCheckBoxes.find(list);
-    if (rows == cellCheckBoxes.end() || window == nullptr)
+    if (window == nullptr)
         return nullptr;
-    for (auto& [row, columns] : rows->second) {
-        for (auto& [column, cell] : columns) {
-            if (cell.box == window)
-                return &cell;
-        }
-    }
-    return nullptr;
+    const CellPlace place = placeOfBox(window);
+    CellCheck* cell = cellCheck(list, place.row, place.column);
+    return cell != nullptr && cell->box == window ? cell : nullptr;
 }
 
 // A plain BS_CHECKBOX does not tick itself: its click arrives at the list as
 // BN_CLICKED. Any other command is the list's own business.
 bool onCheckBoxCommand(HWND list, WPARAM wParam, LPARAM lParam) {
-    CellCheck* cell = cellOfBox(list, reinterpret_cast<HWND>(lParam));
-    if (HIWORD(wParam) != BN_CLICKED || cell == nullptr)
+    CellCheck* cell =
+        HIWORD(wParam) == BN_CLICKED ? cellOfBox(list, reinterpret_cast<HWND>(lParam)) : nullptr;
+    if (cell == nullptr)
         return false;
     setCheckState(*cell, cell->state == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED);
     notifyCheckToggled(list, LOWORD(wParam));
@@ -177,10 +193,11 @@ bool isInside(const RECT& inner, const RECT& outer) {
 }
 
 // The list owns the box as its child; the registry only refers to it.
-void createBox(HWND list, CellCheck& cell) {
+void createBox(HWND list, CellCheck& cell, CellPlace place) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
     cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, checkBoxSize, checkBoxSize,
                                list, nullptr, instance, nullptr);
+    markBox(cell.box, place);
     SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
 }
 
@@ -195,7 +212,7 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect) {
                         textRect.top + checkBoxSize};
     if (isInside(place, rowArea(list))) {
         if (cell->box == nullptr)
-            createBox(list, *cell);
+            createBox(list, *cell, {row, column});
         MoveWindow(cell->box, place.left, place.top, checkBoxSize, checkBoxSize, TRUE);
         ShowWindow(cell->box, SW_SHOWNA);
     } else {
@@ -216,25 +233,27 @@ POINT boxPosition(HWND box) {
 // boxes out of view are destroyed, and if a shown box no longer stands at its
 // cell the whole list is painted again to put every box back in place.
 void keepBoxesWithTheirRows(HWND list) {
-    const auto rows = cellCheckBoxes.find(list);
-    if (rows == cellCheckBoxes.end())
+    HWND next = FindWindowExA(list, nullptr, "Button", nullptr);
+    if (next == nullptr)
         return;
     const auto top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     // The row after the last whole one may show in part.
     const int last = top + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     bool displaced = false;
-    for (auto& [row, columns] : rows->second) {
-        for (auto& [column, cell] : columns) {
-            if (cell.box == nullptr)
-                continue;
-            if (row < top || row > last) {
-                destroyBox(cell);
-                continue;
-            }
-            const RECT place = cellRect(list, row, column, LVIR_LABEL);
-            const POINT at = boxPosition(cell.box);
-            displaced = displaced || at.x != place.left || at.y != place.top;
+    while (next != nullptr) {
+        const HWND box = next;
+        next = FindWindowExA(list, box, "Button", nullptr);
+        CellCheck* cell = cellOfBox(list, box);
+        if (cell == nullptr)
+            continue;
+        const CellPlace at = placeOfBox(box);
+        if (at.row < top || at.row > last) {
+            destroyBox(*cell);
+            continue;
         }
+        const RECT place = cellRect(list, at.row, at.column, LVIR_LABEL);
+        const POINT shown = boxPosition(box);
+        displaced = displaced || shown.x != place.left || shown.y != place.top;
     }
     if (displaced)
         InvalidateRect(list, nullptr, FALSE);
