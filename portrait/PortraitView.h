@@ -10,8 +10,8 @@
 
 #include <string>
 
-// Loads the portraits to come for this frame's size, which it keeps while
-// the form lives.
+// Loads the portraits to come for this frame's size; the size is kept for
+// the rest of the run (every sheet form has the same frame).
 void fitPortraitsTo(HWND frame);
 
 // The form's WM_PAINT: paints the portrait, if any, stretched over the frame.
