@@ -14,6 +14,7 @@ namespace {
 // the same class, so one saved value serves them all.
 WNDPROC savedListProc = nullptr;
 
+// Sizes in pixels at 96 dots an inch, scaled to the screen when drawn.
 constexpr int checkBoxSize = 12;
 constexpr int textMargin = 2;
 constexpr int cellTextCapacity = 256;
@@ -22,6 +23,19 @@ struct CellAlignment {
     UINT flag;
     int rightMargin;
 };
+
+// Pixels given at 96 dots an inch on a screen of `dpi` dots an inch.
+int onScreen(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, 96);
+}
+
+// A system-aware program draws every window at the system's dots an inch.
+int screenDpi(HWND window) {
+    const HDC dc = GetDC(window);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(window, dc);
+    return dpi;
+}
 
 // Indexed by the justification bits of a column's format; 3 is no
 // documented format and is drawn centred like 2.
@@ -193,10 +207,11 @@ bool isInside(const RECT& inner, const RECT& outer) {
 }
 
 // The list owns the box as its child; the registry only refers to it.
+// It is sized where it is placed.
 void createBox(HWND list, CellCheck& cell, CellPlace place) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
-    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, checkBoxSize, checkBoxSize,
-                               list, nullptr, instance, nullptr);
+    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, 0, 0, list, nullptr, instance,
+                               nullptr);
     markBox(cell.box, place);
     SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
 }
@@ -204,21 +219,20 @@ void createBox(HWND list, CellCheck& cell, CellPlace place) {
 // A box is shown only where its whole cell corner is in view, so that no box
 // stands over the header or over another row, where a click would tick a row
 // the user cannot see. Its window is made when it first comes into view.
-void placeCheckBox(HWND list, int row, int column, RECT& textRect) {
+void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) {
     CellCheck* cell = cellCheck(list, row, column);
     if (cell == nullptr)
         return;
-    const RECT place = {textRect.left, textRect.top, textRect.left + checkBoxSize,
-                        textRect.top + checkBoxSize};
+    const RECT place = {textRect.left, textRect.top, textRect.left + boxSize, textRect.top + boxSize};
     if (isInside(place, rowArea(list))) {
         if (cell->box == nullptr)
             createBox(list, *cell, {row, column});
-        MoveWindow(cell->box, place.left, place.top, checkBoxSize, checkBoxSize, TRUE);
+        MoveWindow(cell->box, place.left, place.top, boxSize, boxSize, TRUE);
         ShowWindow(cell->box, SW_SHOWNA);
     } else {
         destroyBox(*cell);
     }
-    textRect.left += checkBoxSize;
+    textRect.left += boxSize;
 }
 
 POINT boxPosition(HWND box) {
@@ -259,16 +273,16 @@ void keepBoxesWithTheirRows(HWND list) {
         InvalidateRect(list, nullptr, FALSE);
 }
 
-void drawCellText(HDC dc, char* text, RECT textRect, const CellAlignment& alignment) {
+void drawCellText(HDC dc, char* text, RECT textRect, const CellAlignment& alignment, int dpi) {
     DRAWTEXTPARAMS margins{};
     margins.cbSize = sizeof(margins);
-    margins.iLeftMargin = textMargin;
-    margins.iRightMargin = alignment.rightMargin;
+    margins.iLeftMargin = onScreen(textMargin, dpi);
+    margins.iRightMargin = onScreen(alignment.rightMargin, dpi);
     DrawTextExA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | alignment.flag,
                 &margins);
 }
 
-void drawCell(const DRAWITEMSTRUCT& item, int column, HBRUSH brush) {
+void drawCell(const DRAWITEMSTRUCT& item, int column, HBRUSH brush, int dpi) {
     const HWND list = item.hwndItem;
     const int row = static_cast<int>(item.itemID);
     // For column 0 the list reports the whole row, which the later columns
@@ -278,8 +292,8 @@ void drawCell(const DRAWITEMSTRUCT& item, int column, HBRUSH brush) {
     const CellAlignment& alignment = columnAlignment(list, column);
     RECT textRect = cellRect(list, row, column, LVIR_LABEL);
     auto text = cellText(list, row, column);
-    placeCheckBox(list, row, column, textRect);
-    drawCellText(item.hDC, text.data(), textRect, alignment);
+    placeCheckBox(list, row, column, textRect, onScreen(checkBoxSize, dpi));
+    drawCellText(item.hDC, text.data(), textRect, alignment, dpi);
 }
 
 void addMissingRows(HWND list, int row) {
@@ -358,8 +372,9 @@ void drawCellRow(const DRAWITEMSTRUCT& item) {
     const HBRUSH brush = chooseRowColours(item);
     const RECT focus = focusRect(list, static_cast<int>(item.itemID));
     const int columns = columnCount(list);
+    const int dpi = GetDeviceCaps(item.hDC, LOGPIXELSX);
     for (int column = 0; column < columns; ++column)
-        drawCell(item, column, brush);
+        drawCell(item, column, brush, dpi);
     if ((item.itemState & ODS_FOCUS) != 0)
         DrawFocusRect(item.hDC, &focus);
     DeleteObject(brush);
@@ -384,7 +399,7 @@ void insertCellColumn(HWND list, int index, int width, const char* title) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = onScreen(width, screenDpi(list));
     // The list copies the title; it never writes through the pointer.
     column.pszText = const_cast<char*>(title);
     column.iSubItem = index;

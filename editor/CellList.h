@@ -1,9 +1,10 @@
 #pragma once
 
 // Report-view list controls whose rows the program paints (grid lines,
-// full-row selection) and whose cells can carry a 12 x 12 check box at their
-// left edge. A click on such a box toggles it and sends the list's parent a
-// WM_NOTIFY with code cellCheckToggled; the parent reads the states back with
+// full-row selection) and whose cells can carry a check box at their left
+// edge, 12 x 12 pixels at 96 dots an inch and scaled with the screen. A
+// click on such a box toggles it and sends the list's parent a WM_NOTIFY
+// with code cellCheckToggled; the parent reads the states back with
 // getCellCheck. Nothing here knows what the lists show.
 
 #include <windows.h>
@@ -33,6 +34,8 @@ void enableCellList(HWND list);
 void drawCellRow(const DRAWITEMSTRUCT& item);
 LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
+// `width` is in pixels at 96 dots an inch; the column gets as many more as
+// the screen has dots an inch.
 void insertCellColumn(HWND list, int index, int width, const char* title);
 // Creates missing rows up to `row`, sets the cell's text and gives the cell
 // a clear check box, or takes its box away.
