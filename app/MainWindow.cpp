@@ -13,6 +13,7 @@
 
 #include <clocale>
 #include <ctime>
+#include <string>
 
 std::string currentSheetPath;
 
@@ -127,6 +128,27 @@ void onCommand(HWND window, int command) {
     }
 }
 
+// Wide texts: on this system the program's own code page 932 texts would
+// show as question marks.
+void warnOfLostJapanese(HWND owner, UINT codePage) {
+    const std::wstring page = std::to_wstring(codePage);
+    const std::wstring text =
+        L"この Windows はプログラムを日本語のコードページ 932 ではなくコードページ " + page +
+        L" で動かしています。日本語の名前や文章は正しく表示されず、シートを保存すると失われます。\n"
+        L"Windows 11 でお使いいただくか、コントロール パネルの [地域] → [管理] → "
+        L"[システム ロケールの変更] で「日本語 (日本)」を選び、"
+        L"「ベータ: ワールドワイド言語サポートで Unicode UTF-8 を使用」のチェックを外して、"
+        L"Windows を再起動してください。\n\n"
+        L"This Windows runs the program in code page " +
+        page +
+        L" instead of the Japanese code page 932: Japanese names and texts will not show right, "
+        L"and they are lost when the sheet is saved.\n"
+        L"Use Windows 11, or choose Control Panel, Region, Administrative, Change system locale: "
+        L"Japanese (Japan), with \"Beta: Use Unicode UTF-8 for worldwide language support\" unticked, "
+        L"and restart Windows.";
+    MessageBoxW(owner, text.c_str(), L"Velmoraキャラ管理ツール", MB_OK | MB_ICONWARNING);
+}
+
 void confirmClose(HWND window) {
     if (MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES)
         DestroyWindow(window);
@@ -149,11 +171,15 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-HWND createMainWindow(HINSTANCE instance) {
+HWND createMainWindow(HINSTANCE instance, UINT codePage) {
     char title[100];
     snprintf(title, sizeof title, "Velmoraキャラ管理ツール ver %1.3lf", programVersion);
-    return CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    // Windows before 11 ignore the manifest's Japanese code page.
+    if (window != nullptr && codePage != japaneseCodePage)
+        warnOfLostJapanese(window, codePage);
+    return window;
 }
 
 void deliverMessage(MSG& message, HWND mainWindow, HACCEL accelerators) {

@@ -11,9 +11,14 @@
 extern std::string currentSheetPath;
 
 bool registerMainWindowClass(HINSTANCE instance);
+// The code page of every text the program holds, shows and saves.
+inline constexpr UINT japaneseCodePage = 932;
+
 // Creates the main window with the sheet form and the status bar inside it;
-// null when that fails.
-HWND createMainWindow(HINSTANCE instance);
+// null when that fails. When the program's code page `codePage` is not
+// Japanese, a message says first, before the window shows, that Japanese
+// texts would be lost.
+HWND createMainWindow(HINSTANCE instance, UINT codePage = GetACP());
 // Hands one message taken from the thread's queue on as the program's loop
 // does: an accelerator of `accelerators` becomes its command, a navigation
 // key of the sheet form moves the focus, everything else goes to its window.

@@ -95,6 +95,37 @@ TEST_F(MainWindowTest, HasItsTitleAndFitsTheFormAndStatusBar) {
     EXPECT_EQ(statusText(), "ステータスバー");
 }
 
+// Before the window shows; the message names the code page in use.
+TEST_F(MainWindowTest, WarnsOnceOfLostJapaneseWhereTheCodePageIsNotJapanese) {
+    DestroyWindow(window);
+    pumpMessages();
+    const std::pair<UINT, bool> cases[] = {{932, false}, {1252, true}, {65001, true}};
+    for (const auto& [codePage, warns] : cases) {
+        bool windowShown = true;
+        std::wstring message;
+        DialogAnswer ok(
+            "Velmoraキャラ管理ツール", IDOK,
+            [&](HWND box) {
+                windowShown = IsWindowVisible(FindWindowA("toolbase", nullptr)) != FALSE;
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));
+                message = text;
+            },
+            warns ? 20 : 2);
+        window = createMainWindow(GetModuleHandleA(nullptr), codePage);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(ok.answered(), warns) << codePage;
+        if (warns) {
+            EXPECT_FALSE(windowShown);
+            EXPECT_NE(message.find(L"コードページ " + std::to_wstring(codePage)), std::wstring::npos);
+            EXPECT_NE(message.find(L"code page " + std::to_wstring(codePage)), std::wstring::npos);
+        }
+        EXPECT_EQ(FindWindowA("#32770", "Velmoraキャラ管理ツール"), nullptr);
+        DestroyWindow(window);
+        pumpMessages();
+    }
+}
+
 TEST_F(MainWindowTest, FileMenuOffersTheFourCommands) {
     HMENU file = GetSubMenu(GetMenu(window), 0);
     char text[128];

@@ -82,13 +82,14 @@ DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::string fileNa
               enterFileName(dialog, fileName);
       }) {}
 
-DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::function<void(HWND)> fill)
-    : worker([this, caption = std::move(caption), buttonId, fill = std::move(fill)] {
-          answer(caption, buttonId, fill);
+DialogAnswer::DialogAnswer(std::string caption, int buttonId, std::function<void(HWND)> fill, int waitSeconds)
+    : worker([this, caption = std::move(caption), buttonId, fill = std::move(fill), waitSeconds] {
+          answer(caption, buttonId, fill, waitSeconds);
       }) {}
 
-void DialogAnswer::answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill) {
-    const std::time_t giveUp = std::time(nullptr) + 20;
+void DialogAnswer::answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill,
+                          int waitSeconds) {
+    const std::time_t giveUp = std::time(nullptr) + waitSeconds;
     while (std::time(nullptr) < giveUp) {
         if (HWND dialog = findDialog(caption)) {
             fill(dialog);

@@ -44,8 +44,10 @@ public:
     DialogAnswer(std::string caption, int buttonId, std::string fileName = std::string());
     // `fill` runs on the dialog first, on the answering thread: it may read
     // and set the dialog's controls by message. With `buttonId` 0, `fill`
-    // itself ends the dialog.
-    DialogAnswer(std::string caption, int buttonId, std::function<void(HWND dialog)> fill);
+    // itself ends the dialog. A dialog that has not come after
+    // `waitSeconds` is not waited for any longer.
+    DialogAnswer(std::string caption, int buttonId, std::function<void(HWND dialog)> fill,
+                 int waitSeconds = 20);
     ~DialogAnswer();
     DialogAnswer(const DialogAnswer&) = delete;
     DialogAnswer& operator=(const DialogAnswer&) = delete;
@@ -53,7 +55,8 @@ public:
     bool answered();
 
 private:
-    void answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill);
+    void answer(const std::string& caption, int buttonId, const std::function<void(HWND)>& fill,
+                int waitSeconds);
 
     std::atomic<bool> done{false};
     std::thread worker;
