@@ -5,9 +5,26 @@
 #include <random>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
+
+// Paths are code page 932 texts, as the program holds them, whatever code
+// page the test program itself runs in.
+std::FILE* openFile(const std::string& path, std::string_view mode) {
+#ifdef _WIN32
+    const int length = MultiByteToWideChar(932, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring widePath(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, path.data(), static_cast<int>(path.size()), widePath.data(), length);
+    return _wfopen(widePath.c_str(), std::wstring(mode.begin(), mode.end()).c_str());
+#else
+    return std::fopen(path.c_str(), std::string(mode).c_str());
+#endif
+}
 
 fs::path uniqueFolder() {
     // <chrono> cannot be compiled for the code page 932 execution set (it
@@ -40,7 +57,7 @@ std::string ScratchFolder::file(std::string_view name) const {
 }
 
 std::string readBytes(const std::string& path) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::FILE* in = openFile(path, "rb");
     if (in == nullptr)
         throw std::runtime_error("cannot read " + path);
     std::string bytes;
@@ -52,7 +69,7 @@ std::string readBytes(const std::string& path) {
 }
 
 void writeBytes(const std::string& path, std::string_view bytes) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::FILE* out = openFile(path, "wb");
     if (out == nullptr)
         throw std::runtime_error("cannot write " + path);
     std::fwrite(bytes.data(), 1, bytes.size(), out);
@@ -60,7 +77,7 @@ void writeBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool fileExists(const std::string& path) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::FILE* in = openFile(path, "rb");
     if (in != nullptr)
         std::fclose(in);
     return in != nullptr;

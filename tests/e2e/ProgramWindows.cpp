@@ -12,10 +12,26 @@ std::string seconds(DWORD milliseconds) {
     return std::to_string(milliseconds / 1000) + " s";
 }
 
+std::wstring wideOfCodePage932(const std::string& text) {
+    const int length = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string bytesOfWide(const std::wstring& wide, UINT codePage) {
+    const int wideLength = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
 std::string windowTitle(HWND window) {
-    char title[512] = {};
-    GetWindowTextA(window, title, sizeof title);
-    return title;
+    wchar_t title[512] = {};
+    GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    return bytesOfWide(title, 932);
 }
 
 std::vector<HWND> visibleProcessWindows(DWORD processId) {
@@ -63,7 +79,7 @@ void post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 DWORD_PTR sendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const std::string& what) {
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, waitLimitMs, &result) == 0) {
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, waitLimitMs, &result) == 0) {
         const DWORD error = GetLastError();
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
@@ -162,14 +178,15 @@ std::string windowClass(HWND window) {
 std::string readText(HWND window) {
     // WM_GETTEXT is copied across processes; the length is asked first so
     // that no text is cut.
-    std::string text(sendAndWait(window, WM_GETTEXTLENGTH, 0, 0, "telling a text's length") + 1, '\0');
+    std::wstring text(sendAndWait(window, WM_GETTEXTLENGTH, 0, 0, "telling a text's length") + 1, L'\0');
     text.resize(sendAndWait(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                             "handing over a text"));
-    return text;
+    return bytesOfWide(text, 932);
 }
 
 void writeText(HWND window, const std::string& text) {
-    sendAndWait(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "taking a typed text");
+    const std::wstring wide = wideOfCodePage932(text);
+    sendAndWait(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), "taking a typed text");
 }
 
 void settle(HWND window) {
@@ -247,12 +264,5 @@ std::string describeProcessWindows(DWORD processId) {
 }
 
 std::string forLog(const std::string& text) {
-    const int wideLength =
-        MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    return bytesOfWide(wideOfCodePage932(text), CP_UTF8);
 }

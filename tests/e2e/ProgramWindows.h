@@ -7,7 +7,8 @@
 
 // Drives the windows of another process the way a user would, through the
 // messages that Wine carries across processes: texts, clicks and commands.
-// Texts are code page 932 byte strings, as the program holds them.
+// Texts are code page 932 byte strings, as the program holds them; they
+// cross as wide texts, so that the driver works whatever its own code page.
 
 // A check that did not hold; `what` is shown to the reader as it is.
 struct CheckFailed {

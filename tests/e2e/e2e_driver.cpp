@@ -3,7 +3,10 @@
 // into the sheet form, answers the close question, and compares the saved
 // files byte for byte.
 //
-//   e2e_driver <program.exe> <Database folder> <handshake folder>
+//   e2e_driver <program.exe> <Database folder> <handshake folder> [<dots an inch>]
+//
+// It expects the program to draw its lists for a screen of the dots an inch
+// given (96 when none is), and works whatever code page it runs in itself.
 //
 // At the moments worth a picture, the driver leaves "shot-NAME" in the
 // handshake folder and waits for "shot-NAME.taken" there, so that the script
@@ -17,6 +20,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -37,6 +41,7 @@ constexpr int portraitLine = 2;
 constexpr int dollNameLine = 3;
 constexpr int playerNameLine = 4;
 constexpr int favorPointsLine = 5;
+constexpr int mainClassLine = 10;
 constexpr int skillLine = 14;
 constexpr int headPartsLine = 18;
 // The second byte of "ソ" is that of a backslash, which text handling that
@@ -95,11 +100,20 @@ void checkFileBytes(const std::string& path, const std::string& expected) {
     check(actual == expected, describeDifference(expected, actual));
 }
 
-// Entries of a reference list: one per line, a last line without its line end included.
-int referenceEntryCount(const std::string& path) {
+// The names of a reference list: one a line, a last line without its line
+// end included, each ending at its first ':'.
+std::vector<std::string> referenceNames(const std::string& path) {
     const std::string bytes = readBytes(path);
-    return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) +
-           (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        std::string line = bytes.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.pop_back();
+        names.push_back(line.substr(0, line.find(':')));
+        start = end + 1;
+    }
+    return names;
 }
 
 int secondsOfDay() {
@@ -119,9 +133,13 @@ struct Session {
     std::string handshake;
     ScratchFolder folder;
     std::string exampleSheet;
+    int dpi = 96;
     std::string openedPath = folder.file("example-sheet.txt");
-    std::string savedPath = folder.file("saved-sheet.txt");
-    std::string newSheetPath = folder.file("new-sheet.txt");
+    // Japanese names, which only a program running in code page 932 can
+    // save under and open again on a Windows of another language.
+    std::string savedPath = folder.file("保存したシート.txt");
+    std::string newSheetPath = folder.file("新しい人形.txt");
+    std::string pickedClass;
     std::unique_ptr<ProgramProcess> process;
     HWND mainWindow = nullptr;
     HWND form = nullptr;
@@ -206,17 +224,42 @@ void findMainWindow(Session& s) {
           "the main window has no status bar");
 }
 
+// Each entry is shown in the box in turn, since a pointer to the program's
+// memory cannot be handed over; the box is left without a choice.
+void checkChoiceNames(HWND box, int id, const std::vector<std::string>& names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        sendAndWait(box, CB_SETCURSEL, i, 0, "showing an entry");
+        const std::string shown = readText(box);
+        check(shown == names[i], "entry " + std::to_string(i) + " of box " + std::to_string(id) + " is \"" +
+                                     forLog(shown) + "\" instead of \"" + forLog(names[i]) + "\"");
+    }
+    sendAndWait(box, CB_SETCURSEL, static_cast<WPARAM>(-1), 0, "clearing the box");
+}
+
 void checkReferenceChoices(Session& s) {
     const std::pair<int, const char*> boxes[] = {
         {IDC_POSITION, "ポジション.txt"}, {IDC_MAIN_CLASS, "クラス.txt"}, {IDC_SUB_CLASS, "クラス.txt"}};
     for (const auto& [id, file] : boxes) {
-        const int expected = referenceEntryCount(s.database + "\\" + file);
+        const std::vector<std::string> names = referenceNames(s.database + "\\" + file);
+        const auto expected = static_cast<int>(names.size());
         const auto shown =
             static_cast<int>(sendAndWait(s.formControl(id), CB_GETCOUNT, 0, 0, "counting entries"));
         check(shown == expected, "box " + std::to_string(id) + " offers " + std::to_string(shown) +
                                      " entries instead of the " + std::to_string(expected) + " lines of " +
                                      forLog(file));
+        checkChoiceNames(s.formControl(id), id, names);
     }
+}
+
+// The last class of the list, picked as the box tells the form of a pick.
+void pickMainClass(Session& s) {
+    HWND box = s.formControl(IDC_MAIN_CLASS);
+    const std::vector<std::string> classes = referenceNames(s.database + "\\クラス.txt");
+    check(!classes.empty(), "the Database copy lists no class");
+    sendAndWait(box, CB_SETCURSEL, classes.size() - 1, 0, "showing the picked class");
+    sendAndWait(s.form, WM_COMMAND, MAKEWPARAM(IDC_MAIN_CLASS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box),
+                "taking the picked class");
+    s.pickedClass = classes.back();
 }
 
 void askForScreenshot(Session& s, const std::string& name) {
@@ -290,9 +333,64 @@ void tickFirstHeadPart(Session& s) {
     askForScreenshot(s, "lists");
 }
 
+RECT rectInside(HWND window, HWND parent) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
+           ", " + std::to_string(r.bottom) + ")";
+}
+
+// The shown boxes must have the screen's size, stand below the header inside
+// the list, and not overlap: rows lower than a box would stack them.
+void checkBoxesOfList(HWND list, int boxSize) {
+    RECT rows;
+    GetClientRect(list, &rows);
+    rows.top = rectInside(FindWindowExA(list, nullptr, WC_HEADERA, nullptr), list).bottom;
+    std::vector<RECT> boxes;
+    for (HWND box = FindWindowExA(list, nullptr, "Button", nullptr); box != nullptr;
+         box = FindWindowExA(list, box, "Button", nullptr)) {
+        if (!IsWindowVisible(box))
+            continue;
+        const RECT at = rectInside(box, list);
+        check(at.right - at.left == boxSize && at.bottom - at.top == boxSize,
+              "a check box is " + describe(at) + ", not " + std::to_string(boxSize) + " pixels square");
+        check(at.left >= rows.left && at.top >= rows.top && at.right <= rows.right &&
+                  at.bottom <= rows.bottom,
+              "a check box at " + describe(at) + " is outside its list's rows " + describe(rows));
+        for (const RECT& other : boxes) {
+            RECT overlap;
+            check(!IntersectRect(&overlap, &at, &other),
+                  "the check boxes at " + describe(at) + " and " + describe(other) + " overlap");
+        }
+        boxes.push_back(at);
+    }
+}
+
+void checkListsScaledToScreen(Session& s) {
+    constexpr int columnWidths[] = {100, 60, 40, 40, 124};
+    for (int id = IDC_SKILL_LIST; id <= IDC_LEG_LIST; ++id) {
+        HWND list = s.formControl(id);
+        for (int column = 0; column < static_cast<int>(std::size(columnWidths)); ++column) {
+            const auto width = static_cast<int>(
+                sendAndWait(list, LVM_GETCOLUMNWIDTH, column, 0, "telling a column's width"));
+            const int expected = MulDiv(columnWidths[column], s.dpi, 96);
+            check(width == expected, "column " + std::to_string(column) + " of list " + std::to_string(id) +
+                                         " is " + std::to_string(width) + " pixels wide, not " +
+                                         std::to_string(expected));
+        }
+        checkBoxesOfList(list, MulDiv(12, s.dpi, 96));
+    }
+}
+
 void saveTheNewSheet(Session& s) {
     s.useFileDialog(IDM_SAVE_AS, "名前を付けてファイルを保存", s.newSheetPath);
     std::vector<std::string> lines = sheetLines(readBytes(fixturePath("new-sheet.txt")));
+    lines.at(mainClassLine - 1) = s.pickedClass;
     lines.at(skillLine - 1) = "加速,オート,なし,自身,移動1";
     std::string& headParts = lines.at(headPartsLine - 1);
     check(headParts.starts_with("0,"), "the new-sheet fixture's head parts do not start unticked");
@@ -406,6 +504,15 @@ void choosePortraitByDoubleClick(Session& s) {
           "the saved portrait line is \"" + forLog(lines.at(portraitLine - 1)) + "\"");
 }
 
+void reopenSavedSheet(Session& s) {
+    const std::string saved = readBytes(s.savedPath);
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", s.savedPath);
+    s.checkFormText(IDC_DOLL_NAME, sheetLines(saved).at(dollNameLine - 1));
+    s.checkFormText(IDC_PLAYER_NAME, typedPlayerName);
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    checkFileBytes(s.savedPath, saved);
+}
+
 void checkOpenedFileKept(Session& s) {
     checkFileBytes(s.openedPath, s.exampleSheet);
 }
@@ -439,6 +546,8 @@ constexpr Step steps[] = {
     {"holds still for the screenshot of the started program", waitForScreenshot},
     {"adds a skill through the skill dialog, opened by a double click on the list", addSkillThroughTheDialog},
     {"ticks the first head part by a click on its name box", tickFirstHeadPart},
+    {"draws the lists' columns and check boxes for the screen's dots an inch", checkListsScaledToScreen},
+    {"picks a main class from the Database copy's list", pickMainClass},
     {"saves the new sheet with the skill and the ticked part", saveTheNewSheet},
     {"opens the example sheet through the open dialog", openExampleSheet},
     {"saves it unchanged under a new name through the save dialog", saveUnderNewName},
@@ -450,6 +559,7 @@ constexpr Step steps[] = {
     {"leaves the opened file as it was", checkOpenedFileKept},
     {"shows a portrait chosen by a double click on its frame, and saves its path",
      choosePortraitByDoubleClick},
+    {"opens the sheet saved under a Japanese name again, and saves it unchanged", reopenSavedSheet},
     {"keeps running with the sheet untouched when the close question is answered No", declineClose},
     {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},
 };
@@ -458,11 +568,15 @@ constexpr Step steps[] = {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: e2e_driver <program.exe> <Database folder> <handshake folder>\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(
+            stderr,
+            "usage: e2e_driver <program.exe> <Database folder> <handshake folder> [<dots an inch>]\n");
         return 2;
     }
     Session session{windowsPath(argv[1]), windowsPath(argv[2]), windowsPath(argv[3])};
+    if (argc == 5)
+        session.dpi = std::atoi(argv[4]);
     int passed = 0, failed = 0;
     for (const Step& step : steps) {
         try {
