@@ -10,10 +10,10 @@
 // The sheet file last opened or saved under a new name; empty until then.
 extern std::string currentSheetPath;
 
-bool registerMainWindowClass(HINSTANCE instance);
 // The code page of every text the program holds, shows and saves.
 inline constexpr UINT japaneseCodePage = 932;
 
+bool registerMainWindowClass(HINSTANCE instance);
 // Creates the main window with the sheet form and the status bar inside it;
 // null when that fails. When the program's code page `codePage` is not
 // Japanese, a message says first, before the window shows, that Japanese
