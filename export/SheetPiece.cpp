@@ -1,0 +1,5 @@
+#include "export/SheetOutputs.h"
+
+nlohmann::json sheetPiece(const CharacterSheet&) {
+    return {};
+}

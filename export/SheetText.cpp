@@ -1,0 +1,5 @@
+#include "export/SheetOutputs.h"
+
+std::string sheetText(const CharacterSheet&) {
+    return {};
+}
