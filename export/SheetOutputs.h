@@ -14,10 +14,12 @@
 std::string sheetText(const CharacterSheet& sheet);
 
 // The piece the CCFOLIA online table takes when it is pasted into a room.
-nlohmann::json sheetPiece(const CharacterSheet& sheet);
+// Objects keep their members in the order written, so that a person reading
+// the JSON finds them in the form's order.
+nlohmann::ordered_json sheetPiece(const CharacterSheet& sheet);
 
 // Every member of the record, named as the record names it.
-nlohmann::json sheetJson(const CharacterSheet& sheet);
+nlohmann::ordered_json sheetJson(const CharacterSheet& sheet);
 
 // One self-contained page to print: no script, nothing fetched when opened.
 std::string sheetPage(const CharacterSheet& sheet);
