@@ -71,8 +71,10 @@ CommandRun runCommand(const std::vector<std::string>& arguments) {
 // The expected files were made by this program and read through by hand.
 TEST(SheetOutputs, MatchTheCheckedFiles) {
     for (const char* sheet : {"new-sheet", "full-sheet"})
-        for (const auto& [verb, extension] :
-             {std::pair{"text", ".text.txt"}, {"piece", ".piece.json"}, {"json", ".json"}}) {
+        for (const auto& [verb, extension] : {std::pair{"text", ".text.txt"},
+                                              {"piece", ".piece.json"},
+                                              {"json", ".json"},
+                                              {"html", "-page.html"}}) {
             const CommandRun run = runCommand({verb, fixturePath(sheet + ".txt"s)});
             EXPECT_EQ(run.status, 0) << run.err;
             EXPECT_EQ(run.out, readBytes(fixturePath(sheet + std::string(extension))))
