@@ -71,13 +71,11 @@ if(NOT count EQUAL expected)
     message(FATAL_ERROR "${ICONV} gave ${count} lines for ${expected} codes")
 endif()
 
-# Windows gives these five single bytes characters of their own; iconv's
-# CP932 has none for them.
+# Windows takes the single byte 0x80 for U+0080, which iconv's CP932 lacks.
+# 0xA0 and 0xFD to 0xFF it reads as private-use characters only when asked
+# for no strictness, and refuses them when asked for it (MB_ERR_INVALID_CHARS),
+# so they have no character here.
 set(windowsOnly80 0x80)
-set(windowsOnlya0 0xf8f0)
-set(windowsOnlyfd 0xf8f1)
-set(windowsOnlyfe 0xf8f2)
-set(windowsOnlyff 0xf8f3)
 
 set(table "// Made by cmake/Cp932ToUnicodeTable.cmake from ${ICONV} -f CP932.\n")
 set(index 0)
