@@ -12,9 +12,12 @@ namespace {
 
 // One A4 sheet holds a full doll: the names, fields, karma and portrait in
 // a band across the top, then the memories and regrets beside the skills,
-// then the four part lists two by two. Rows and small blocks are never cut
-// across pages; a list too long for one page goes on over the next with its
-// header repeated. Only fonts the reader's machine has are named.
+// then the four part lists two by two; a long skill list lengthens the
+// regrets' row, so that the regrets stay right below the memories. Rows and
+// the short blocks are never cut across pages, while a list goes on over the
+// next page with its header repeated: kept whole, a list longer than a page
+// would first push everything beside it onto a page of its own. Only fonts
+// the reader's machine has are named.
 constexpr std::string_view pageStyle = R"(
 @page { size: A4 portrait; margin: 9mm 8mm; }
 * { box-sizing: border-box; }
@@ -25,8 +28,9 @@ body { margin: 0; color: #1d1a1c; font: 8pt/1.25 "Yu Gothic", YuGothic, "Meiryo"
   padding: 9mm 8mm; background: #fff; } }
 .sheet { display: grid; gap: 3.5mm 4mm; grid-template-columns: 1fr 1fr 58mm 32mm; grid-template-areas:
   "identity identity karma portrait" "identity identity action portrait" "memories memories skills skills"
-  "regrets regrets skills skills" "head head arms arms" "torso torso legs legs"; align-items: start; }
-section, tr, .portrait { break-inside: avoid; }
+  "regrets regrets skills skills" "head head arms arms" "torso torso legs legs";
+  grid-template-rows: auto auto auto 1fr auto auto; align-items: start; }
+.identity, .karma, .portrait, .memories, .regrets, .action, tr { break-inside: avoid; }
 h2 { margin: 0 0 0.8mm; padding: 0 0 0.3mm 1.2mm; font-size: 9pt; color: #5b1f33; border-left: 1.2mm solid #5b1f33;
   border-bottom: 0.25mm solid #5b1f33; break-after: avoid; }
 table { width: 100%; border-collapse: collapse; table-layout: fixed; border: 0.3mm solid #4a4246; }
