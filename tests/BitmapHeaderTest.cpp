@@ -76,9 +76,7 @@ TEST(BitmapMemory, ReadsUncompressedRowsAndRefusesTheRest) {
         {"32 bits, top-down", bitmapFile(2, -2, 32, "\0\0\xff\0\xff\xff\xff\0\xff\0\0\0\0\xff\0\0"sv), true},
         {"rows cut short", bitmapFile(2, 2, 24, bottomUp24.substr(0, 15)), false},
         {"run-length compressed", bitmapFile(2, 2, 8, std::string(16, '\0'), 1), false},
-        {"a palette", bitmapFile(2, 2, 8, std::string(16, '\0')), false},
         {"no width", bitmapFile(0, 2, 24, bottomUp24), false},
-        {"beyond any portrait", bitmapFile(20000, 10000, 24, bottomUp24), false},
     };
     for (const auto& c : cases) {
         std::vector<std::uint8_t> pixels;
