@@ -1,7 +1,7 @@
 #include "export/Cp932ToUtf8.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -15,9 +15,20 @@ struct Cp932Character {
 constexpr Cp932Character cp932Characters[] = {
 #include "Cp932ToUnicodeTable.inc"
 };
-static_assert(std::ranges::is_sorted(cp932Characters, {}, &Cp932Character::bytes));
 
 constexpr char32_t replacementCharacter = 0xFFFD;
+
+// Every code's character at the code's own index, 0 where it has none: one
+// look-up a character, as the sheet's long lists want it.
+const std::vector<char16_t>& charactersByCode() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> characters(0x10000);
+        for (const Cp932Character& code : cp932Characters)
+            characters[code.bytes] = code.character;
+        return characters;
+    }();
+    return table;
+}
 
 bool isLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -25,13 +36,6 @@ bool isLeadByte(unsigned char byte) {
 
 bool isTrailByte(unsigned char byte) {
     return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
-}
-
-char32_t characterOf(std::uint16_t bytes) {
-    const auto* found = std::ranges::lower_bound(cp932Characters, bytes, {}, &Cp932Character::bytes);
-    if (found == std::end(cp932Characters) || found->bytes != bytes)
-        return replacementCharacter;
-    return found->character;
 }
 
 struct Cp932Step {
@@ -42,15 +46,20 @@ struct Cp932Step {
 // A lead byte without a trail byte after it stands for one broken character
 // alone: the byte after it, often a line's ASCII text or a quotation mark,
 // is read as itself rather than swallowed.
-Cp932Step stepCp932(std::string_view text, std::size_t at) {
+Cp932Step stepCp932(std::string_view text, std::size_t at, const std::vector<char16_t>& characters) {
     const auto lead = static_cast<unsigned char>(text[at]);
     if (lead < 0x80)
         return {lead, 1};
-    if (!isLeadByte(lead))
-        return {characterOf(lead), 1};
-    if (at + 1 == text.size() || !isTrailByte(static_cast<unsigned char>(text[at + 1])))
-        return {replacementCharacter, 1};
-    return {characterOf(static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(text[at + 1]))), 2};
+    std::size_t length = 1;
+    unsigned code = lead;
+    if (isLeadByte(lead)) {
+        if (at + 1 == text.size() || !isTrailByte(static_cast<unsigned char>(text[at + 1])))
+            return {replacementCharacter, 1};
+        code = code << 8 | static_cast<unsigned char>(text[at + 1]);
+        length = 2;
+    }
+    const char16_t character = characters[code];
+    return {character != 0 ? character : replacementCharacter, length};
 }
 
 void appendUtf8(std::string& out, char32_t character) {
@@ -59,7 +68,7 @@ void appendUtf8(std::string& out, char32_t character) {
     } else if (character < 0x800) {
         out += static_cast<char>(0xC0 | character >> 6);
         out += static_cast<char>(0x80 | (character & 0x3F));
-    } else {
+    } else { // code page 932 has nothing beyond U+FFFF
         out += static_cast<char>(0xE0 | character >> 12);
         out += static_cast<char>(0x80 | (character >> 6 & 0x3F));
         out += static_cast<char>(0x80 | (character & 0x3F));
@@ -69,10 +78,11 @@ void appendUtf8(std::string& out, char32_t character) {
 } // namespace
 
 std::string codePage932ToUtf8(std::string_view text) {
+    const std::vector<char16_t>& characters = charactersByCode();
     std::string out;
     out.reserve(text.size() * 3 / 2);
     for (std::size_t at = 0; at < text.size();) {
-        const Cp932Step step = stepCp932(text, at);
+        const Cp932Step step = stepCp932(text, at, characters);
         appendUtf8(out, step.character);
         at += step.length;
     }
