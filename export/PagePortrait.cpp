@@ -16,7 +16,8 @@
 
 namespace {
 
-// A larger file is no portrait: it is not read at all.
+// A larger file is no portrait and is not read at all: an uncompressed
+// bitmap this size already holds over 20 million pixels.
 constexpr std::uint64_t maxPortraitFileBytes = std::uint64_t{64} << 20;
 
 // What the JPEG encoder trades for size; plenty for a print.
