@@ -118,18 +118,23 @@ struct Column {
     std::string_view label;
 };
 
-template <std::size_t count> void openTable(std::string& page, const Column (&columns)[count]) {
-    page += "<table><colgroup>";
+// A table under a section's title, its header repeated on every page it
+// runs over; with `marked`, a first column of boxes before the columns.
+template <std::size_t count>
+void openListSection(std::string& page, std::string_view cssClass, std::string_view title,
+                     const Column (&columns)[count], bool marked = false) {
+    openSection(page, cssClass, title);
+    page += marked ? "<table><colgroup><col class=\"mark\">" : "<table><colgroup>";
     for (const Column& column : columns)
         page.append("<col class=\"").append(column.cssClass).append("\">");
-    page += "</colgroup><thead><tr>";
+    page += marked ? "</colgroup><thead><tr><th></th>" : "</colgroup><thead><tr>";
     for (const Column& column : columns)
         element(page, "th", column.label);
     page += "</tr></thead><tbody>";
 }
 
-void closeTable(std::string& page) {
-    page += "</tbody></table>";
+void closeListSection(std::string& page) {
+    page += "</tbody></table></section>\n";
 }
 
 void appendHead(std::string& page, const CharacterSheet& sheet) {
@@ -199,8 +204,8 @@ void appendPortrait(std::string& page, const CharacterSheet& sheet) {
 }
 
 void appendMemories(std::string& page, const CharacterSheet& sheet) {
-    openSection(page, "memories", "記憶のカケラ");
-    openTable(page, {{"title", "タイトル"}, {"count", "番号"}, {"content", "記憶の内容"}});
+    openListSection(page, "memories", "記憶のカケラ",
+                    {{"title", "タイトル"}, {"count", "番号"}, {"content", "記憶の内容"}});
     for (const MemoryFragment& row : sheet.getMemories()) {
         page += "<tr>";
         element(page, "td", row.title);
@@ -208,8 +213,7 @@ void appendMemories(std::string& page, const CharacterSheet& sheet) {
         element(page, "td", row.content);
         page += "</tr>";
     }
-    closeTable(page);
-    page += "</section>\n";
+    closeListSection(page);
 }
 
 constexpr Column entryColumns[] = {
@@ -222,24 +226,22 @@ template <typename Entry> void appendEntryCells(std::string& page, const Entry& 
 }
 
 void appendSkills(std::string& page, const CharacterSheet& sheet) {
-    openSection(page, "skills", "スキル");
-    openTable(page, entryColumns);
+    openListSection(page, "skills", "スキル", entryColumns);
     for (const SkillEntry& entry : sheet.getSkills()) {
         page += "<tr>";
         appendEntryCells(page, entry);
         page += "</tr>";
     }
-    closeTable(page);
-    page += "</section>\n";
+    closeListSection(page);
 }
 
 // The record may hold any number; the form ticks at most its four boxes.
 constexpr int madnessBoxes = 4;
 
 void appendRegrets(std::string& page, const CharacterSheet& sheet) {
-    openSection(page, "regrets", "未練");
-    openTable(page,
-              {{"target", "対象"}, {"to", ""}, {"feeling", "内容"}, {"madness", ""}, {"effect", "発狂"}});
+    openListSection(
+        page, "regrets", "未練",
+        {{"target", "対象"}, {"to", ""}, {"feeling", "内容"}, {"madness", ""}, {"effect", "発狂"}});
     for (const Regret& row : sheet.getRegrets()) {
         page += "<tr>";
         element(page, "td", row.target);
@@ -253,8 +255,7 @@ void appendRegrets(std::string& page, const CharacterSheet& sheet) {
         element(page, "td", row.madnessEffect);
         page += "</tr>";
     }
-    closeTable(page);
-    page += "</section>\n";
+    closeListSection(page);
 }
 
 constexpr std::string_view placementNames[] = {"煉獄", "花園", "楽園"};
@@ -278,12 +279,8 @@ void appendAction(std::string& page, const CharacterSheet& sheet) {
     page += "</td></tr></tbody></table></section>\n";
 }
 
-constexpr Column partColumns[] = {{"mark", ""},       {"name", "名称"},  {"timing", "タイミング"},
-                                  {"cost", "コスト"}, {"range", "射程"}, {"effect", "効果"}};
-
 void appendParts(std::string& page, const CharacterSheet& sheet, const LocationLabels& where) {
-    openSection(page, where.key, where.listLabel);
-    openTable(page, partColumns);
+    openListSection(page, where.key, where.listLabel, entryColumns, true);
     for (const PartEntry& entry : sheet.getParts(where.location)) {
         page += "<tr><td class=\"mark\">";
         appendBox(page, entry.checkMark != 0);
@@ -291,8 +288,7 @@ void appendParts(std::string& page, const CharacterSheet& sheet, const LocationL
         appendEntryCells(page, entry);
         page += "</tr>";
     }
-    closeTable(page);
-    page += "</section>\n";
+    closeListSection(page);
 }
 
 } // namespace
