@@ -291,10 +291,20 @@ void appendParts(std::string& page, const CharacterSheet& sheet, const LocationL
     closeListSection(page);
 }
 
+// Room for the page at once: a page of thousands of entries would
+// otherwise be copied over and over as it grows.
+std::size_t pageBytesFor(const CharacterSheet& sheet) {
+    std::size_t entries = sheet.getSkills().size();
+    for (BodyLocation location : bodyLocations)
+        entries += sheet.getParts(location).size();
+    return pageStyle.size() + 8192 + 192 * entries;
+}
+
 } // namespace
 
 std::string sheetPage(const CharacterSheet& sheet) {
     std::string page;
+    page.reserve(pageBytesFor(sheet));
     appendHead(page, sheet);
     page += "<body>\n<main class=\"sheet\">\n";
     appendIdentity(page, sheet);
