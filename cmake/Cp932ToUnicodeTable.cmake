@@ -54,14 +54,9 @@ file(WRITE ${input} "${codes}")
 # no code of two bytes is.
 # UTF-16 gives every character four hex digits: code page 932 has nothing
 # beyond U+FFFF.
-execute_process(COMMAND ${ICONV} -c -f CP932 -t UTF-16BE
-    INPUT_FILE ${input} OUTPUT_FILE ${OUTPUT}.utf16 ERROR_QUIET)
-file(READ ${OUTPUT}.utf16 converted HEX)
-file(REMOVE ${input} ${OUTPUT}.utf16)
-string(REGEX REPLACE "(....)" "\\1 " converted "${converted}")
-string(REGEX REPLACE "000a $" "" converted "${converted}")
 cmake_policy(SET CMP0007 NEW) # keep the empty lines in the list
-string(REPLACE "000a " ";" lines "${converted}")
+include(${CMAKE_CURRENT_LIST_DIR}/IconvLines.cmake)
+iconv_lines(lines CP932 UTF-16BE ${input} 4)
 list(LENGTH lines count)
 list(LENGTH singles singleCount)
 list(LENGTH leads leadCount)
