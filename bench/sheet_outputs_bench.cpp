@@ -6,6 +6,8 @@
 
 #include "export/SheetOutputs.h"
 
+#include "LongSheet.h"
+
 #include <time.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <cstdio>
 #include <numeric>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -61,26 +62,14 @@ void loadAndOutput(const std::string& path, Timing& fastest) {
     }
 }
 
-void writeLongSheet(const std::string& path) {
-    CharacterSheet sheet;
-    std::vector<SkillEntry> skills;
-    std::vector<PartEntry> parts;
-    for (int i = 0; i < entries; ++i) {
-        const std::string n = std::to_string(i);
-        skills.push_back({"スキル" + n, "オート", "なし", "自身", "移動" + n});
-        parts.push_back({i % 2, "パーツ" + n, "アクション", "1", "0～1", "肉弾攻撃" + n});
-    }
-    sheet.setSkills(skills);
-    for (BodyLocation location : bodyLocations)
-        sheet.setParts(location, parts);
-    sheet.saveSheet(path);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string path = argc > 1 ? argv[1] : "long-sheet.txt";
-    writeLongSheet(path);
+    {
+        CharacterSheet sheet;
+        writeLongSheet(sheet, entries, path);
+    }
     Timing fastest;
     fastest.outputMs.fill(1e300);
     for (int run = 0; run < runs; ++run)
