@@ -14,10 +14,6 @@ constexpr std::string_view usage =
     "usage: velmora-sheet text|piece|json|html SHEET [-o OUT]\n"
     "       velmora-sheet SHEET...   (writes SHEET's page as SHEET.html beside it)\n";
 
-std::string textOutput(const CharacterSheet& sheet) {
-    return sheetText(sheet);
-}
-
 // Both JSON outputs are one line: the piece goes to a clipboard, the record
 // to other programs, and the library writes an indented one several times
 // slower.
@@ -35,7 +31,7 @@ struct Verb {
 };
 
 constexpr Verb verbs[] = {
-    {"text", textOutput}, {"piece", pieceOutput}, {"json", jsonOutput}, {"html", sheetPage}};
+    {"text", sheetText}, {"piece", pieceOutput}, {"json", jsonOutput}, {"html", sheetPage}};
 
 const Verb* verbNamed(std::string_view name) {
     for (const Verb& verb : verbs)
@@ -156,6 +152,10 @@ int runSheetCommand(const std::vector<std::string>& arguments, std::ostream& out
         const std::optional<OutputRequest> request = outputRequest(std::span(arguments).subspan(1));
         if (!request) {
             err << usage;
+            return 2;
+        }
+        if (request->out == request->sheet) {
+            err << "velmora-sheet: " << request->sheet << ": the output would replace the sheet itself\n";
             return 2;
         }
         return runOutput(*verb, *request, out, err);

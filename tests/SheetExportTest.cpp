@@ -127,6 +127,7 @@ TEST(SheetCommand, RefusesWhatIsNoSheetAndBadArguments) {
         {{"text", sheet, "-o"}, 2},
         {{"piece", sheet, "-x", out}, 2},
         {{sheet, "-o", out}, 2},
+        {{"text", out, "-o", out}, 2},
     };
     for (const auto& [arguments, status] : cases) {
         const CommandRun run = runCommand(arguments);
