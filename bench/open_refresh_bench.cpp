@@ -11,6 +11,7 @@
 #include "res/resource.h"
 
 #include "BenchClock.h"
+#include "LongSheet.h"
 #include "ShownSheetForm.h"
 #include "WindowTesting.h"
 
@@ -25,21 +26,6 @@
 #include <vector>
 
 namespace {
-
-// A sheet with `entries` skills and `entries` parts in each location.
-void writeSheet(CharacterSheet& sheet, int entries, const std::string& path) {
-    std::vector<SkillEntry> skills;
-    std::vector<PartEntry> parts;
-    for (int i = 0; i < entries; ++i) {
-        const std::string n = std::to_string(i);
-        skills.push_back({"スキル" + n, "オート", "なし", "自身", "移動" + n});
-        parts.push_back({i % 2, "パーツ" + n, "アクション", "1", "0", "肉弾攻撃" + n});
-    }
-    sheet.setSkills(skills);
-    for (BodyLocation location : bodyLocations)
-        sheet.setParts(location, parts);
-    sheet.saveSheet(path);
-}
 
 struct Timing {
     double openMs;
@@ -155,7 +141,7 @@ int main() {
     for (int entries : {10, 100, 1000, 3000}) {
         const std::string input = "bench-" + std::to_string(entries) + ".txt";
         const std::string output = "bench-" + std::to_string(entries) + "-saved.txt";
-        writeSheet(sheet, entries, input);
+        writeLongSheet(sheet, entries, input);
         const Timing timing = measure(form, sheet, input, output, entries, floor);
         const double total = timing.openMs + timing.paintMs;
         const std::string growth = previous > 0 ? std::to_string(total / previous).substr(0, 5) + "x" : "";

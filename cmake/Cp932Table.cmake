@@ -39,16 +39,11 @@ endforeach()
 set(input ${OUTPUT}.utf8)
 file(WRITE ${input} "${characters}")
 
-# With -c a character that CP932 lacks is left out, so its line comes out
-# empty; a code page 932 byte sequence never holds a line feed.
-execute_process(COMMAND ${ICONV} -c -f UTF-8 -t CP932
-    INPUT_FILE ${input} OUTPUT_FILE ${OUTPUT}.cp932 ERROR_QUIET)
-file(READ ${OUTPUT}.cp932 converted HEX)
-file(REMOVE ${input} ${OUTPUT}.cp932)
-string(REGEX REPLACE "(..)" "\\1 " converted "${converted}")
-string(REGEX REPLACE "0a $" "" converted "${converted}")
+# A character that CP932 lacks gives an empty line; a code page 932 byte
+# sequence never holds a line feed.
 cmake_policy(SET CMP0007 NEW) # keep the empty lines in the list
-string(REPLACE "0a " ";" lines "${converted}")
+include(${CMAKE_CURRENT_LIST_DIR}/IconvLines.cmake)
+iconv_lines(lines UTF-8 CP932 ${input} 2)
 list(LENGTH lines count)
 if(NOT count EQUAL 63360)
     message(FATAL_ERROR "${ICONV} gave ${count} lines for 63,360 characters")

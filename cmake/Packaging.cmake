@@ -1,6 +1,7 @@
-# The ZIP a player downloads: the program, the example Database folder and
-# a short usage note in Japanese (code page 932, as Notepad on a Japanese
-# Windows reads it), whose first line names the version.
+# The ZIP a player downloads: the program, its command-line companion
+# velmora-sheet.exe, the example Database folder and a short usage note in
+# Japanese (code page 932, as Notepad on a Japanese Windows reads it), whose
+# first line names the version.
 set(USAGE_NOTE_UTF8 ${CMAKE_BINARY_DIR}/usage-note-utf8.txt)
 configure_file(${PROJECT_SOURCE_DIR}/docs/使い方.txt ${USAGE_NOTE_UTF8} @ONLY)
 set(USAGE_NOTE ${CMAKE_BINARY_DIR}/usage-note.txt)
@@ -10,7 +11,7 @@ add_custom_command(OUTPUT ${USAGE_NOTE}
     VERBATIM)
 add_custom_target(usage_note ALL DEPENDS ${USAGE_NOTE})
 
-install(TARGETS velmora RUNTIME DESTINATION .)
+install(TARGETS velmora velmora-sheet RUNTIME DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/Database DESTINATION .)
 install(FILES ${USAGE_NOTE} DESTINATION . RENAME 使い方.txt)
 

@@ -63,3 +63,19 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
         FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 endif()
+
+# nlohmann/json is header-only: the cross build takes Debian's copy too. Its
+# package names the host's whole include folder, whose C library headers
+# must not come before MinGW's, so the cross build sees that one library's
+# folder alone.
+if(CMAKE_CROSSCOMPILING)
+    find_package(nlohmann_json 3 REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+    get_target_property(jsonIncludes nlohmann_json::nlohmann_json INTERFACE_INCLUDE_DIRECTORIES)
+    find_path(JSON_HEADER_FOLDER nlohmann/json.hpp PATHS ${jsonIncludes} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+    set(jsonOnly ${CMAKE_BINARY_DIR}/nlohmann_json/include)
+    file(MAKE_DIRECTORY ${jsonOnly})
+    file(CREATE_LINK ${JSON_HEADER_FOLDER}/nlohmann ${jsonOnly}/nlohmann SYMBOLIC)
+    set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${jsonOnly})
+else()
+    find_package(nlohmann_json 3 REQUIRED)
+endif()

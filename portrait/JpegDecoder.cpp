@@ -1,29 +1,10 @@
 #include "portrait/JpegDecoder.h"
 
-#include <csetjmp>
-#include <cstdio>
+#include "portrait/JpegErrorExit.h"
+
 #include <cstring>
 
-#include <jpeglib.h>
-
 namespace {
-
-// The library reports a fatal error by calling error_exit, which must not
-// return. Ours jumps back to the decoding's start instead of ending the
-// program; everything between the jump and its target is C code or frames
-// without destructors.
-struct JpegErrorExit {
-    jpeg_error_mgr manager;
-    std::jmp_buf decodingStart;
-};
-
-[[noreturn]] void returnToDecodingStart(j_common_ptr decoder) {
-    std::longjmp(reinterpret_cast<JpegErrorExit*>(decoder->err)->decodingStart, 1);
-}
-
-// Warnings would go to stderr, which a windowed program does not have; a
-// damaged picture shows as far as it goes without a word.
-void ignoreMessage(j_common_ptr) {}
 
 // Feeds the decoder from bytes already in memory (a JPEG resource). Past
 // their end it answers an end-of-image marker for ever, as the library's file
@@ -203,10 +184,8 @@ struct JpegDecompression {
 bool decodeReturningOnError(JpegDecompression& jpeg, const JpegInput& input, const RasterAllocator& allocate,
                             PictureSize atLeast) {
     jpeg_decompress_struct* const decoder = &jpeg.decoder;
-    decoder->err = jpeg_std_error(&jpeg.errors.manager);
-    jpeg.errors.manager.error_exit = returnToDecodingStart;
-    jpeg.errors.manager.output_message = ignoreMessage;
-    if (setjmp(jpeg.errors.decodingStart) != 0) {
+    decoder->err = jumpBackOnJpegError(jpeg.errors);
+    if (setjmp(jpeg.errors.start) != 0) {
         jpeg_destroy_decompress(decoder);
         return false;
     }

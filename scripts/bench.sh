@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows program and runs the benchmarks under Wine on a virtual
-# display. They print figures and ratios; nothing is asserted.
+# display, and the portable one natively. They print figures and ratios;
+# nothing is asserted.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
@@ -8,6 +9,11 @@ bash "$root/scripts/build-windows.sh"
 work=$(mktemp -d "$build/bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+echo "== the four outputs of a long sheet against reading it (native, optimised, no sanitizers)"
+cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSANITIZE=OFF >/dev/null
+cmake --build "$build/native-bench" --target sheet_outputs_bench >/dev/null
+"$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
+
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
 

@@ -90,3 +90,18 @@ std::string utf8Bytes(std::u8string_view text) {
 std::string fixturePath(std::string_view name) {
     return std::string(TEST_DATA_DIR "/") + std::string(name);
 }
+
+std::vector<std::string> codePage932Codes() {
+    const auto isLead = [](unsigned byte) {
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    };
+    std::vector<std::string> codes;
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        if (!isLead(lead))
+            codes.push_back(std::string(1, static_cast<char>(lead)));
+        for (unsigned trail = 0x40; isLead(lead) && trail <= 0xFC; ++trail)
+            if (trail != 0x7F)
+                codes.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+    }
+    return codes;
+}

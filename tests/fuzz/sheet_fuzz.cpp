@@ -1,9 +1,12 @@
 // Any file opened as a sheet must either be refused, leaving the record
 // exactly as it was, or load without harm, leave the record's fixed rows at
-// their counts and save to a file that reads back to the same record.
+// their counts, save to a file that reads back to the same record and give
+// four outputs in UTF-8, the JSON ones parsing back.
 #include "FuzzInput.h"
 #include "TestFiles.h"
 
+#include "export/SheetOutputs.h"
+#include "refdata/Utf8Text.h"
 #include "sheet/CharacterSheet.h"
 
 namespace {
@@ -22,6 +25,16 @@ std::string savedBytes(const CharacterSheet& sheet, const char* role) {
     return readBytes(path);
 }
 
+// Whatever bytes the texts hold, each becomes a character or U+FFFD.
+void checkOutputs(const CharacterSheet& sheet) {
+    const std::string piece = sheetPiece(sheet).dump(), record = sheetJson(sheet).dump();
+    for (const std::string& output : {sheetText(sheet), piece, record, sheetPage(sheet)})
+        require(isUtf8(output), "an output is not UTF-8");
+    for (const std::string& json : {piece, record})
+        require(!nlohmann::json::parse(json, nullptr, false).is_discarded(),
+                "a JSON output does not parse back");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -36,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(sheet.getKarma().size() == karmaCount, "karma count");
     require(sheet.getMemories().size() == memoryCount, "memory count");
     require(sheet.getRegrets().size() == regretCount, "regret count");
+    checkOutputs(sheet);
 
     const std::string first = inputFile("first"), second = inputFile("second");
     require(sheet.saveSheet(first), "save failed");

@@ -1,6 +1,9 @@
-// The conversion of lists saved as UTF-8, held against Windows' own
-// conversion to code page 932.
+// The conversions of lists saved as UTF-8 and of the sheet's outputs, held
+// against Windows' own conversions from and to code page 932.
+#include "export/Cp932ToUtf8.h"
 #include "refdata/Utf8Text.h"
+
+#include "TestFiles.h"
 
 #include <windows.h>
 
@@ -48,6 +51,20 @@ TEST(Utf8ToCodePage932, GivesEveryCharacterOfTheBasicPlaneWhatWindowsGivesIt) {
     // The characters of the JIS mappings that Windows lacks.
     EXPECT_EQ(givenALookAlike,
               (std::set<unsigned>{0x00A2, 0x00A3, 0x00A5, 0x00AC, 0x2014, 0x2016, 0x203E, 0x2212, 0x301C}));
+}
+
+// With MB_ERR_INVALID_CHARS Windows gives no character for a code that has none.
+TEST(CodePage932ToUtf8, GivesEveryCodeTheCharacterWindowsGivesIt) {
+    std::set<std::string> differing;
+    for (const std::string& code : codePage932Codes()) {
+        wchar_t wide[2];
+        const int length = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, code.data(),
+                                               static_cast<int>(code.size()), wide, 2);
+        const std::string windows = length == 1 ? utf8Of(wide[0]) : "\xEF\xBF\xBD";
+        if (codePage932ToUtf8(code) != windows)
+            differing.insert(code);
+    }
+    EXPECT_EQ(differing, std::set<std::string>{});
 }
 
 } // namespace
