@@ -1,6 +1,7 @@
 #include "export/SheetCommand.h"
 
 #include "export/SheetOutputs.h"
+#include "portrait/PortraitPath.h"
 #include "sheet/TextFile.h"
 
 #include <algorithm>
@@ -102,14 +103,14 @@ bool hasPageExtension(std::string_view path) {
 }
 
 // The sheet's path with ".html" in place of its extension. A dot is never
-// part of a double-byte character; a name that only begins with one, or
-// has none, has no extension.
+// part of a double-byte character, but a separator's byte may be: "ソ" ends
+// in 0x5C. A name that only begins with a dot, or has none, has no
+// extension.
 std::string pagePathBeside(const std::string& sheetPath) {
-    const std::size_t dot = sheetPath.find_last_of('.');
-    const std::size_t separator = sheetPath.find_last_of("/\\");
-    const bool hasExtension =
-        dot != std::string::npos && (separator == std::string::npos || dot > separator + 1);
-    return (hasExtension ? sheetPath.substr(0, dot) : sheetPath) + ".html";
+    const std::string_view name = filePart(sheetPath);
+    const std::size_t dot = name.find_last_of('.');
+    const std::size_t extension = dot == std::string_view::npos || dot == 0 ? 0 : name.size() - dot;
+    return sheetPath.substr(0, sheetPath.size() - extension) + ".html";
 }
 
 // A sheet saved as .html would have its page written over it.

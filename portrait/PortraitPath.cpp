@@ -33,20 +33,6 @@ bool startsWithDrive(std::string_view path) {
     return path.size() >= 2 && upper(path[0]) >= 'A' && upper(path[0]) <= 'Z' && path[1] == ':';
 }
 
-// The text after the last separator, stepping over double-byte characters.
-std::string_view filePart(std::string_view path) {
-    if (startsWithDrive(path))
-        path.remove_prefix(2);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isLeadByte(path[i]))
-            ++i;
-        else if (isSeparator(path[i]))
-            start = i + 1;
-    }
-    return path.substr(start);
-}
-
 std::string_view trimEnd(std::string_view text, std::string_view blanks) {
     const std::size_t end = text.find_last_not_of(blanks);
     return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
@@ -90,6 +76,19 @@ bool startsWithNamespace(std::string_view path, char marker) {
 }
 
 } // namespace
+
+std::string_view filePart(std::string_view path) {
+    if (startsWithDrive(path))
+        path.remove_prefix(2);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(path[i]))
+            ++i;
+        else if (isSeparator(path[i]))
+            start = i + 1;
+    }
+    return path.substr(start);
+}
 
 PortraitPathKind classifyPortraitPath(std::string_view path) {
     // The file functions stop at a NUL, so the file opened would not be the

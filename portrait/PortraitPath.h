@@ -15,3 +15,7 @@ enum class PortraitPathKind {
 // Code page 932 aware: a 0x5C byte that ends a double-byte character is no
 // separator.
 PortraitPathKind classifyPortraitPath(std::string_view path);
+
+// The file name at the end of a path, after its drive and its last
+// separator, with the same care for double-byte characters.
+std::string_view filePart(std::string_view path);

@@ -145,9 +145,12 @@ TEST(SheetCommand, WritesToOutAndThePageBesideEachSheet) {
     EXPECT_EQ(runCommand({"json", "-o", saved, sheet}).status, 0);
     EXPECT_EQ(readBytes(saved), runCommand({"json", sheet}).out);
 
-    const CommandRun run = runCommand({sheet, saved});
-    EXPECT_EQ(run.status, 1); // the second is no sheet, and the first still gets its page
-    EXPECT_EQ(run.out, folder.file("リリィ.html") + "\n");
+    // "ソ" ends in the byte of a backslash.
+    const std::string backslashByte = folder.file("ソ.txt");
+    writeBytes(backslashByte, readBytes(sheet));
+    const CommandRun run = runCommand({sheet, saved, backslashByte});
+    EXPECT_EQ(run.status, 1); // the second is no sheet, and the others still get their pages
+    EXPECT_EQ(run.out, folder.file("リリィ.html") + "\n" + folder.file("ソ.html") + "\n");
     EXPECT_TRUE(fileExists(folder.file("リリィ.html")));
 }
 
