@@ -2,7 +2,9 @@
 
 #include "app/FileDialogs.h"
 #include "app/ProgramVersion.h"
+#include "app/SheetSharing.h"
 #include "editor/SheetForm.h"
+#include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ReferenceData.h"
@@ -119,11 +121,44 @@ void onOpen(HWND window) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
+// The sheet goes out as it is: the record, the form, the sheet's path and
+// its file stay as they are.
+void onCopy(HWND window, const std::string& utf8) {
+    setStatusText(timeOfDay() + (copyToClipboard(window, utf8) ? " クリップボードにコピーしました"
+                                                               : " クリップボードにコピーできませんでした"));
+}
+
+// The status bar is narrow: a character of the path that code page 932
+// lacks shows as a question mark there.
+std::string shownPath(const std::wstring& path) {
+    const int wideLength = static_cast<int>(path.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, path.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string shown(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, path.data(), wideLength, shown.data(), length, nullptr, nullptr);
+    return shown;
+}
+
+// A page that was written but could not be opened is still there to open
+// by hand: the message says where.
+const char* pageOutcome(const std::wstring& path) {
+    if (!writePage(path, sheetPage(characterSheet)))
+        return " 印刷用ページを作れませんでした: ";
+    return openInBrowser(path) ? " 印刷用ページを開きました: " : " 印刷用ページを開けませんでした: ";
+}
+
+void onOpenPage() {
+    const std::wstring path = printablePagePath(currentSheetPath);
+    setStatusText(timeOfDay() + pageOutcome(path) + shownPath(path));
+}
+
 void onCommand(HWND window, int command) {
     switch (command) {
     case IDM_SAVE: onSave(window); break;
     case IDM_SAVE_AS: onSaveAs(); break;
     case IDM_OPEN: onOpen(window); break;
+    case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
+    case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
+    case IDM_OPEN_PAGE: onOpenPage(); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     }
 }

@@ -10,6 +10,9 @@
 #define IDM_EXIT 40006
 #define IDM_OPEN 40007
 #define IDM_SAVE_AS 40008
+#define IDM_COPY_TEXT 40011
+#define IDM_COPY_PIECE 40012
+#define IDM_OPEN_PAGE 40013
 
 // Sheet form "MAINDLG"
 #define IDC_DOLL_NAME 1001

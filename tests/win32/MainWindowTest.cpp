@@ -1,7 +1,10 @@
 #include "app/MainWindow.h"
+#include "app/SheetSharing.h"
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
+#include "export/Cp932ToUtf8.h"
+#include "export/SheetOutputs.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
 #include "sheet/TextFile.h"
@@ -14,6 +17,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -126,18 +131,21 @@ TEST_F(MainWindowTest, WarnsOnceOfLostJapaneseWhereTheCodePageIsNotJapanese) {
     }
 }
 
-TEST_F(MainWindowTest, FileMenuOffersTheFourCommands) {
+TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     HMENU file = GetSubMenu(GetMenu(window), 0);
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 6);
+    ASSERT_EQ(GetMenuItemCount(file), 10);
     const struct {
         int id;
         const char* text;
     } items[] = {{IDM_OPEN, "開く(&O)\tCtrl+O"},
                  {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},
                  {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
+                 {IDM_COPY_TEXT, "テキストをコピー(&T)"},
+                 {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
+                 {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"},
                  {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
     for (const auto& item : items) {
         GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
@@ -324,6 +332,88 @@ TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesTheOpenSheetAndItsPath) {
     EXPECT_NE(readBytes(sheetPath).find("\r\nLily\r\n"), std::string::npos);
     EXPECT_EQ(readBytes(held), heldBytes);
     EXPECT_EQ(readBytes(picture), pictureBytes);
+}
+
+std::string narrowOfWide(const std::wstring& text, UINT codePage) {
+    const int size = static_cast<int>(text.size());
+    std::string narrow(static_cast<std::size_t>(size) * 3, '\0');
+    narrow.resize(
+        WideCharToMultiByte(codePage, 0, text.data(), size, narrow.data(), size * 3, nullptr, nullptr));
+    return narrow;
+}
+
+// The clipboard's Unicode text as UTF-8, its lines ending in LF again.
+std::string clipboardText() {
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+            text = narrowOfWide(static_cast<const wchar_t*>(GlobalLock(memory)), CP_UTF8);
+            GlobalUnlock(memory);
+        }
+        CloseClipboard();
+    }
+    std::erase(text, '\r');
+    return text;
+}
+
+std::wstring openedPage;
+
+bool recordOpenedPage(const std::wstring& path) {
+    openedPage = path;
+    return true;
+}
+
+// The record, through what a save would write.
+std::string savedRecord(const ScratchFolder& folder) {
+    const std::string path = folder.file("record.txt");
+    characterSheet.saveSheet(path);
+    return readBytes(path);
+}
+
+TEST_F(MainWindowTest, CopiesTheSheetAndOpensItsPageWithoutChangingIt) {
+    const std::string path = openExampleSheet();
+    const std::string record = savedRecord(folder), file = readBytes(path);
+    const std::string dollName = codePage932ToUtf8(characterSheet.getDollName());
+    command(IDM_COPY_TEXT);
+    EXPECT_EQ(clipboardText(), sheetText(characterSheet));
+    EXPECT_EQ(statusText().substr(8), " クリップボードにコピーしました");
+    command(IDM_COPY_PIECE);
+    const nlohmann::json piece = nlohmann::json::parse(clipboardText());
+    EXPECT_EQ(piece["kind"], "character");
+    EXPECT_EQ(piece["data"]["name"], dollName);
+
+    const auto opener = std::exchange(openInBrowser, recordOpenedPage);
+    command(IDM_OPEN_PAGE);
+    openInBrowser = opener;
+    EXPECT_TRUE(openedPage.ends_with(L"\\Velmora\\example.html"));
+    const std::string page = readBytes(narrowOfWide(openedPage, 932));
+    EXPECT_NE(page.find(dollName), std::string::npos);
+    EXPECT_EQ(statusText().substr(8), " 印刷用ページを開きました: " + narrowOfWide(openedPage, 932));
+    EXPECT_EQ(currentSheetPath, path);
+    EXPECT_EQ(savedRecord(folder), record);
+    EXPECT_EQ(readBytes(path), file);
+}
+
+// Another program holding the clipboard open: the copy says it failed and
+// leaves what the clipboard had.
+TEST_F(MainWindowTest, AClipboardHeldElsewhereIsReportedAndKept) {
+    ASSERT_TRUE(copyToClipboard(window, "kept"));
+    std::atomic<int> held = -1;
+    std::atomic<bool> release = false;
+    std::thread holder([&] {
+        held = OpenClipboard(nullptr) ? 1 : 0;
+        while (!release)
+            Sleep(5);
+        CloseClipboard();
+    });
+    while (held < 0)
+        Sleep(5);
+    EXPECT_EQ(held, 1);
+    command(IDM_COPY_PIECE);
+    release = true;
+    holder.join();
+    EXPECT_EQ(statusText().substr(8), " クリップボードにコピーできませんでした");
+    EXPECT_EQ(clipboardText(), "kept");
 }
 
 TEST_F(MainWindowTest, AfterAFailedFirstOpenSaveStillAsksForAName) {

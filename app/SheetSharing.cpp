@@ -1,0 +1,99 @@
+#include "app/SheetSharing.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+std::wstring wideText(std::string_view text, UINT codePage) {
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+// Programs that read the clipboard's text take a line as ending in CR LF.
+std::wstring withCrLf(std::wstring_view text) {
+    std::wstring lines;
+    lines.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            lines += L'\r';
+        lines += c;
+    }
+    return lines;
+}
+
+// Another program may hold the clipboard for a moment.
+bool openClipboard(HWND owner) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// The clipboard owns the memory once it has taken it.
+bool placeUnicodeText(const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return false;
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr)
+        return true;
+    GlobalFree(memory);
+    return false;
+}
+
+// The file name of a path, without its extension.
+std::wstring sheetName(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/:");
+    const std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    const std::size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+bool openWithDefaultProgram(const std::wstring& path) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute answers a number above 32 when it succeeded.
+    return result > 32;
+}
+
+} // namespace
+
+bool (*openInBrowser)(const std::wstring& path) = openWithDefaultProgram;
+
+bool copyToClipboard(HWND owner, std::string_view utf8) {
+    if (!openClipboard(owner))
+        return false;
+    const bool copied = EmptyClipboard() && placeUnicodeText(withCrLf(wideText(utf8, CP_UTF8)));
+    CloseClipboard();
+    return copied;
+}
+
+std::wstring printablePagePath(const std::string& sheetPath) {
+    wchar_t temporary[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring folder = std::wstring(temporary) + L"Velmora";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    // The system's code page is the program's, 932.
+    const std::wstring name = sheetPath.empty() ? L"新しいシート" : sheetName(wideText(sheetPath, CP_ACP));
+    return folder + L"\\" + name + L".html";
+}
+
+bool writePage(const std::wstring& path, std::string_view bytes) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size();
+    return CloseHandle(file) && whole;
+}
