@@ -20,8 +20,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -450,6 +450,35 @@ void saveTypedValues(Session& s) {
     s.checkSavedMessage(before, secondsOfDay());
 }
 
+// The clipboard's Unicode text as UTF-8; empty when it holds none.
+std::string clipboardUtf8() {
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+            const std::wstring wide = static_cast<const wchar_t*>(GlobalLock(memory));
+            GlobalUnlock(memory);
+            text.resize(wide.size() * 3);
+            text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                            text.data(), static_cast<int>(text.size()), nullptr, nullptr));
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Alt+F opens the File menu and C picks the item, as a user does.
+void copyPieceThroughTheMenu(Session& s) {
+    const std::string copied = "クリップボードにコピーしました";
+    check(PostMessageA(s.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 'f') != 0, "Alt+F could not be pressed");
+    waitForProcessWindow(s.processId(), "#32768", nullptr, "the File menu to open");
+    postText(s.mainWindow, "c");
+    waitUntil(s.processId(), "the status bar to tell of the copy",
+              [&] { return readText(s.statusBar).ends_with(copied); });
+    const std::string piece = clipboardUtf8();
+    check(piece.starts_with("{\"kind\":\"character\",\"data\":{\"name\":\"" + forLog(typedDollName) + "\""),
+          "the clipboard holds \"" + piece.substr(0, 80) + "\" instead of the doll's piece");
+}
+
 // A file that this process holds open without sharing, as another program may.
 class HeldFile {
 public:
@@ -554,6 +583,7 @@ constexpr Step steps[] = {
     {"moves from the doll name to the player name with Tab and types a name there",
      tabToThePlayerNameAndType},
     {"saves the typed names and favour points to the same file without asking", saveTypedValues},
+    {"copies the doll as an online table's piece through the File menu", copyPieceThroughTheMenu},
     {"keeps the sheet and where it saves when the file chosen to open is held by another program",
      keepSheetWhenAnOpenFails},
     {"leaves the opened file as it was", checkOpenedFileKept},
