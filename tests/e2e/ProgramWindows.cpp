@@ -19,15 +19,6 @@ std::wstring wideOfCodePage932(const std::string& text) {
     return wide;
 }
 
-std::string bytesOfWide(const std::wstring& wide, UINT codePage) {
-    const int wideLength = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
 std::string windowTitle(HWND window) {
     wchar_t title[512] = {};
     GetWindowTextW(window, title, static_cast<int>(std::size(title)));
@@ -261,6 +252,15 @@ std::string describeProcessWindows(DWORD processId) {
         description += (description.empty() ? "" : ", ") + windowClass(window) + " \"" +
                        forLog(windowTitle(window)) + "\"";
     return description.empty() ? "no window" : description;
+}
+
+std::string bytesOfWide(const std::wstring& wide, UINT codePage) {
+    const int wideLength = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
 }
 
 std::string forLog(const std::string& text) {

@@ -87,5 +87,7 @@ void clickButton(HWND dialog, int buttonId);
 // The visible top-level windows of the process, by class and title, for
 // failure messages.
 std::string describeProcessWindows(DWORD processId);
+// A wide text in the bytes of `codePage`.
+std::string bytesOfWide(const std::wstring& wide, UINT codePage);
 // A code page 932 text as UTF-8, for the test's output.
 std::string forLog(const std::string& text);

@@ -455,11 +455,8 @@ std::string clipboardUtf8() {
     std::string text;
     if (OpenClipboard(nullptr)) {
         if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
-            const std::wstring wide = static_cast<const wchar_t*>(GlobalLock(memory));
+            text = bytesOfWide(static_cast<const wchar_t*>(GlobalLock(memory)), CP_UTF8);
             GlobalUnlock(memory);
-            text.resize(wide.size() * 3);
-            text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                            text.data(), static_cast<int>(text.size()), nullptr, nullptr));
         }
         CloseClipboard();
     }
