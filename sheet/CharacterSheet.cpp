@@ -23,10 +23,26 @@ void CharacterSheet::releasePortrait() {
     portraitBitmap = PortraitBitmap{};
 }
 
+void CharacterSheet::noteEdit() {
+    if (unsavedEdits)
+        return;
+    unsavedEdits = true;
+    if (firstEditWatcher != nullptr)
+        firstEditWatcher();
+}
+
+void CharacterSheet::clear() {
+    releasePortrait();
+    static_cast<SheetContents&>(*this) = SheetContents();
+    noteEdit();
+}
+
 // The previous portrait is gone from here on, whether or not the new one
 // loads.
 void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin) {
     releasePortrait();
+    if (path != portraitPath)
+        noteEdit();
     portraitPath = std::move(path);
     if (portraitPath.empty() || portraitLoader == nullptr)
         return;
@@ -51,5 +67,5 @@ std::vector<PartEntry> CharacterSheet::getParts(BodyLocation location) const {
 }
 
 void CharacterSheet::setParts(BodyLocation location, std::vector<PartEntry> entries) {
-    this->*partsMember(location) = std::move(entries);
+    change(this->*partsMember(location), std::move(entries));
 }

@@ -88,86 +88,10 @@ inline constexpr std::size_t karmaCount = 3;
 inline constexpr std::size_t memoryCount = 6;
 inline constexpr std::size_t regretCount = 6;
 
-// The doll being edited. Getters return copies and setters replace whole
-// members; the setters do not check their values, so callers keep karma at 3
-// texts and memories and regrets at 6 rows.
-class CharacterSheet {
-public:
-    CharacterSheet() = default;
-    ~CharacterSheet();
-    CharacterSheet(const CharacterSheet&) = delete; // the record owns its portrait
-    CharacterSheet& operator=(const CharacterSheet&) = delete;
-
-    std::string getPortraitPath() const { return portraitPath; }
-    PortraitDc getPortraitDc() const { return portraitDc; }
-    PortraitBitmap getPortraitBitmap() const { return portraitBitmap; }
-    // Keeps the path and loads its image in place of the previous one; an
-    // empty path removes the portrait. A path that yields no image is kept
-    // all the same, with no portrait.
-    void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile);
-
-    std::string getDollName() const { return dollName; }
-    void setDollName(std::string text) { dollName = std::move(text); }
-    std::string getPlayerName() const { return playerName; }
-    void setPlayerName(std::string text) { playerName = std::move(text); }
-    std::int32_t getFavorPoints() const { return favorPoints; }
-    void setFavorPoints(std::int32_t value) { favorPoints = value; }
-    std::string getAgeAtDeath() const { return ageAtDeath; }
-    void setAgeAtDeath(std::string text) { ageAtDeath = std::move(text); }
-    std::string getSuggestion() const { return suggestion; }
-    void setSuggestion(std::string text) { suggestion = std::move(text); }
-    std::vector<std::string> getKarma() const { return karma; }
-    void setKarma(std::vector<std::string> lines) { karma = std::move(lines); }
-    std::string getPosition() const { return position; }
-    void setPosition(std::string text) { position = std::move(text); }
-    std::string getMainClass() const { return mainClass; }
-    void setMainClass(std::string text) { mainClass = std::move(text); }
-    std::string getSubClass() const { return subClass; }
-    void setSubClass(std::string text) { subClass = std::move(text); }
-    std::int32_t getArmament() const { return armament; }
-    void setArmament(std::int32_t value) { armament = value; }
-    std::int32_t getMutation() const { return mutation; }
-    void setMutation(std::int32_t value) { mutation = value; }
-    std::int32_t getModification() const { return modification; }
-    void setModification(std::int32_t value) { modification = value; }
-    std::vector<MemoryFragment> getMemories() const { return memories; }
-    void setMemories(std::vector<MemoryFragment> rows) { memories = std::move(rows); }
-    std::vector<SkillEntry> getSkills() const { return skills; }
-    void setSkills(std::vector<SkillEntry> entries) { skills = std::move(entries); }
-    std::vector<Regret> getRegrets() const { return regrets; }
-    void setRegrets(std::vector<Regret> rows) { regrets = std::move(rows); }
-    std::int32_t getMaxActionBonus() const { return maxActionBonus; }
-    void setMaxActionBonus(std::int32_t value) { maxActionBonus = value; }
-    // -1 none, 0 煉獄, 1 花園, 2 楽園
-    std::int32_t getInitialPlacement() const { return initialPlacement; }
-    void setInitialPlacement(std::int32_t value) { initialPlacement = value; }
-    std::vector<PartEntry> getHeadParts() const { return headParts; }
-    void setHeadParts(std::vector<PartEntry> entries) { headParts = std::move(entries); }
-    std::vector<PartEntry> getArmParts() const { return armParts; }
-    void setArmParts(std::vector<PartEntry> entries) { armParts = std::move(entries); }
-    std::vector<PartEntry> getTorsoParts() const { return torsoParts; }
-    void setTorsoParts(std::vector<PartEntry> entries) { torsoParts = std::move(entries); }
-    std::vector<PartEntry> getLegParts() const { return legParts; }
-    void setLegParts(std::vector<PartEntry> entries) { legParts = std::move(entries); }
-
-    std::vector<PartEntry> getParts(BodyLocation location) const;
-    void setParts(BodyLocation location, std::vector<PartEntry> entries);
-
-    // Writes the sheet file; answers whether it was written. A failed save
-    // leaves any previous file at the path as it was.
-    bool saveSheet(std::string path) const;
-    // Reads a sheet file into the record; false when it cannot be read or is
-    // no sheet (its first line is no format number, or it holds a NUL byte),
-    // and then the record is unchanged.
-    bool loadSheet(std::string path);
-
-private:
-    std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
-    void releasePortrait();
-
+// The doll as its sheet file keeps it, each member with its value in a new
+// record; the record adds the loaded portrait.
+struct SheetContents {
     std::string portraitPath;
-    PortraitDc portraitDc = nullptr;
-    PortraitBitmap portraitBitmap;
     std::string dollName;
     std::string playerName;
     std::int32_t favorPoints = 0;
@@ -189,6 +113,111 @@ private:
     std::vector<PartEntry> armParts;
     std::vector<PartEntry> torsoParts;
     std::vector<PartEntry> legParts;
+};
+
+// The doll being edited. Getters return copies and setters replace whole
+// members; the setters do not check their values, so callers keep karma at 3
+// texts and memories and regrets at 6 rows.
+class CharacterSheet : private SheetContents {
+public:
+    CharacterSheet() = default;
+    ~CharacterSheet();
+    CharacterSheet(const CharacterSheet&) = delete; // the record owns its portrait
+    CharacterSheet& operator=(const CharacterSheet&) = delete;
+
+    std::string getPortraitPath() const { return portraitPath; }
+    PortraitDc getPortraitDc() const { return portraitDc; }
+    PortraitBitmap getPortraitBitmap() const { return portraitBitmap; }
+    // Keeps the path and loads its image in place of the previous one; an
+    // empty path removes the portrait. A path that yields no image is kept
+    // all the same, with no portrait.
+    void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile);
+
+    std::string getDollName() const { return dollName; }
+    void setDollName(std::string text) { change(dollName, std::move(text)); }
+    std::string getPlayerName() const { return playerName; }
+    void setPlayerName(std::string text) { change(playerName, std::move(text)); }
+    std::int32_t getFavorPoints() const { return favorPoints; }
+    void setFavorPoints(std::int32_t value) { change(favorPoints, value); }
+    std::string getAgeAtDeath() const { return ageAtDeath; }
+    void setAgeAtDeath(std::string text) { change(ageAtDeath, std::move(text)); }
+    std::string getSuggestion() const { return suggestion; }
+    void setSuggestion(std::string text) { change(suggestion, std::move(text)); }
+    std::vector<std::string> getKarma() const { return karma; }
+    void setKarma(std::vector<std::string> lines) { change(karma, std::move(lines)); }
+    std::string getPosition() const { return position; }
+    void setPosition(std::string text) { change(position, std::move(text)); }
+    std::string getMainClass() const { return mainClass; }
+    void setMainClass(std::string text) { change(mainClass, std::move(text)); }
+    std::string getSubClass() const { return subClass; }
+    void setSubClass(std::string text) { change(subClass, std::move(text)); }
+    std::int32_t getArmament() const { return armament; }
+    void setArmament(std::int32_t value) { change(armament, value); }
+    std::int32_t getMutation() const { return mutation; }
+    void setMutation(std::int32_t value) { change(mutation, value); }
+    std::int32_t getModification() const { return modification; }
+    void setModification(std::int32_t value) { change(modification, value); }
+    std::vector<MemoryFragment> getMemories() const { return memories; }
+    void setMemories(std::vector<MemoryFragment> rows) { change(memories, std::move(rows)); }
+    std::vector<SkillEntry> getSkills() const { return skills; }
+    void setSkills(std::vector<SkillEntry> entries) { change(skills, std::move(entries)); }
+    std::vector<Regret> getRegrets() const { return regrets; }
+    void setRegrets(std::vector<Regret> rows) { change(regrets, std::move(rows)); }
+    std::int32_t getMaxActionBonus() const { return maxActionBonus; }
+    void setMaxActionBonus(std::int32_t value) { change(maxActionBonus, value); }
+    // -1 none, 0 煉獄, 1 花園, 2 楽園
+    std::int32_t getInitialPlacement() const { return initialPlacement; }
+    void setInitialPlacement(std::int32_t value) { change(initialPlacement, value); }
+    std::vector<PartEntry> getHeadParts() const { return headParts; }
+    void setHeadParts(std::vector<PartEntry> entries) { change(headParts, std::move(entries)); }
+    std::vector<PartEntry> getArmParts() const { return armParts; }
+    void setArmParts(std::vector<PartEntry> entries) { change(armParts, std::move(entries)); }
+    std::vector<PartEntry> getTorsoParts() const { return torsoParts; }
+    void setTorsoParts(std::vector<PartEntry> entries) { change(torsoParts, std::move(entries)); }
+    std::vector<PartEntry> getLegParts() const { return legParts; }
+    void setLegParts(std::vector<PartEntry> entries) { change(legParts, std::move(entries)); }
+
+    std::vector<PartEntry> getParts(BodyLocation location) const;
+    void setParts(BodyLocation location, std::vector<PartEntry> entries);
+
+    // Writes the sheet file; answers whether it was written. A failed save
+    // leaves any previous file at the path as it was.
+    bool saveSheet(std::string path) const;
+    // Reads a sheet file into the record; false when it cannot be read or is
+    // no sheet (its first line is no format number, or it holds a NUL byte),
+    // and then the record is unchanged.
+    bool loadSheet(std::string path);
+    // Back to a record as constructed: every member as in a new record, no
+    // portrait.
+    void clear();
+
+    // Whether a change was made since the record was last marked unedited:
+    // every setter that changes a member marks it, one that sets a member to
+    // what it holds does not. A load changes members like any setter, and a
+    // save changes none: the caller, which knows the file the record stands
+    // for, marks it unedited once they succeeded.
+    bool hasUnsavedEdits() const { return unsavedEdits; }
+    void markUnedited() { unsavedEdits = false; }
+    // `watcher` runs on each first change after the record was unedited, so
+    // that whatever shows the state need not look at every keystroke.
+    void watchFirstEdit(void (*watcher)()) { firstEditWatcher = watcher; }
+
+private:
+    std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
+    void releasePortrait();
+
+    template <class Member> void change(Member& member, Member value) {
+        if (member == value)
+            return;
+        member = std::move(value);
+        noteEdit();
+    }
+    void noteEdit();
+
+    PortraitDc portraitDc = nullptr;
+    PortraitBitmap portraitBitmap;
+    bool unsavedEdits = false;
+    void (*firstEditWatcher)() = nullptr;
 };
 
 // The doll being edited: the one record that the form, the lists, the entry

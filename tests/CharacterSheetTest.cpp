@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 TEST(CharacterSheetConstruction, StartsEmptyWithItsFixedRows) {
@@ -53,6 +55,55 @@ TEST(CharacterSheetAccess, PartsByLocationAreTheNamedLists) {
     EXPECT_EQ(sheet.getLegParts()[0].name, "4");
     sheet.setLegParts({});
     EXPECT_TRUE(sheet.getParts(BodyLocation::legs).empty());
+}
+
+int firstEdits = 0;
+
+TEST(CharacterSheetEdits, OnlyAChangedMemberIsAnUnsavedEdit) {
+    const struct {
+        const char* what;
+        std::function<void(CharacterSheet&)> edit;
+        bool changes;
+    } cases[] = {
+        {"a name", [](CharacterSheet& s) { s.setDollName("リリィ"); }, true},
+        {"the same name", [](CharacterSheet& s) { s.setDollName(""); }, false},
+        {"a number", [](CharacterSheet& s) { s.setMaxActionBonus(1); }, true},
+        {"the same placement", [](CharacterSheet& s) { s.setInitialPlacement(-1); }, false},
+        {"a regret row",
+         [](CharacterSheet& s) {
+             s.setRegrets(std::vector<Regret>(6, {"a", "", 0, ""}));
+         },
+         true},
+        {"the same part list", [](CharacterSheet& s) { s.setParts(BodyLocation::arms, {}); }, false},
+        {"a tick",
+         [](CharacterSheet& s) {
+             s.setParts(BodyLocation::legs, {{1, "ほね", "", "", "", ""}});
+         },
+         true},
+        {"a portrait", [](CharacterSheet& s) { s.setPortrait("C:\\人形.jpg"); }, true},
+        {"no portrait, as before", [](CharacterSheet& s) { s.setPortrait(""); }, false},
+    };
+    for (const auto& c : cases) {
+        CharacterSheet sheet;
+        firstEdits = 0;
+        sheet.watchFirstEdit([] { ++firstEdits; });
+        c.edit(sheet);
+        c.edit(sheet);
+        EXPECT_EQ(sheet.hasUnsavedEdits(), c.changes) << c.what;
+        EXPECT_EQ(firstEdits, c.changes ? 1 : 0) << c.what;
+        sheet.markUnedited();
+        EXPECT_FALSE(sheet.hasUnsavedEdits()) << c.what;
+    }
+}
+
+TEST(CharacterSheetEdits, ClearingGivesTheRecordOfANewProgram) {
+    ScratchFolder folder;
+    CharacterSheet fresh, cleared;
+    ASSERT_TRUE(fresh.saveSheet(folder.file("fresh.txt")));
+    ASSERT_TRUE(cleared.loadSheet(fixturePath("full-sheet.txt")));
+    cleared.clear();
+    ASSERT_TRUE(cleared.saveSheet(folder.file("cleared.txt")));
+    EXPECT_EQ(readBytes(folder.file("cleared.txt")), readBytes(folder.file("fresh.txt")));
 }
 
 TEST(CharacterSheetPortrait, EmptyPathWithoutPortraitStaysEmpty) {
