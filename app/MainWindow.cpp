@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "app/FileDialogs.h"
-#include "app/ProgramVersion.h"
 #include "app/SheetSharing.h"
+#include "app/SheetTitle.h"
 #include "editor/SheetForm.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
@@ -51,6 +51,10 @@ void createChildren(HWND window) {
     installPortraitLoader(&windowsPortraitLoader);
     sheetForm.choosePortraitFile = choosePortraitFile;
     shell.form = createSheetForm(shell.instance, window, characterSheet);
+    // The new sheet's defaults are no edit of the user's.
+    characterSheet.markUnedited();
+    characterSheet.watchFirstEdit(showSheetTitle);
+    showSheetTitle();
     ShowWindow(shell.form, SW_SHOW);
     shell.statusBar =
         CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
@@ -79,27 +83,41 @@ void showSaveFailedMessage(const std::string& path) {
     setStatusText(timeOfDay() + " 保存できませんでした: " + path);
 }
 
-void saveTo(const std::string& path) {
-    if (characterSheet.saveSheet(path))
-        showSavedMessage();
-    else
+// On success the sheet stands for the file at `path` from here on; a failed
+// save leaves the sheet's file and its unsaved edits as they were.
+bool saveTo(const std::string& path) {
+    if (!characterSheet.saveSheet(path)) {
         showSaveFailedMessage(path);
-}
-
-void onSave(HWND window) {
-    if (currentSheetPath.empty()) {
-        SendMessageA(window, WM_COMMAND, IDM_SAVE_AS, 0);
-        return;
+        return false;
     }
-    saveTo(currentSheetPath);
+    currentSheetPath = path;
+    characterSheet.markUnedited();
+    showSheetTitle();
+    showSavedMessage();
+    return true;
 }
 
-void onSaveAs() {
+bool saveUnderNewName() {
     const std::string path = askSaveFileName("名前を付けてファイルを保存", sheetFileFilter, "txt");
-    if (path.empty())
-        return;
-    currentSheetPath = path;
-    saveTo(currentSheetPath);
+    return !path.empty() && saveTo(path);
+}
+
+bool saveToSheetFile() {
+    return currentSheetPath.empty() ? saveUnderNewName() : saveTo(currentSheetPath);
+}
+
+// The one question before the sheet on screen goes, closed or replaced by
+// another: answers whether it may go. Nothing is asked when it holds no
+// unsaved edits; Yes saves it as Ctrl+S does, and it may go only once saved.
+bool maySheetGo(HWND window) {
+    if (!characterSheet.hasUnsavedEdits())
+        return true;
+    const std::string question = sheetName(currentSheetPath) + " への変更を保存しますか？";
+    switch (MessageBoxA(window, question.c_str(), "変更の保存", MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES: return saveToSheetFile();
+    case IDNO: return true;
+    }
+    return false;
 }
 
 // The sheet on screen and the file a save goes to stay as they were: a later
@@ -108,17 +126,33 @@ void showOpenFailedMessage(const std::string& path) {
     setStatusText(timeOfDay() + " 読み込めませんでした: " + path);
 }
 
-void onOpen(HWND window) {
-    const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
-    if (path.empty())
-        return;
+void openSheet(HWND window, const std::string& path) {
     if (!characterSheet.loadSheet(path)) {
         showOpenFailedMessage(path);
         return;
     }
     currentSheetPath = path;
     refreshSheetForm();
+    characterSheet.markUnedited();
+    showSheetTitle();
     InvalidateRect(window, nullptr, FALSE);
+}
+
+void onOpen(HWND window) {
+    if (!maySheetGo(window))
+        return;
+    const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
+    if (!path.empty())
+        openSheet(window, path);
+}
+
+void onNew(HWND window) {
+    if (!maySheetGo(window))
+        return;
+    showNewSheet();
+    currentSheetPath.clear();
+    characterSheet.markUnedited();
+    showSheetTitle();
 }
 
 // The sheet goes out as it is: the record, the form, the sheet's path and
@@ -153,8 +187,9 @@ void onOpenPage() {
 
 void onCommand(HWND window, int command) {
     switch (command) {
-    case IDM_SAVE: onSave(window); break;
-    case IDM_SAVE_AS: onSaveAs(); break;
+    case IDM_NEW: onNew(window); break;
+    case IDM_SAVE: saveToSheetFile(); break;
+    case IDM_SAVE_AS: saveUnderNewName(); break;
     case IDM_OPEN: onOpen(window); break;
     case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
@@ -184,8 +219,14 @@ void warnOfLostJapanese(HWND owner, UINT codePage) {
     MessageBoxW(owner, text.c_str(), L"Velmoraキャラ管理ツール", MB_OK | MB_ICONWARNING);
 }
 
+bool mayExit(HWND window) {
+    if (characterSheet.hasUnsavedEdits())
+        return maySheetGo(window);
+    return MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 void confirmClose(HWND window) {
-    if (MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (mayExit(window))
         DestroyWindow(window);
 }
 
@@ -207,10 +248,9 @@ bool registerMainWindowClass(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance, UINT codePage) {
-    char title[100];
-    snprintf(title, sizeof title, "Velmoraキャラ管理ツール ver %1.3lf", programVersion);
-    HWND window = CreateWindowExA(0, windowClassName, title, mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, windowClassName, programTitle().c_str(), mainWindowStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     // Windows before 11 ignore the manifest's Japanese code page.
     if (window != nullptr && codePage != japaneseCodePage)
         warnOfLostJapanese(window, codePage);
@@ -242,6 +282,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: createChildren(window); return 0;
     case WM_SIZE: layoutMainWindow(); return 0;
     case WM_CLOSE: confirmClose(window); return 0;
+    case WM_QUERYENDSESSION: return maySheetGo(window) ? TRUE : FALSE;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_NOTIFY: return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
@@ -264,6 +305,11 @@ void layoutMainWindow() {
                adjusted.bottom - adjusted.top + status.bottom, TRUE);
     MoveWindow(shell.form, 0, 0, form.right, form.bottom, TRUE);
     SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
+}
+
+void showSheetTitle() {
+    SetWindowTextA(shell.mainWindow,
+                   mainWindowTitle(currentSheetPath, characterSheet.hasUnsavedEdits()).c_str());
 }
 
 void showSavedMessage() {

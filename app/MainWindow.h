@@ -31,3 +31,5 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Fits the main window around the form and the status bar.
 void layoutMainWindow();
 void showSavedMessage();
+// Names the sheet and whether it holds unsaved edits in the main window's title.
+void showSheetTitle();

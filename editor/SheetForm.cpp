@@ -284,6 +284,29 @@ void showKarma() {
         setControlText(IDC_KARMA_FIRST + static_cast<int>(k), karma[k]);
 }
 
+bool isOfClass(HWND window, const char* className) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
+// Every box of the form as its template makes it: empty, unticked, nothing
+// chosen. The write-through handlers copy the emptied boxes into the record.
+void emptyControls() {
+    for (HWND child = GetWindow(sheetForm.form, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (isOfClass(child, "Edit"))
+            SetWindowTextA(child, "");
+        else if (isOfClass(child, "Button"))
+            SendMessageA(child, BM_SETCHECK, BST_UNCHECKED, 0);
+        else if (isOfClass(child, "ComboBox"))
+            SendMessageA(child, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    }
+    // Emptying the bonus showed the maximum action value, which a form that
+    // has just started leaves blank.
+    setControlText(IDC_MAX_ACTION, "");
+}
+
 } // namespace
 
 HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& boundSheet) {
@@ -328,4 +351,14 @@ void refreshSheetForm() {
         setChecked(IDC_PLACEMENT_FIRST + i, i == shown.getInitialPlacement());
     for (BodyLocation location : bodyLocations)
         refreshPartList(locationText(location));
+}
+
+// The record is cleared after the controls, so that nothing the handlers
+// copied from a half-emptied row stays in it.
+void showNewSheet() {
+    emptyControls();
+    sheet().clear();
+    refreshSkillList();
+    applyNewSheetDefaults();
+    InvalidateRect(sheetForm.form, nullptr, TRUE);
 }

@@ -37,3 +37,7 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
 
 // Shows every member of the record in its control; the record is unchanged.
 void refreshSheetForm();
+
+// Puts a new doll's sheet in place of the one shown: the record as
+// constructed with the standard defaults, every control as the form started.
+void showNewSheet();

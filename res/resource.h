@@ -13,6 +13,7 @@
 #define IDM_COPY_TEXT 40011
 #define IDM_COPY_PIECE 40012
 #define IDM_OPEN_PAGE 40013
+#define IDM_NEW 40014
 
 // Sheet form "MAINDLG"
 #define IDC_DOLL_NAME 1001

@@ -136,17 +136,16 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 10);
+    ASSERT_EQ(GetMenuItemCount(file), 11);
+    EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_NEW));
     const struct {
         int id;
         const char* text;
-    } items[] = {{IDM_OPEN, "開く(&O)\tCtrl+O"},
-                 {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},
-                 {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
-                 {IDM_COPY_TEXT, "テキストをコピー(&T)"},
-                 {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
-                 {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"},
-                 {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
+    } items[] = {
+        {IDM_NEW, "新規作成(&N)\tCtrl+N"},         {IDM_OPEN, "開く(&O)\tCtrl+O"},
+        {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},      {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
+        {IDM_COPY_TEXT, "テキストをコピー(&T)"},   {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
+        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
     for (const auto& item : items) {
         GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
         EXPECT_STREQ(text, item.text);
@@ -156,12 +155,13 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
 TEST_F(MainWindowTest, AcceleratorsGiveTheFileCommands) {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL");
     ACCEL entries[8];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 8), 4);
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 8), 5);
     const ACCEL expected[] = {{FVIRTKEY | FCONTROL | FNOINVERT, 'S', IDM_SAVE},
                               {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'S', IDM_SAVE_AS},
                               {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
-                              {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN}};
-    for (int i = 0; i < 4; ++i) {
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW}};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(entries[i].fVirt, expected[i].fVirt) << i;
         EXPECT_EQ(entries[i].key, expected[i].key) << i;
         EXPECT_EQ(entries[i].cmd, expected[i].cmd) << i;
@@ -596,6 +596,262 @@ TEST_F(KeyboardTest, EnterAndEscapeInATextBoxChangeNothing) {
     EXPECT_EQ(savedSheet(), before);
     EXPECT_TRUE(IsWindowVisible(sheetForm.form));
     EXPECT_EQ(statusText(), "ステータスバー");
+}
+
+} // namespace
+
+namespace {
+
+// ---- Unsaved edits ----
+
+std::string startTitle() {
+    return "Velmoraキャラ管理ツール ver 1.002";
+}
+
+// Each case starts with a sheet of its own: the example opened from a file,
+// or a new sheet never saved.
+class UnsavedEditsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        characterSheet.clear();
+        MainWindowTest::SetUp();
+    }
+
+    // As the program starts: the record as constructed, too.
+    void restart() {
+        DestroyWindow(window);
+        pumpMessages();
+        characterSheet.clear();
+        startMainWindow();
+    }
+
+    std::string title() const { return readControlText(window); }
+
+    void typeDollName() const { SetWindowTextA(GetDlgItem(sheetForm.form, IDC_DOLL_NAME), "Lily"); }
+
+    // A copy of the example sheet named `name` in the scratch folder's
+    // `subfolder` (plain ASCII, as the folder functions here want it).
+    std::string exampleSheetAt(const std::string& subfolder, const std::string& name) const {
+        std::filesystem::create_directories(folder.file(subfolder));
+        const std::string path = folder.file(subfolder + "\\" + name);
+        RemoveDirectoryA(path.c_str()); // left by a case that made the file unwritable
+        writeBytes(path, readBytes(fixturePath("example-sheet.txt")));
+        return path;
+    }
+
+    void open(const std::string& path) {
+        DialogAnswer ok("ファイルを開く", IDOK, path);
+        command(IDM_OPEN);
+        ASSERT_TRUE(ok.answered());
+    }
+};
+
+// For each way the sheet goes (closed, replaced by an opened one, by a new
+// one, or Windows ending the session) and each answer to the question.
+TEST_F(UnsavedEditsTest, AreAskedAboutBeforeTheSheetGoes) {
+    enum class Way { close, open, newSheet, endSession };
+    const struct {
+        const char* answer;
+        bool edited, hasFile, unwritable;
+        int reply; // to the question, 0 where none is to come
+        bool sheetGoes;
+    } answers[] = {
+        {"nothing unsaved", false, true, false, 0, true},
+        {"Yes with a file", true, true, false, IDYES, true},
+        {"Yes never saved, the dialog cancelled", true, false, false, IDYES, false},
+        {"Yes with a failing save", true, true, true, IDYES, false},
+        {"No", true, true, false, IDNO, true},
+        {"Cancel", true, true, false, IDCANCEL, false},
+    };
+    const std::string other = exampleSheetAt("other", "ソ.txt");
+    for (Way way : {Way::close, Way::open, Way::newSheet, Way::endSession}) {
+        for (const auto& a : answers) {
+            const std::string where =
+                a.answer + std::string(" / way ") + std::to_string(static_cast<int>(way));
+            restart();
+            const std::string sheet = exampleSheetAt("sheets", "リリィ.txt");
+            if (a.hasFile)
+                open(sheet);
+            if (a.edited)
+                typeDollName();
+            const std::string name = a.hasFile ? "リリィ.txt" : "無題";
+            EXPECT_EQ(title(), a.edited ? "*" + name + " - " + startTitle() : name + " - " + startTitle())
+                << where;
+            const std::string before = readBytes(sheet);
+            // A folder where the file was: nothing can be saved there.
+            if (a.unwritable) {
+                ASSERT_TRUE(DeleteFileA(sheet.c_str()) && CreateDirectoryA(sheet.c_str(), nullptr)) << where;
+            }
+
+            std::string asked;
+            bool defaultIsYes = false;
+            DialogAnswer question(
+                "変更の保存", a.reply != 0 ? a.reply : IDCANCEL,
+                [&](HWND box) {
+                    asked = readControlText(GetDlgItem(box, 0xFFFF));
+                    defaultIsYes =
+                        (GetWindowLongA(GetDlgItem(box, IDYES), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+                },
+                a.reply != 0 ? 20 : 1);
+            DialogAnswer exitQuestion(
+                "終了確認", IDYES, [](HWND) {}, way == Way::close && !a.edited ? 20 : 1);
+            DialogAnswer saveDialog(
+                "名前を付けてファイルを保存", IDCANCEL, [](HWND) {}, a.hasFile ? 1 : 20);
+            const bool opens = way == Way::open && a.sheetGoes;
+            DialogAnswer openDialog(
+                "ファイルを開く", IDOK,
+                [&](HWND dialog) {
+                    SendMessageA(fileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
+                },
+                opens ? 20 : 1);
+            LRESULT endSession = 0;
+            switch (way) {
+            case Way::close: SendMessageA(window, WM_CLOSE, 0, 0); break;
+            case Way::open: command(IDM_OPEN); break;
+            case Way::newSheet: command(IDM_NEW); break;
+            case Way::endSession: endSession = SendMessageA(window, WM_QUERYENDSESSION, 0, 0); break;
+            }
+            EXPECT_EQ(question.answered(), a.reply != 0) << where;
+            if (a.reply != 0) {
+                EXPECT_EQ(asked, name + " への変更を保存しますか？") << where;
+                EXPECT_TRUE(defaultIsYes) << where;
+            }
+            EXPECT_EQ(exitQuestion.answered(), way == Way::close && !a.edited) << where;
+            EXPECT_EQ(saveDialog.answered(), !a.hasFile) << where;
+            EXPECT_EQ(openDialog.answered(), opens) << where;
+
+            const bool saved = a.reply == IDYES && a.sheetGoes;
+            if (!a.unwritable) {
+                const std::string after = readBytes(sheet);
+                EXPECT_EQ(after.find("\r\nLily\r\n") != std::string::npos, saved) << where;
+                EXPECT_EQ(after == before, !saved) << where;
+            }
+            EXPECT_EQ(IsWindow(window) != FALSE, way != Way::close || !a.sheetGoes) << where;
+            if (!IsWindow(window))
+                continue;
+            EXPECT_EQ(endSession, way == Way::endSession && a.sheetGoes ? TRUE : FALSE) << where;
+            std::string expected = (a.edited && !saved ? "*" : "") + name + " - " + startTitle();
+            if (a.sheetGoes && way == Way::open)
+                expected = "ソ.txt - " + startTitle();
+            else if (a.sheetGoes && way == Way::newSheet)
+                expected = startTitle();
+            EXPECT_EQ(title(), expected) << where;
+            EXPECT_EQ(statusText().find("保存できませんでした") != std::string::npos, a.unwritable) << where;
+        }
+    }
+}
+
+TEST_F(UnsavedEditsTest, EveryKindOfEditStarsTheTitleButAKarmaTick) {
+    const std::string picture = folder.file("doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    const struct {
+        const char* edit;
+        std::function<void()> make;
+        bool stars;
+    } edits[] = {
+        {"a text box", [this] { typeDollName(); }, true},
+        {"a choice in a list", [] { SendMessageA(sheetForm.positionCombo, WM_KEYDOWN, VK_DOWN, 0); }, true},
+        {"a tick in a part's cell",
+         [] {
+             RedrawWindow(sheetForm.headList, nullptr, nullptr,
+                          RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+             pumpMessages();
+             HWND box = cellCheckBoxes[sheetForm.headList][0][0].box;
+             SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         },
+         true},
+        {"a madness box",
+         [] { SendMessageA(GetDlgItem(sheetForm.form, IDC_MADNESS_2_FIRST), BM_CLICK, 0, 0); }, true},
+        {"a skill added through its dialog",
+         [] {
+             DialogAnswer ok("スキル", IDOK,
+                             [](HWND dialog) { SetDlgItemTextA(dialog, IDC_SKILL_NAME, "加速"); });
+             RECT client;
+             GetClientRect(sheetForm.skillList, &client);
+             const LPARAM at = MAKELPARAM(3, client.bottom - 2);
+             SendMessageA(sheetForm.skillList, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+             SendMessageA(sheetForm.skillList, WM_LBUTTONUP, 0, at);
+             EXPECT_TRUE(ok.answered());
+         },
+         true},
+        {"a portrait chosen",
+         [&picture] {
+             DialogAnswer ok("ファイルを開く", IDOK, picture);
+             doubleClickPortraitFrame();
+             EXPECT_TRUE(ok.answered());
+         },
+         true},
+        {"a karma tick",
+         [] { SendMessageA(GetDlgItem(sheetForm.form, IDC_KARMA_MARK_FIRST), BM_CLICK, 0, 0); }, false},
+    };
+    for (const auto& e : edits) {
+        ASSERT_EQ(title(), startTitle()) << e.edit;
+        e.make();
+        EXPECT_EQ(title(), e.stars ? "*無題 - " + startTitle() : startTitle()) << e.edit;
+        DialogAnswer no(
+            "変更の保存", IDNO, [](HWND) {}, e.stars ? 20 : 1);
+        command(IDM_NEW);
+        EXPECT_EQ(no.answered(), e.stars) << e.edit;
+    }
+    // A removed portrait is an edit too.
+    open(exampleSheetAt("sheets", "リリィ.txt"));
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, picture);
+        doubleClickPortraitFrame();
+        ASSERT_TRUE(ok.answered());
+    }
+    command(IDM_SAVE);
+    ASSERT_EQ(title(), "リリィ.txt - " + startTitle());
+    doubleClickPortraitFrame();
+    EXPECT_EQ(title(), "*リリィ.txt - " + startTitle());
+}
+
+// Every control's text, tick and choice, and every list's rows.
+std::string shownForm() {
+    std::string shown;
+    for (HWND child = GetWindow(sheetForm.form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        shown += std::to_string(GetDlgCtrlID(child)) + "=" + readControlText(child) + "/" +
+                 std::to_string(SendMessageA(child, BM_GETCHECK, 0, 0)) + "/" +
+                 std::to_string(SendMessageA(child, CB_GETCURSEL, 0, 0)) + "\n";
+        for (int row = 0; row < ListView_GetItemCount(child); ++row) {
+            char text[256] = {};
+            ListView_GetItemText(child, row, 0, text, sizeof text);
+            shown += std::string("  ") + text + " " + std::to_string(getCellCheck(child, row, 0)) + "\n";
+        }
+    }
+    return shown;
+}
+
+TEST_F(UnsavedEditsTest, ANewSheetIsTheSheetAtStart) {
+    const std::string atStart = shownForm();
+    const std::string sheet = exampleSheetAt("sheets", "リリィ.txt");
+    open(sheet);
+    const std::string picture = folder.file("doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    {
+        DialogAnswer ok("ファイルを開く", IDOK, picture);
+        doubleClickPortraitFrame();
+        ASSERT_TRUE(ok.answered());
+    }
+    SendMessageA(GetDlgItem(sheetForm.form, IDC_KARMA_MARK_FIRST), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(sheetForm.form, IDC_PLACEMENT_FIRST + 1), BM_CLICK, 0, 0);
+    SendMessageA(sheetForm.subClassCombo, WM_KEYDOWN, VK_DOWN, 0);
+    const std::string status = statusText();
+    {
+        DialogAnswer no("変更の保存", IDNO);
+        command(IDM_NEW);
+        ASSERT_TRUE(no.answered());
+    }
+    EXPECT_EQ(shownForm(), atStart);
+    EXPECT_EQ(characterSheet.getPortraitDc(), nullptr);
+    EXPECT_EQ(savedRecord(folder), readBytes(fixturePath("new-sheet.txt")));
+    EXPECT_EQ(title(), startTitle());
+    EXPECT_EQ(statusText(), status);
+    EXPECT_EQ(readBytes(sheet), readBytes(fixturePath("example-sheet.txt")));
+    DialogAnswer cancel("名前を付けてファイルを保存", IDCANCEL);
+    command(IDM_SAVE);
+    EXPECT_TRUE(cancel.answered());
 }
 
 } // namespace
