@@ -33,6 +33,8 @@ namespace {
 constexpr const char* mainWindowTitle = "Velmoraキャラ管理ツール ver 1.002";
 constexpr const char* closeQuestionCaption = "終了確認";
 constexpr const char* closeQuestion = "終了してもよろしいですか？";
+constexpr const char* saveQuestionCaption = "変更の保存";
+constexpr const char* saveQuestionEnd = " への変更を保存しますか？";
 constexpr const char* savedMessageEnd = " データが保存されました";
 constexpr const char* dialogClass = "#32770";
 
@@ -195,14 +197,34 @@ struct Session {
               "the status bar tells of a save at " + shown.substr(0, 8) + ", not at the time of the save");
     }
 
-    void answerCloseQuestion(int button) const {
-        HWND box = waitForProcessWindow(processId(), dialogClass, closeQuestionCaption, "the close question");
-        check(hasDescendantWithText(box, "Static", closeQuestion),
-              "the close question does not ask \"" + forLog(closeQuestion) + "\"");
-        check(GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr,
-              "the close question does not offer Yes and No");
+    // Checks that the message box `caption` asks `question` with these
+    // buttons, and presses `button`.
+    void answerQuestion(const char* caption, const std::string& question, std::initializer_list<int> buttons,
+                        int button) const {
+        HWND box = waitForProcessWindow(processId(), dialogClass, caption, "the question " + forLog(caption));
+        check(hasDescendantWithText(box, "Static", question),
+              "the question " + forLog(caption) + " does not ask \"" + forLog(question) + "\"");
+        for (int id : buttons)
+            check(GetDlgItem(box, id) != nullptr,
+                  "the question " + forLog(caption) + " has no button " + std::to_string(id));
         clickButton(box, button);
-        waitUntilGone(processId(), box, "the close question to close");
+        waitUntilGone(processId(), box, "the question " + forLog(caption) + " to close");
+    }
+
+    void answerCloseQuestion(int button) const {
+        answerQuestion(closeQuestionCaption, closeQuestion, {IDYES, IDNO}, button);
+    }
+
+    void answerSaveQuestion(const std::string& sheetName, int button) const {
+        answerQuestion(saveQuestionCaption, sheetName + saveQuestionEnd, {IDYES, IDNO, IDCANCEL}, button);
+    }
+
+    void checkTitle(const std::string& sheetTitle) const {
+        const std::string expected =
+            sheetTitle.empty() ? mainWindowTitle : sheetTitle + " - " + mainWindowTitle;
+        const std::string title = readText(mainWindow);
+        check(title == expected,
+              "the main window's title is \"" + forLog(title) + "\" instead of \"" + forLog(expected) + "\"");
     }
 };
 
@@ -215,8 +237,7 @@ void startProgram(Session& s) {
 
 void findMainWindow(Session& s) {
     s.mainWindow = waitForProcessWindow(s.processId(), "toolbase", nullptr, "the main window");
-    const std::string title = readText(s.mainWindow);
-    check(title == mainWindowTitle, "the main window's title is \"" + forLog(title) + "\"");
+    s.checkTitle("");
     s.form = FindWindowExA(s.mainWindow, nullptr, dialogClass, nullptr);
     check(s.form != nullptr && IsWindowVisible(s.form), "the main window shows no sheet form");
     s.statusBar = GetDlgItem(s.mainWindow, IDC_STATUSBAR);
@@ -400,6 +421,7 @@ void saveTheNewSheet(Session& s) {
 
 void openExampleSheet(Session& s) {
     s.useFileDialog(IDM_OPEN, "ファイルを開く", s.openedPath);
+    s.checkTitle("example-sheet.txt");
     const std::vector<std::string> lines = sheetLines(s.exampleSheet);
     s.checkFormText(IDC_DOLL_NAME, lines.at(dollNameLine - 1));
     s.checkFormText(IDC_PLAYER_NAME, lines.at(playerNameLine - 1));
@@ -442,12 +464,14 @@ std::string typedSheet(const Session& s) {
 void saveTypedValues(Session& s) {
     writeText(s.formControl(IDC_DOLL_NAME), typedDollName);
     writeText(s.formControl(IDC_FAVOR_POINTS), typedFavorPoints);
+    s.checkTitle("*保存したシート.txt");
     const int before = secondsOfDay();
     // Ctrl+S; a save dialog, which must not come, would keep the command
     // from finishing.
     sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
     checkFileBytes(s.savedPath, typedSheet(s));
     s.checkSavedMessage(before, secondsOfDay());
+    s.checkTitle("保存したシート.txt");
 }
 
 // The clipboard's Unicode text as UTF-8; empty when it holds none.
@@ -559,6 +583,63 @@ void confirmExit(Session& s) {
     check(exitCode == 0, "the program ended with exit code " + std::to_string(exitCode));
 }
 
+// The program started once more in the same folder.
+void restartProgram(Session& s) {
+    s.process = std::make_unique<ProgramProcess>(s.program, s.folder.file(""));
+    findMainWindow(s);
+}
+
+std::vector<std::filesystem::path> filesIn(const ScratchFolder& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.file("")))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A name typed into a new sheet: closing asks about it, Cancel keeps the
+// program, No ends it without writing anything.
+void askAboutANewSheetsEditsOnClose(Session& s) {
+    restartProgram(s);
+    const std::vector<std::filesystem::path> before = filesIn(s.folder);
+    writeText(s.formControl(IDC_DOLL_NAME), typedDollName);
+    s.checkTitle("*無題");
+    check(PostMessageA(s.mainWindow, WM_CLOSE, 0, 0) != 0, "the main window could not be asked to close");
+    s.answerSaveQuestion("無題", IDCANCEL);
+    settle(s.mainWindow);
+    check(s.process->isRunning(), "the program ended although Cancel was answered");
+    s.checkTitle("*無題");
+    s.checkFormText(IDC_DOLL_NAME, typedDollName);
+    check(PostMessageA(s.mainWindow, WM_CLOSE, 0, 0) != 0, "the main window could not be asked to close");
+    s.answerSaveQuestion("無題", IDNO);
+    const DWORD exitCode = s.process->waitForExit();
+    check(exitCode == 0, "the program ended with exit code " + std::to_string(exitCode));
+    check(filesIn(s.folder) == before, "the program wrote a file although No was answered");
+}
+
+// The question comes before the open dialog, and Yes saves the edit.
+void askBeforeOpeningOverEdits(Session& s) {
+    restartProgram(s);
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", s.savedPath);
+    s.checkTitle("保存したシート.txt");
+    std::vector<std::string> lines = sheetLines(readBytes(s.savedPath));
+    lines.at(playerNameLine - 1) = "Nana";
+    writeText(s.formControl(IDC_PLAYER_NAME), "Nana");
+    s.checkTitle("*保存したシート.txt");
+    postCommand(s.mainWindow, IDM_OPEN);
+    waitForProcessWindow(s.processId(), dialogClass, saveQuestionCaption,
+                         "the question before the open dialog");
+    check(findProcessWindow(s.processId(), dialogClass, "ファイルを開く") == nullptr,
+          "the open dialog came before the question about unsaved edits");
+    s.answerSaveQuestion("保存したシート.txt", IDYES);
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "ファイルを開く", "the open dialog");
+    checkFileBytes(s.savedPath, joinSheetLines(lines));
+    clickButton(dialog, IDCANCEL);
+    waitUntilGone(s.processId(), dialog, "the open dialog to close");
+    settle(s.mainWindow);
+    s.checkTitle("保存したシート.txt");
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -589,6 +670,10 @@ constexpr Step steps[] = {
     {"opens the sheet saved under a Japanese name again, and saves it unchanged", reopenSavedSheet},
     {"keeps running with the sheet untouched when the close question is answered No", declineClose},
     {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},
+    {"asks about a name typed into a new sheet on closing; Cancel keeps it, No ends without saving",
+     askAboutANewSheetsEditsOnClose},
+    {"asks about an opened sheet's edit before the open dialog, and Yes saves it", askBeforeOpeningOverEdits},
+    {"ends again when exit is confirmed with Yes", confirmExit},
 };
 
 } // namespace
