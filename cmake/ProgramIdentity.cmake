@@ -1,4 +1,4 @@
-# What Explorer shows of a program: its own icon.
+# What Explorer shows of a program: its own icon and its version details.
 #
 # The icon is drawn once, res/velmora-icon.svg, and the build turns it into
 # one .ico of the sizes Explorer uses; the 256 px image stays PNG inside it,
@@ -26,9 +26,21 @@ add_custom_command(OUTPUT ${PROGRAM_ICON}
     VERBATIM)
 add_custom_target(program_icon DEPENDS ${PROGRAM_ICON})
 
-# Gives the program `target` the icon.
-function(add_program_identity target)
+set(PROGRAM_PRODUCT_NAME "Velmoraキャラ管理ツール")
+
+# Windows' four-part version is the shown version's major and its three
+# decimals: 1.002 is 1.0.0.2.
+if(NOT PROGRAM_VERSION_NUMBER MATCHES "^([0-9]+)\\.([0-9])([0-9])([0-9])$")
+    message(FATAL_ERROR "The version ${PROGRAM_VERSION_NUMBER} does not fit in Windows' four numbers")
+endif()
+set(PROGRAM_VERSION_PARTS "${CMAKE_MATCH_1},${CMAKE_MATCH_2},${CMAKE_MATCH_3},${CMAKE_MATCH_4}")
+set(PROGRAM_VERSION_DOTTED "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}.${CMAKE_MATCH_4}")
+
+# Gives the program `target` the icon and the version details, with
+# `description` as what Explorer says the file is.
+function(add_program_identity target description)
     set(PROGRAM_NAME ${target})
+    set(PROGRAM_DESCRIPTION ${description})
     set(identity ${IDENTITY_DIR}/${target}.rc)
     configure_file(${PROJECT_SOURCE_DIR}/res/ProgramIdentity.rc.in ${identity} @ONLY)
     target_sources(${target} PRIVATE ${identity})
