@@ -1,8 +1,10 @@
 #include "app/MainWindow.h"
 
 #include "app/FileDialogs.h"
+#include "app/RecentMenu.h"
 #include "app/SheetSharing.h"
 #include "app/SheetTitle.h"
+#include "app/WaysIn.h"
 #include "editor/SheetForm.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
@@ -12,6 +14,7 @@
 #include "sheet/CharacterSheet.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <clocale>
 #include <ctime>
@@ -45,7 +48,7 @@ std::string choosePortraitFile() {
 
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
-    loadReferenceData();
+    loadReferenceData(referenceFolder());
     shell.mainWindow = window;
     InitCommonControls();
     installPortraitLoader(&windowsPortraitLoader);
@@ -62,6 +65,7 @@ void createChildren(HWND window) {
     // shown, the window would be drawn at the default size and then again
     // at its own, and a window manager asked to resize it on screen.
     layoutMainWindow();
+    DragAcceptFiles(window, TRUE);
 }
 
 // The local time as 24-hour "hh:mm:ss".
@@ -94,6 +98,7 @@ bool saveTo(const std::string& path) {
     characterSheet.markUnedited();
     showSheetTitle();
     showSavedMessage();
+    rememberRecentSheet(path);
     return true;
 }
 
@@ -120,22 +125,18 @@ bool maySheetGo(HWND window) {
     return false;
 }
 
-// The sheet on screen and the file a save goes to stay as they were: a later
-// save must not write this sheet over a file that could not be read.
-void showOpenFailedMessage(const std::string& path) {
-    setStatusText(timeOfDay() + " 読み込めませんでした: " + path);
-}
-
-void openSheet(HWND window, const std::string& path) {
+bool openSheet(HWND window, const std::string& path) {
     if (!characterSheet.loadSheet(path)) {
         showOpenFailedMessage(path);
-        return;
+        return false;
     }
     currentSheetPath = path;
     refreshSheetForm();
     characterSheet.markUnedited();
     showSheetTitle();
     InvalidateRect(window, nullptr, FALSE);
+    rememberRecentSheet(path);
+    return true;
 }
 
 void onOpen(HWND window) {
@@ -144,6 +145,12 @@ void onOpen(HWND window) {
     const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
     if (!path.empty())
         openSheet(window, path);
+}
+
+void onRecentSheet(HWND window, int command) {
+    const std::string path = recentSheetPath(command);
+    if (!path.empty() && openSheetInPlace(window, path) == OpenOutcome::refused)
+        forgetRecentSheet(path);
 }
 
 void onNew(HWND window) {
@@ -160,16 +167,6 @@ void onNew(HWND window) {
 void onCopy(HWND window, const std::string& utf8) {
     setStatusText(timeOfDay() + (copyToClipboard(window, utf8) ? " クリップボードにコピーしました"
                                                                : " クリップボードにコピーできませんでした"));
-}
-
-// The status bar is narrow: a character of the path that code page 932
-// lacks shows as a question mark there.
-std::string shownPath(const std::wstring& path) {
-    const int wideLength = static_cast<int>(path.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, path.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string shown(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, path.data(), wideLength, shown.data(), length, nullptr, nullptr);
-    return shown;
 }
 
 // A page that was written but could not be opened is still there to open
@@ -195,6 +192,7 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    default: onRecentSheet(window, command); break;
     }
 }
 
@@ -225,6 +223,43 @@ bool mayExit(HWND window) {
     return MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// While a recent sheet's item is highlighted, the status bar shows its full
+// path; what it showed before comes back after.
+struct MenuStatus {
+    bool replaced = false;
+    std::string before;
+};
+MenuStatus menuStatus;
+
+std::string statusText() {
+    char text[1024] = {};
+    if (LOWORD(SendMessageA(shell.statusBar, SB_GETTEXTLENGTHA, 0, 0)) < sizeof text)
+        SendMessageA(shell.statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void restoreStatusText() {
+    if (menuStatus.replaced)
+        setStatusText(menuStatus.before);
+    menuStatus.replaced = false;
+}
+
+void onMenuSelect(int item, UINT flags) {
+    const std::string path = (flags & MF_POPUP) != 0 ? std::string() : recentSheetPath(item);
+    if (path.empty()) {
+        restoreStatusText();
+        return;
+    }
+    if (!menuStatus.replaced)
+        menuStatus = {true, statusText()};
+    setStatusText(path);
+}
+
+void onMenuOpening(HWND window, HMENU menu) {
+    if (menu == GetSubMenu(GetMenu(window), 0))
+        listRecentSheets(menu);
+}
+
 void confirmClose(HWND window) {
     if (mayExit(window))
         DestroyWindow(window);
@@ -239,6 +274,12 @@ bool registerMainWindowClass(HINSTANCE instance) {
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
+    // Without an icon of the class, the title bar and the taskbar show the
+    // generic one rather than the program's.
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor =
         static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -283,6 +324,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: layoutMainWindow(); return 0;
     case WM_CLOSE: confirmClose(window); return 0;
     case WM_QUERYENDSESSION: return maySheetGo(window) ? TRUE : FALSE;
+    case WM_DROPFILES: openDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_INITMENUPOPUP: onMenuOpening(window, reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_MENUSELECT: onMenuSelect(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_EXITMENULOOP: restoreStatusText(); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_NOTIFY: return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
@@ -305,6 +350,18 @@ void layoutMainWindow() {
                adjusted.bottom - adjusted.top + status.bottom, TRUE);
     MoveWindow(shell.form, 0, 0, form.right, form.bottom, TRUE);
     SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
+}
+
+OpenOutcome openSheetInPlace(HWND window, const std::string& path) {
+    if (!maySheetGo(window))
+        return OpenOutcome::kept;
+    return openSheet(window, path) ? OpenOutcome::opened : OpenOutcome::refused;
+}
+
+// The sheet on screen and the file a save goes to stay as they were: a later
+// save must not write this sheet over a file that could not be read.
+void showOpenFailedMessage(const std::string& path) {
+    setStatusText(timeOfDay() + " 読み込めませんでした: " + path);
 }
 
 void showSheetTitle() {

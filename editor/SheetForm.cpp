@@ -362,3 +362,7 @@ void showNewSheet() {
     applyNewSheetDefaults();
     InvalidateRect(sheetForm.form, nullptr, TRUE);
 }
+
+void showPortraitFile(const std::string& path) {
+    showChosenPortrait(sheetForm.form, sheetForm.portraitFrame, sheet(), path);
+}

@@ -38,6 +38,10 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
 // Shows every member of the record in its control; the record is unchanged.
 void refreshSheetForm();
 
+// Shows the picture at `path` as the portrait, as if the user had chosen it
+// in the portrait's open dialog.
+void showPortraitFile(const std::string& path);
+
 // Puts a new doll's sheet in place of the one shown: the record as
 // constructed with the standard defaults, every control as the form started.
 void showNewSheet();

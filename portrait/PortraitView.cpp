@@ -62,6 +62,12 @@ void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPA
     InvalidateRect(form, &rect, TRUE);
 }
 
+void showChosenPortrait(HWND form, HWND frame, CharacterSheet& sheet, const std::string& path) {
+    sheet.setPortrait(path, PortraitOrigin::userChoice);
+    const RECT rect = frameInForm(form, frame);
+    InvalidateRect(form, &rect, TRUE);
+}
+
 bool screenRectToClient(HWND window, RECT* rect) {
     if (rect == nullptr)
         return false;

@@ -23,6 +23,10 @@ void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet);
 void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPARAM lParam,
                                std::string (*chooseImage)());
 
+// Loads the picture at `path`, which the user chose, as the portrait in place
+// of any shown one, and paints the frame again.
+void showChosenPortrait(HWND form, HWND frame, CharacterSheet& sheet, const std::string& path);
+
 bool screenRectToClient(HWND window, RECT* rect);
 bool pointInRectInclusive(const RECT* rect, const POINT* point);
 

@@ -59,7 +59,7 @@ void loadTable(std::vector<ClassData>& table, std::string path) {
     appendEntries(table, path);
 }
 
-void loadReferenceData() {
-    loadTable(positionTable, "Database\\ポジション.txt");
-    loadTable(classTable, "Database\\クラス.txt");
+void loadReferenceData(const std::string& folder) {
+    loadTable(positionTable, folder + "Database\\ポジション.txt");
+    loadTable(classTable, folder + "Database\\クラス.txt");
 }

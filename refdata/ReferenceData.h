@@ -38,5 +38,6 @@ extern std::vector<ClassData> classTable;
 void loadTable(std::vector<PositionData>& table, std::string path);
 void loadTable(std::vector<ClassData>& table, std::string path);
 
-// Fills both tables from the Database folder of the working directory.
-void loadReferenceData();
+// Fills both tables from the Database folder in `folder` (a path ending in
+// a separator), or in the working directory when it is empty.
+void loadReferenceData(const std::string& folder = std::string());

@@ -14,6 +14,10 @@
 #define IDM_COPY_PIECE 40012
 #define IDM_OPEN_PAGE 40013
 #define IDM_NEW 40014
+// The recent sheets' group in the File menu: its separator, then one item a
+// sheet, 40101 to 40108.
+#define IDM_RECENT_GROUP 40100
+#define IDM_RECENT_FIRST 40101
 
 // Sheet form "MAINDLG"
 #define IDC_DOLL_NAME 1001

@@ -220,6 +220,10 @@ private:
     void (*firstEditWatcher)() = nullptr;
 };
 
+// Whether the file at `path` can be read and is a sheet, as loadSheet
+// judges it, without reading it into a record.
+bool isSheetFile(const std::string& path);
+
 // The doll being edited: the one record that the form, the lists, the entry
 // dialogs and the File commands all work on.
 extern CharacterSheet characterSheet;

@@ -219,6 +219,10 @@ std::optional<SheetLines> readSheetLines(const std::string& path) {
 
 } // namespace
 
+bool isSheetFile(const std::string& path) {
+    return readSheetLines(path).has_value();
+}
+
 bool CharacterSheet::saveSheet(std::string path) const {
     std::string text;
     const auto line = [&text](const std::string& content) {

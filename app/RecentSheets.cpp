@@ -1,0 +1,96 @@
+#include "app/RecentSheets.h"
+
+#include "portrait/PortraitPath.h"
+
+#include <algorithm>
+
+namespace {
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool samePath(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+// Lead bytes 0xC2 to 0xF4, each followed by its continuation bytes, and no
+// sequence that stands for a character in fewer bytes or past U+10FFFF.
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        const auto second = static_cast<unsigned char>(length > 1 ? text[i + 1] : 0);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second > 0x8F))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+bool hasControlCharacter(std::string_view line) {
+    return std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+} // namespace
+
+std::vector<std::string> readRecentSheets(std::string_view text) {
+    if (text.size() > recentSheetsFileLimit || !isUtf8(text))
+        return {};
+    std::vector<std::string> paths;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (hasControlCharacter(line))
+            return {};
+        if (!line.empty() && paths.size() < recentSheetCount)
+            paths.emplace_back(line);
+    }
+    return paths;
+}
+
+std::string recentSheetsText(const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& path : paths)
+        text += path + "\r\n";
+    return text;
+}
+
+std::vector<std::string> withRecentSheet(std::vector<std::string> paths, const std::string& path) {
+    paths = withoutRecentSheet(std::move(paths), path);
+    paths.insert(paths.begin(), path);
+    if (paths.size() > recentSheetCount)
+        paths.resize(recentSheetCount);
+    return paths;
+}
+
+std::vector<std::string> withoutRecentSheet(std::vector<std::string> paths, const std::string& path) {
+    std::erase_if(paths, [&path](const std::string& kept) { return samePath(kept, path); });
+    return paths;
+}
+
+std::string recentSheetMenuText(std::size_t index, const std::string& sheetPath) {
+    std::string text = "&" + std::to_string(index + 1) + " ";
+    for (char c : filePart(sheetPath)) {
+        text += c;
+        if (c == '&')
+            text += '&';
+    }
+    return text;
+}

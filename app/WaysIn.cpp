@@ -1,0 +1,193 @@
+#include "app/WaysIn.h"
+
+#include "app/MainWindow.h"
+#include "editor/SheetForm.h"
+#include "sheet/CharacterSheet.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+std::wstring wideOf(const std::string& text, UINT codePage) {
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+// `usedDefault` is asked for only where the code page allows it: UTF-8 takes
+// every character.
+std::string narrowOf(const std::wstring& text, UINT codePage, DWORD flags, BOOL* usedDefault) {
+    const int length = static_cast<int>(text.size());
+    std::string narrow(static_cast<std::size_t>(WideCharToMultiByte(codePage, flags, text.data(), length,
+                                                                    nullptr, 0, nullptr, nullptr)),
+                       '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, narrow.data(), static_cast<int>(narrow.size()),
+                        nullptr, usedDefault);
+    return narrow;
+}
+
+std::wstring programPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+           path.size())
+        path.resize(path.size() * 2);
+    path.resize(length);
+    return path;
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+    return full;
+}
+
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool startNewProgram(const std::wstring& sheetPath) {
+    std::wstring command = L"\"" + programPath() + L"\" \"" + sheetPath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process) == 0)
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// A bitmap file starts with "BM", a JPEG with its start-of-image marker.
+bool startsAsPicture(const std::string& path) {
+    unsigned char start[2] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    const std::size_t got = std::fread(start, 1, sizeof start, file);
+    std::fclose(file);
+    return got == sizeof start &&
+           ((start[0] == 'B' && start[1] == 'M') || (start[0] == 0xFF && start[1] == 0xD8));
+}
+
+struct OpenedHere {
+    bool sheet = false;
+};
+
+// The first sheet goes in place of the one shown; later ones, which must not
+// take its place in turn, each to a window of its own.
+void openOneSheet(HWND window, const std::wstring& path, const std::string& narrow, OpenedHere& opened) {
+    if (opened.sheet) {
+        if (!openInOwnWindow(path))
+            showOpenFailedMessage(narrow);
+        return;
+    }
+    opened.sheet = true;
+    openSheetInPlace(window, narrow);
+}
+
+enum class Dropped { sheet, picture, other };
+
+Dropped kindOf(const std::wstring& path, const std::string& narrow) {
+    if (isFolder(path))
+        return Dropped::other;
+    if (isSheetFile(narrow))
+        return Dropped::sheet;
+    return startsAsPicture(narrow) ? Dropped::picture : Dropped::other;
+}
+
+void openDroppedFile(HWND window, const std::wstring& path, OpenedHere& opened) {
+    const std::optional<std::string> narrow = codePage932Path(path);
+    if (!narrow) {
+        showOpenFailedMessage(shownPath(path));
+        return;
+    }
+    switch (kindOf(path, *narrow)) {
+    case Dropped::sheet: openOneSheet(window, path, *narrow, opened); break;
+    case Dropped::picture: showPortraitFile(*narrow); break;
+    case Dropped::other: showOpenFailedMessage(*narrow); break;
+    }
+}
+
+struct ArgumentsFree {
+    void operator()(LPWSTR* arguments) const { LocalFree(arguments); }
+};
+
+} // namespace
+
+bool (*openInOwnWindow)(const std::wstring& sheetPath) = startNewProgram;
+
+std::optional<std::string> codePage932Path(const std::wstring& path) {
+    BOOL lost = FALSE;
+    std::string narrow = narrowOf(path, japaneseCodePage, WC_NO_BEST_FIT_CHARS, &lost);
+    if (lost || narrow.find('\0') != std::string::npos)
+        return std::nullopt;
+    return narrow;
+}
+
+std::wstring wideOfCodePage932(const std::string& text) {
+    return wideOf(text, japaneseCodePage);
+}
+
+std::string utf8OfWide(const std::wstring& text) {
+    return narrowOf(text, CP_UTF8, 0, nullptr);
+}
+
+std::wstring wideOfUtf8(const std::string& text) {
+    return wideOf(text, CP_UTF8);
+}
+
+std::string shownPath(const std::wstring& path) {
+    return narrowOf(path, CP_ACP, 0, nullptr);
+}
+
+std::string referenceFolder() {
+    if (isFolder(L"Database"))
+        return std::string();
+    const std::wstring program = programPath();
+    const std::optional<std::string> folder =
+        codePage932Path(program.substr(0, program.find_last_of(L"\\/") + 1));
+    return folder.value_or(std::string());
+}
+
+std::vector<std::wstring> commandLinePaths() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, ArgumentsFree> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+    std::vector<std::wstring> paths;
+    for (int i = 1; arguments != nullptr && i < count; ++i)
+        paths.push_back(fullPath(arguments.get()[i]));
+    return paths;
+}
+
+void openSheets(HWND window, const std::vector<std::wstring>& paths) {
+    OpenedHere opened;
+    for (const std::wstring& path : paths) {
+        const std::optional<std::string> narrow = codePage932Path(path);
+        if (narrow)
+            openOneSheet(window, path, *narrow, opened);
+        else
+            showOpenFailedMessage(shownPath(path));
+    }
+}
+
+void openDroppedFiles(HWND window, HDROP drop) {
+    std::vector<std::wstring> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+    for (UINT i = 0; i < paths.size(); ++i) {
+        paths[i].resize(DragQueryFileW(drop, i, nullptr, 0) + 1);
+        paths[i].resize(DragQueryFileW(drop, i, paths[i].data(), static_cast<UINT>(paths[i].size())));
+    }
+    DragFinish(drop);
+    OpenedHere opened;
+    for (const std::wstring& path : paths)
+        openDroppedFile(window, path, opened);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// Sheets that come from outside the program: named on its command line,
+// dropped on its window, or handed to a window of their own. Explorer hands
+// over paths in Unicode; the program holds them in code page 932.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A path as the program's code page 932 text; nothing when code page 932
+// cannot hold it, so that no file is opened under a mangled name.
+std::optional<std::string> codePage932Path(const std::wstring& path);
+std::wstring wideOfCodePage932(const std::string& text);
+std::string utf8OfWide(const std::wstring& text);
+std::wstring wideOfUtf8(const std::string& text);
+// How the narrow status bar shows a path: a character that code page 932
+// lacks shows as a question mark.
+std::string shownPath(const std::wstring& path);
+
+// The folder whose Database folder holds the position and class lists: the
+// working folder when it has one (an empty text), else the program's own
+// (a path ending in a separator).
+std::string referenceFolder();
+
+// The paths named on the command line after the program, each made full
+// from the working folder.
+std::vector<std::wstring> commandLinePaths();
+
+// Opens the first of `paths` in place of the sheet shown (after the
+// question about unsaved edits) and each other in a window of its own.
+void openSheets(HWND window, const std::vector<std::wstring>& paths);
+
+// WM_DROPFILES: the sheets dropped open as `openSheets` opens them, a
+// picture becomes the portrait; anything else is refused. Frees the drop.
+void openDroppedFiles(HWND window, HDROP drop);
+
+// Starts the program once more with `sheetPath`; tests put their own in its
+// place.
+extern bool (*openInOwnWindow)(const std::wstring& sheetPath);
