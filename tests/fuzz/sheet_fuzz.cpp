@@ -6,8 +6,8 @@
 #include "TestFiles.h"
 
 #include "export/SheetOutputs.h"
-#include "refdata/Utf8Text.h"
 #include "sheet/CharacterSheet.h"
+#include "sheet/CodePage932.h"
 
 namespace {
 
