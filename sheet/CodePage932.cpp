@@ -140,17 +140,19 @@ Cp932Step stepCp932(std::string_view text, std::size_t at, const std::vector<cha
     return {character != 0 ? character : replacementCharacter, length};
 }
 
-void appendUtf8(std::string& out, char32_t character) {
+// Writes the character at `out` and gives the end of what it wrote.
+char* putUtf8(char* out, char32_t character) {
     if (character < 0x80) {
-        out += static_cast<char>(character);
+        *out++ = static_cast<char>(character);
     } else if (character < 0x800) {
-        out += static_cast<char>(0xC0 | character >> 6);
-        out += static_cast<char>(0x80 | (character & 0x3F));
+        *out++ = static_cast<char>(0xC0 | character >> 6);
+        *out++ = static_cast<char>(0x80 | (character & 0x3F));
     } else { // code page 932 has nothing beyond U+FFFF
-        out += static_cast<char>(0xE0 | character >> 12);
-        out += static_cast<char>(0x80 | (character >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (character & 0x3F));
+        *out++ = static_cast<char>(0xE0 | character >> 12);
+        *out++ = static_cast<char>(0x80 | (character >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (character & 0x3F));
     }
+    return out;
 }
 
 } // namespace
@@ -180,14 +182,24 @@ std::string utf8ToCodePage932(std::string_view utf8) {
     return out;
 }
 
-std::string codePage932ToUtf8(std::string_view text) {
+// Room is made at once for the most a text can grow to, three bytes a byte
+// (a half-width katakana's one byte, or a lone lead byte's U+FFFD, gives
+// three), and what is left over is given back after.
+void appendAsUtf8(std::string& utf8, std::string_view codePage932) {
     const std::vector<char16_t>& characterOf = cp932Index().characterOf;
-    std::string out;
-    out.reserve(text.size() * 3 / 2);
-    for (std::size_t at = 0; at < text.size();) {
-        const Cp932Step step = stepCp932(text, at, characterOf);
-        appendUtf8(out, step.character);
+    const std::size_t start = utf8.size();
+    utf8.resize(start + codePage932.size() * 3);
+    char* end = utf8.data() + start;
+    for (std::size_t at = 0; at < codePage932.size();) {
+        const Cp932Step step = stepCp932(codePage932, at, characterOf);
+        end = putUtf8(end, step.character);
         at += step.length;
     }
+    utf8.resize(static_cast<std::size_t>(end - utf8.data()));
+}
+
+std::string codePage932ToUtf8(std::string_view text) {
+    std::string out;
+    appendAsUtf8(out, text);
     return out;
 }

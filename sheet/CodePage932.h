@@ -38,3 +38,7 @@ std::string utf8ToCodePage932(std::string_view utf8);
 // The UTF-8 text of a code page 932 text, each character as Windows converts
 // it; a byte sequence that is no code page 932 character becomes U+FFFD.
 std::string codePage932ToUtf8(std::string_view text);
+
+// The same text put at the end of `utf8`: a writer of many short texts
+// converts each into one buffer rather than into a string of its own.
+void appendAsUtf8(std::string& utf8, std::string_view codePage932);
