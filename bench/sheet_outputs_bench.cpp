@@ -36,7 +36,7 @@ struct Output {
 constexpr std::array<Output, 4> outputs = {{
     {"text", sheetText},
     {"piece", [](const CharacterSheet& sheet) { return sheetPiece(sheet).dump(); }},
-    {"json", [](const CharacterSheet& sheet) { return sheetJson(sheet).dump(); }},
+    {"json", sheetJson},
     {"html", sheetPage},
 }};
 

@@ -75,7 +75,7 @@ TEST(SheetOutputs, MatchTheCheckedFiles) {
 TEST(SheetOutputs, ParseBackWithEveryMemberAndTheirNumbers) {
     CharacterSheet sheet;
     ASSERT_TRUE(sheet.loadSheet(fixturePath("full-sheet.txt")));
-    const auto record = nlohmann::json::parse(sheetJson(sheet).dump());
+    const auto record = nlohmann::json::parse(sheetJson(sheet));
     std::vector<std::string> keys;
     for (const auto& [key, value] : record.items())
         keys.push_back(key);
