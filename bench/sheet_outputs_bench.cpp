@@ -1,8 +1,7 @@
 // What the sheet's four outputs cost against reading the sheet: for a sheet
 // of 3,000 entries in the skill list and in every part list, the text, the
-// piece, the JSON record and the page, each and together, against loadSheet
-// of the same file in the same run. Prints figures and the ratio; asserts
-// nothing.
+// piece, the JSON record and the page, each against loadSheet of the same
+// file in the same run. Prints figures and ratios; asserts nothing.
 
 #include "export/SheetOutputs.h"
 
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <numeric>
 #include <string>
 
 namespace {
@@ -36,7 +34,7 @@ struct Output {
 constexpr std::array<Output, 4> outputs = {{
     {"text", sheetText},
     {"piece", [](const CharacterSheet& sheet) { return sheetPiece(sheet).dump(); }},
-    {"json", [](const CharacterSheet& sheet) { return sheetJson(sheet).dump(); }},
+    {"json", sheetJson},
     {"html", sheetPage},
 }};
 
@@ -76,10 +74,9 @@ int main(int argc, char** argv) {
         loadAndOutput(path, fastest);
     std::remove(path.c_str());
 
-    const double outputsMs = std::accumulate(fastest.outputMs.begin(), fastest.outputMs.end(), 0.0);
     std::printf("%d entries a list: loadSheet %.1f ms;", entries, fastest.loadMs);
     for (std::size_t i = 0; i < outputs.size(); ++i)
-        std::printf(" %s %.1f ms,", outputs[i].name, fastest.outputMs[i]);
-    std::printf(" together %.1f ms (%zu bytes): %.2f x loadSheet (goal at most 3 x)\n", outputsMs,
-                fastest.bytes, outputsMs / fastest.loadMs);
+        std::printf(" %s %.1f ms (%.2f x),", outputs[i].name, fastest.outputMs[i],
+                    fastest.outputMs[i] / fastest.loadMs);
+    std::printf(" %zu bytes (goal: each at most 1.5 x loadSheet)\n", fastest.bytes);
 }

@@ -64,18 +64,29 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 endif()
 
-# nlohmann/json is header-only: the cross build takes Debian's copy too. Its
-# package names the host's whole include folder, whose C library headers
-# must not come before MinGW's, so the cross build sees that one library's
-# folder alone.
+# nlohmann/json and RapidJSON are header-only: the cross build takes
+# Debian's copies too. They are in the host's whole include folder, whose C
+# library headers must not come before MinGW's, so the cross build sees
+# each through a folder that holds a link to that library's folder alone.
+function(host_library_alone variable header)
+    cmake_path(GET header PARENT_PATH library)
+    find_path(${library}_HEADER_FOLDER ${header} PATHS ${ARGN} REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+    set(alone ${CMAKE_BINARY_DIR}/${library}-alone/include)
+    file(MAKE_DIRECTORY ${alone})
+    file(CREATE_LINK ${${library}_HEADER_FOLDER}/${library} ${alone}/${library} SYMBOLIC)
+    set(${variable} ${alone} PARENT_SCOPE)
+endfunction()
+
+add_library(rapidjson INTERFACE)
 if(CMAKE_CROSSCOMPILING)
     find_package(nlohmann_json 3 REQUIRED NO_CMAKE_FIND_ROOT_PATH)
     get_target_property(jsonIncludes nlohmann_json::nlohmann_json INTERFACE_INCLUDE_DIRECTORIES)
-    find_path(JSON_HEADER_FOLDER nlohmann/json.hpp PATHS ${jsonIncludes} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-    set(jsonOnly ${CMAKE_BINARY_DIR}/nlohmann_json/include)
-    file(MAKE_DIRECTORY ${jsonOnly})
-    file(CREATE_LINK ${JSON_HEADER_FOLDER}/nlohmann ${jsonOnly}/nlohmann SYMBOLIC)
+    host_library_alone(jsonOnly nlohmann/json.hpp ${jsonIncludes})
     set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${jsonOnly})
+    host_library_alone(rapidjsonOnly rapidjson/writer.h)
+    target_include_directories(rapidjson SYSTEM INTERFACE ${rapidjsonOnly})
 else()
     find_package(nlohmann_json 3 REQUIRED)
+    find_path(RAPIDJSON_HEADER_FOLDER rapidjson/writer.h REQUIRED)
+    target_include_directories(rapidjson SYSTEM INTERFACE ${RAPIDJSON_HEADER_FOLDER})
 endif()

@@ -16,14 +16,13 @@ constexpr std::string_view usage =
     "       velmora-sheet SHEET...   (writes SHEET's page as SHEET.html beside it)\n";
 
 // Both JSON outputs are one line: the piece goes to a clipboard, the record
-// to other programs, and the library writes an indented one several times
-// slower.
+// to other programs, and an indented one is several times slower to write.
 std::string pieceOutput(const CharacterSheet& sheet) {
     return sheetPiece(sheet).dump() + "\n";
 }
 
 std::string jsonOutput(const CharacterSheet& sheet) {
-    return sheetJson(sheet).dump() + "\n";
+    return sheetJson(sheet) + "\n";
 }
 
 struct Verb {

@@ -1,97 +1,127 @@
-#include "export/Cp932ToUtf8.h"
 #include "export/SheetLines.h"
 #include "export/SheetOutputs.h"
+#include "sheet/CodePage932.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 namespace {
 
-using nlohmann::ordered_json;
+// The record is written as it is walked, member by member: a tree of its
+// thousands of entries built first, each value its own allocation, cost
+// five times the reading of the sheet. Its texts go from code page 932
+// through one buffer, so that thousands of them need no string each.
+class JsonWriter : public rapidjson::Writer<rapidjson::StringBuffer> {
+public:
+    explicit JsonWriter(rapidjson::StringBuffer& out) : Writer(out) {}
+
+    void text(const std::string& codePage932) {
+        utf8.clear();
+        appendAsUtf8(utf8, codePage932);
+        String(utf8.data(), static_cast<rapidjson::SizeType>(utf8.size()));
+    }
+
+private:
+    std::string utf8;
+};
 
 // The sheet file's format number: the record as this program saves it.
 constexpr int sheetFormat = 1002;
 
-std::string utf8(const std::string& text) {
-    return codePage932ToUtf8(text);
+void textMember(JsonWriter& json, const char* key, const std::string& codePage932) {
+    json.Key(key);
+    json.text(codePage932);
 }
 
-template <class Row, class Convert> ordered_json listOf(const std::vector<Row>& rows, Convert convert) {
-    ordered_json list = ordered_json::array();
+void numberMember(JsonWriter& json, const char* key, std::int64_t number) {
+    json.Key(key);
+    json.Int64(number);
+}
+
+template <class Row, class Write>
+void listMember(JsonWriter& json, const char* key, const std::vector<Row>& rows, Write write) {
+    json.Key(key);
+    json.StartArray();
     for (const Row& row : rows)
-        list.push_back(convert(row));
-    return list;
+        write(json, row);
+    json.EndArray();
 }
 
-ordered_json memoryJson(const MemoryFragment& row) {
-    return {{"title", utf8(row.title)}, {"number", row.number}, {"content", utf8(row.content)}};
+// A list of objects, each row's members written by `writeMembers`.
+template <class Row, class WriteMembers>
+void objectsMember(JsonWriter& json, const char* key, const std::vector<Row>& rows,
+                   WriteMembers writeMembers) {
+    listMember(json, key, rows, [writeMembers](JsonWriter& writer, const Row& row) {
+        writer.StartObject();
+        writeMembers(writer, row);
+        writer.EndObject();
+    });
 }
 
-// Entries are built member by member into an object with room for them all:
-// for the thousands a long list may hold, that is twice as quick as the
-// library's initializer lists, which build a small array for every member
-// and grow the object one member at a time.
-ordered_json objectWithRoom(std::size_t members) {
-    ordered_json object = ordered_json::object();
-    object.get_ref<ordered_json::object_t&>().reserve(members);
-    return object;
+void memoryMembers(JsonWriter& json, const MemoryFragment& row) {
+    textMember(json, "title", row.title);
+    numberMember(json, "number", row.number);
+    textMember(json, "content", row.content);
 }
 
-template <class Entry> void putEntryTexts(ordered_json& object, const Entry& entry) {
-    object["name"] = utf8(entry.name);
-    object["timing"] = utf8(entry.timing);
-    object["cost"] = utf8(entry.cost);
-    object["range"] = utf8(entry.range);
-    object["effect"] = utf8(entry.effect);
+template <class Entry> void entryTexts(JsonWriter& json, const Entry& entry) {
+    textMember(json, "name", entry.name);
+    textMember(json, "timing", entry.timing);
+    textMember(json, "cost", entry.cost);
+    textMember(json, "range", entry.range);
+    textMember(json, "effect", entry.effect);
 }
 
-ordered_json skillJson(const SkillEntry& entry) {
-    ordered_json skill = objectWithRoom(5);
-    putEntryTexts(skill, entry);
-    return skill;
-}
-
-ordered_json regretJson(const Regret& row) {
-    return {{"target", utf8(row.target)},
-            {"content", utf8(row.content)},
-            {"madnessPoints", row.madnessPoints},
-            {"madnessEffect", utf8(row.madnessEffect)}};
+void regretMembers(JsonWriter& json, const Regret& row) {
+    textMember(json, "target", row.target);
+    textMember(json, "content", row.content);
+    numberMember(json, "madnessPoints", row.madnessPoints);
+    textMember(json, "madnessEffect", row.madnessEffect);
 }
 
 // A part's box is ticked or not; the file's 0 and 1 are its own business.
-ordered_json partJson(const PartEntry& entry) {
-    ordered_json part = objectWithRoom(6);
-    part["checkMark"] = entry.checkMark != 0;
-    putEntryTexts(part, entry);
-    return part;
+void partMembers(JsonWriter& json, const PartEntry& entry) {
+    json.Key("checkMark");
+    json.Bool(entry.checkMark != 0);
+    entryTexts(json, entry);
 }
 
-ordered_json partsJson(const CharacterSheet& sheet) {
-    ordered_json parts = ordered_json::object();
+void partsMember(JsonWriter& json, const CharacterSheet& sheet) {
+    json.Key("parts");
+    json.StartObject();
     for (const LocationLabels& labels : locationLabels)
-        parts[labels.key] = listOf(sheet.getParts(labels.location), partJson);
-    return parts;
+        objectsMember(json, labels.key, sheet.getParts(labels.location), partMembers);
+    json.EndObject();
 }
 
 } // namespace
 
-nlohmann::ordered_json sheetJson(const CharacterSheet& sheet) {
-    return {{"format", sheetFormat},
-            {"portraitPath", utf8(sheet.getPortraitPath())},
-            {"dollName", utf8(sheet.getDollName())},
-            {"playerName", utf8(sheet.getPlayerName())},
-            {"favorPoints", sheet.getFavorPoints()},
-            {"ageAtDeath", utf8(sheet.getAgeAtDeath())},
-            {"suggestion", utf8(sheet.getSuggestion())},
-            {"karma", listOf(sheet.getKarma(), utf8)},
-            {"position", utf8(sheet.getPosition())},
-            {"mainClass", utf8(sheet.getMainClass())},
-            {"subClass", utf8(sheet.getSubClass())},
-            {"armament", sheet.getArmament()},
-            {"mutation", sheet.getMutation()},
-            {"modification", sheet.getModification()},
-            {"memories", listOf(sheet.getMemories(), memoryJson)},
-            {"skills", listOf(sheet.getSkills(), skillJson)},
-            {"regrets", listOf(sheet.getRegrets(), regretJson)},
-            {"maxActionBonus", sheet.getMaxActionBonus()},
-            {"maxAction", maxActionOf(sheet)},
-            {"initialPlacement", sheet.getInitialPlacement()},
-            {"parts", partsJson(sheet)}};
+std::string sheetJson(const CharacterSheet& sheet) {
+    rapidjson::StringBuffer record;
+    JsonWriter json(record);
+    json.StartObject();
+    numberMember(json, "format", sheetFormat);
+    textMember(json, "portraitPath", sheet.getPortraitPath());
+    textMember(json, "dollName", sheet.getDollName());
+    textMember(json, "playerName", sheet.getPlayerName());
+    numberMember(json, "favorPoints", sheet.getFavorPoints());
+    textMember(json, "ageAtDeath", sheet.getAgeAtDeath());
+    textMember(json, "suggestion", sheet.getSuggestion());
+    listMember(json, "karma", sheet.getKarma(),
+               [](JsonWriter& writer, const std::string& line) { writer.text(line); });
+    textMember(json, "position", sheet.getPosition());
+    textMember(json, "mainClass", sheet.getMainClass());
+    textMember(json, "subClass", sheet.getSubClass());
+    numberMember(json, "armament", sheet.getArmament());
+    numberMember(json, "mutation", sheet.getMutation());
+    numberMember(json, "modification", sheet.getModification());
+    objectsMember(json, "memories", sheet.getMemories(), memoryMembers);
+    objectsMember(json, "skills", sheet.getSkills(), entryTexts<SkillEntry>);
+    objectsMember(json, "regrets", sheet.getRegrets(), regretMembers);
+    numberMember(json, "maxActionBonus", sheet.getMaxActionBonus());
+    numberMember(json, "maxAction", maxActionOf(sheet));
+    numberMember(json, "initialPlacement", sheet.getInitialPlacement());
+    partsMember(json, sheet);
+    json.EndObject();
+    return std::string(record.GetString(), record.GetSize());
 }

@@ -18,8 +18,9 @@ std::string sheetText(const CharacterSheet& sheet);
 // the JSON finds them in the form's order.
 nlohmann::ordered_json sheetPiece(const CharacterSheet& sheet);
 
-// Every member of the record, named as the record names it.
-nlohmann::ordered_json sheetJson(const CharacterSheet& sheet);
+// Every member of the record, named as the record names it, in the form's
+// order, on one line.
+std::string sheetJson(const CharacterSheet& sheet);
 
 // One self-contained page to print: no script, nothing fetched when opened.
 std::string sheetPage(const CharacterSheet& sheet);

@@ -1,8 +1,8 @@
 #include "export/SheetOutputs.h"
 
-#include "export/Cp932ToUtf8.h"
 #include "export/PagePortrait.h"
 #include "export/SheetLines.h"
+#include "sheet/CodePage932.h"
 
 #include <algorithm>
 #include <cstdint>

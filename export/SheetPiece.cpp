@@ -1,6 +1,6 @@
-#include "export/Cp932ToUtf8.h"
 #include "export/SheetLines.h"
 #include "export/SheetOutputs.h"
+#include "sheet/CodePage932.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "portrait/PortraitPath.h"
 
+#include "sheet/CodePage932.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -8,11 +10,6 @@ namespace {
 
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-bool isLeadByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 char upper(char c) {

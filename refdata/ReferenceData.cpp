@@ -1,6 +1,6 @@
 #include "refdata/ReferenceData.h"
 
-#include "refdata/Utf8Text.h"
+#include "sheet/CodePage932.h"
 #include "sheet/FieldSplitter.h"
 #include "sheet/TextFile.h"
 

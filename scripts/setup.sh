@@ -16,7 +16,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     nasm libjpeg62-turbo-dev libjpeg-turbo-progs dpkg-dev zip
-    nlohmann-json3-dev chromium poppler-utils librsvg2-bin icoutils
+    nlohmann-json3-dev rapidjson-dev chromium poppler-utils librsvg2-bin icoutils
 )
 
 sudo_if_needed() {

@@ -1,5 +1,5 @@
 #include "refdata/ReferenceData.h"
-#include "refdata/Utf8Text.h"
+#include "sheet/CodePage932.h"
 #include "sheet/TextFile.h"
 
 #include "TestFiles.h"

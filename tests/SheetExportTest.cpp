@@ -1,7 +1,6 @@
-#include "export/Cp932ToUtf8.h"
 #include "export/SheetCommand.h"
 #include "export/SheetOutputs.h"
-#include "refdata/Utf8Text.h"
+#include "sheet/CodePage932.h"
 
 #include "TestFiles.h"
 
@@ -15,7 +14,7 @@ using namespace std::string_literals;
 
 // Every code that decodes to a character encodes back to itself, or, where
 // Windows gives one character several codes, to one that decodes the same.
-TEST(CodePage932ToUtf8, EveryCharacterComesBackThroughTheOtherTable) {
+TEST(CodePage932, EveryCharacterComesBackTheOtherWay) {
     const std::string replacement = utf8Bytes(u8"\uFFFD");
     int characters = 0, sharedCodes = 0;
     for (const std::string& code : codePage932Codes()) {
@@ -76,7 +75,7 @@ TEST(SheetOutputs, MatchTheCheckedFiles) {
 TEST(SheetOutputs, ParseBackWithEveryMemberAndTheirNumbers) {
     CharacterSheet sheet;
     ASSERT_TRUE(sheet.loadSheet(fixturePath("full-sheet.txt")));
-    const auto record = nlohmann::json::parse(sheetJson(sheet).dump());
+    const auto record = nlohmann::json::parse(sheetJson(sheet));
     std::vector<std::string> keys;
     for (const auto& [key, value] : record.items())
         keys.push_back(key);

@@ -6,7 +6,7 @@
 #include "FuzzInput.h"
 
 #include "refdata/ReferenceData.h"
-#include "refdata/Utf8Text.h"
+#include "sheet/CodePage932.h"
 #include "sheet/TextFile.h"
 
 #include <algorithm>

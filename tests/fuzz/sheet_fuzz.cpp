@@ -6,8 +6,8 @@
 #include "TestFiles.h"
 
 #include "export/SheetOutputs.h"
-#include "refdata/Utf8Text.h"
 #include "sheet/CharacterSheet.h"
+#include "sheet/CodePage932.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string savedBytes(const CharacterSheet& sheet, const char* role) {
 
 // Whatever bytes the texts hold, each becomes a character or U+FFFD.
 void checkOutputs(const CharacterSheet& sheet) {
-    const std::string piece = sheetPiece(sheet).dump(), record = sheetJson(sheet).dump();
+    const std::string piece = sheetPiece(sheet).dump(), record = sheetJson(sheet);
     for (const std::string& output : {sheetText(sheet), piece, record, sheetPage(sheet)})
         require(isUtf8(output), "an output is not UTF-8");
     for (const std::string& json : {piece, record})

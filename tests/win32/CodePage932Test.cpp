@@ -1,7 +1,6 @@
 // The conversions of lists saved as UTF-8 and of the sheet's outputs, held
 // against Windows' own conversions from and to code page 932.
-#include "export/Cp932ToUtf8.h"
-#include "refdata/Utf8Text.h"
+#include "sheet/CodePage932.h"
 
 #include "TestFiles.h"
 

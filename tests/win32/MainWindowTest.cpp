@@ -3,10 +3,10 @@
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
-#include "export/Cp932ToUtf8.h"
 #include "export/SheetOutputs.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
+#include "sheet/CodePage932.h"
 #include "sheet/TextFile.h"
 
 #include "TestFiles.h"
