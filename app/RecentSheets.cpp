@@ -10,7 +10,7 @@ char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool samePath(const std::string& a, const std::string& b) {
+bool samePath(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
@@ -59,7 +59,9 @@ std::vector<std::string> readRecentSheets(std::string_view text) {
             line.remove_suffix(1);
         if (hasControlCharacter(line))
             return {};
-        if (!line.empty() && paths.size() < recentSheetCount)
+        const bool listed = std::any_of(paths.begin(), paths.end(),
+                                        [line](const std::string& path) { return samePath(path, line); });
+        if (!line.empty() && !listed && paths.size() < recentSheetCount)
             paths.emplace_back(line);
     }
     return paths;

@@ -15,7 +15,7 @@ inline constexpr std::size_t recentSheetsFileLimit = 64 * 1024;
 
 // The paths of a list file's text. A text that is no such list (too large,
 // holding a NUL or a control character, or no UTF-8) gives no paths; blank
-// lines are left out, and so is anything past the list's length.
+// lines and repeats are left out, and so is anything past the list's length.
 std::vector<std::string> readRecentSheets(std::string_view text);
 std::string recentSheetsText(const std::vector<std::string>& paths);
 

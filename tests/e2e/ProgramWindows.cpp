@@ -12,13 +12,6 @@ std::string seconds(DWORD milliseconds) {
     return std::to_string(milliseconds / 1000) + " s";
 }
 
-std::wstring wideOfCodePage932(const std::string& text) {
-    const int length = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 std::string windowTitle(HWND window) {
     wchar_t title[512] = {};
     GetWindowTextW(window, title, static_cast<int>(std::size(title)));
@@ -91,12 +84,20 @@ void waitUntil(DWORD processId, const std::string& what, const std::function<boo
     }
 }
 
-ProgramProcess::ProgramProcess(const std::string& program, const std::string& workingFolder) {
-    std::string commandLine = "\"" + program + "\"";
-    STARTUPINFOA startup{};
+std::wstring wideOfCodePage932(const std::string& text) {
+    const int length = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+ProgramProcess::ProgramProcess(const std::string& program, const std::string& workingFolder,
+                               const std::string& arguments) {
+    std::wstring commandLine = wideOfCodePage932("\"" + program + "\" " + arguments);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &info))
+    if (!CreateProcessW(wideOfCodePage932(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, wideOfCodePage932(workingFolder).c_str(), &startup, &info))
         throw CheckFailed{"cannot start " + forLog(program) + " (error " + std::to_string(GetLastError()) +
                           ")"};
 }

@@ -22,11 +22,14 @@ constexpr DWORD waitLimitMs = 20000;
 // message naming `what` (and the program's windows) after the wait limit.
 void waitUntil(DWORD processId, const std::string& what, const std::function<bool()>& ready);
 
-// The program under test, started in its own working folder. A program
-// still running when this ends (a failed test) is ended by force.
+// The program under test, started in its own working folder with the
+// command line's `arguments` (all texts in code page 932, crossing as wide
+// texts). A program still running when this ends (a failed test) is ended
+// by force.
 class ProgramProcess {
 public:
-    ProgramProcess(const std::string& program, const std::string& workingFolder);
+    ProgramProcess(const std::string& program, const std::string& workingFolder,
+                   const std::string& arguments = std::string());
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -87,6 +90,8 @@ void clickButton(HWND dialog, int buttonId);
 // The visible top-level windows of the process, by class and title, for
 // failure messages.
 std::string describeProcessWindows(DWORD processId);
+// A code page 932 text as a wide one.
+std::wstring wideOfCodePage932(const std::string& text);
 // A wide text in the bytes of `codePage`.
 std::string bytesOfWide(const std::wstring& wide, UINT codePage);
 // A code page 932 text as UTF-8, for the test's output.

@@ -48,6 +48,7 @@ constexpr int skillLine = 14;
 constexpr int headPartsLine = 18;
 // The second byte of "ソ" is that of a backslash, which text handling that
 // ignores code page 932 takes for a character of its own.
+constexpr const char* explorerSheetName = "私の人形 リリィ.txt";
 constexpr const char* typedDollName = "ソフィア・ノワール";
 constexpr const char* typedFavorPoints = "15";
 // Typed with the keyboard, so plain ASCII: Wine reads the bytes of a
@@ -142,6 +143,9 @@ struct Session {
     std::string savedPath = folder.file("保存したシート.txt");
     std::string newSheetPath = folder.file("新しい人形.txt");
     std::string pickedClass;
+    // A Japanese name with a space, as Explorer hands it over.
+    std::string explorerSheet = folder.file(std::string("my sheets\\") + explorerSheetName);
+    std::string installedProgram;
     std::unique_ptr<ProgramProcess> process;
     HWND mainWindow = nullptr;
     HWND form = nullptr;
@@ -229,20 +233,28 @@ struct Session {
 };
 
 void startProgram(Session& s) {
+    // The recent sheets' list goes into the test's own folder.
+    std::filesystem::create_directory(s.folder.file("AppData"));
+    check(SetEnvironmentVariableA("APPDATA", s.folder.file("AppData").c_str()) != 0,
+          "APPDATA could not be set");
     s.exampleSheet = readBytes(fixturePath("example-sheet.txt"));
     std::filesystem::copy(s.database, s.folder.file("Database"), std::filesystem::copy_options::recursive);
     writeBytes(s.openedPath, s.exampleSheet);
     s.process = std::make_unique<ProgramProcess>(s.program, s.folder.file(""));
 }
 
-void findMainWindow(Session& s) {
+void findWindows(Session& s) {
     s.mainWindow = waitForProcessWindow(s.processId(), "toolbase", nullptr, "the main window");
-    s.checkTitle("");
     s.form = FindWindowExA(s.mainWindow, nullptr, dialogClass, nullptr);
     check(s.form != nullptr && IsWindowVisible(s.form), "the main window shows no sheet form");
     s.statusBar = GetDlgItem(s.mainWindow, IDC_STATUSBAR);
     check(s.statusBar != nullptr && windowClass(s.statusBar) == STATUSCLASSNAMEA,
           "the main window has no status bar");
+}
+
+void findMainWindow(Session& s) {
+    findWindows(s);
+    s.checkTitle("");
 }
 
 // Each entry is shown in the box in turn, since a pointer to the program's
@@ -640,6 +652,47 @@ void askBeforeOpeningOverEdits(Session& s) {
     s.checkTitle("保存したシート.txt");
 }
 
+// As Explorer starts it for a sheet: from the sheet's folder, which holds
+// no Database; the program's own folder does.
+void openASheetNamedOnTheCommandLine(Session& s) {
+    const std::string programFolder = s.folder.file("Velmora Program");
+    std::filesystem::create_directory(programFolder);
+    std::filesystem::copy_file(s.program, programFolder + "\\velmora.exe");
+    std::filesystem::copy(s.database, programFolder + "\\Database", std::filesystem::copy_options::recursive);
+    s.installedProgram = programFolder + "\\velmora.exe";
+    std::filesystem::create_directory(s.folder.file("my sheets"));
+    writeBytes(s.explorerSheet, s.exampleSheet);
+    s.process = std::make_unique<ProgramProcess>(s.installedProgram, s.folder.file("my sheets"),
+                                                 "\"" + s.explorerSheet + "\"");
+    findWindows(s);
+    waitUntil(s.processId(), "the title to name the sheet", [&] {
+        return readText(s.mainWindow) == std::string(explorerSheetName) + " - " + mainWindowTitle;
+    });
+    s.checkFormText(IDC_DOLL_NAME, sheetLines(s.exampleSheet).at(dollNameLine - 1));
+    checkReferenceChoices(s);
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(playerNameLine - 1) = "Nana";
+    writeText(s.formControl(IDC_PLAYER_NAME), "Nana");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    checkFileBytes(s.explorerSheet, joinSheetLines(lines));
+    const std::string recent = readBytes(s.folder.file("AppData\\Velmora\\recent.txt"));
+    const std::string first = bytesOfWide(wideOfCodePage932(s.explorerSheet), CP_UTF8) + "\r\n";
+    check(recent.starts_with(first), "the recent list begins \"" + recent.substr(0, 120) + "\"");
+}
+
+// Alt+F, then 1: the sheet last saved is the first of the recent list.
+void openTheRecentSheet(Session& s) {
+    s.process = std::make_unique<ProgramProcess>(s.installedProgram, s.folder.file("my sheets"));
+    findMainWindow(s);
+    check(PostMessageA(s.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 'f') != 0, "Alt+F could not be pressed");
+    waitForProcessWindow(s.processId(), "#32768", nullptr, "the File menu to open");
+    postText(s.mainWindow, "1");
+    waitUntil(s.processId(), "the recent sheet to open", [&] {
+        return readText(s.mainWindow) == std::string(explorerSheetName) + " - " + mainWindowTitle;
+    });
+    s.checkFormText(IDC_PLAYER_NAME, "Nana");
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -674,6 +727,12 @@ constexpr Step steps[] = {
      askAboutANewSheetsEditsOnClose},
     {"asks about an opened sheet's edit before the open dialog, and Yes saves it", askBeforeOpeningOverEdits},
     {"ends again when exit is confirmed with Yes", confirmExit},
+    {"opens a sheet named on its command line from a folder without Database, with the lists from its own "
+     "folder, and saves it back",
+     openASheetNamedOnTheCommandLine},
+    {"ends once more when exit is confirmed with Yes", confirmExit},
+    {"offers that sheet first among the recent sheets, and opens it from there", openTheRecentSheet},
+    {"ends for the last time when exit is confirmed with Yes", confirmExit},
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
+#include "app/RecentSheets.h"
 #include "app/SheetSharing.h"
+#include "app/WaysIn.h"
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
@@ -14,6 +16,8 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <functional>
@@ -852,6 +856,176 @@ TEST_F(UnsavedEditsTest, ANewSheetIsTheSheetAtStart) {
     DialogAnswer cancel("名前を付けてファイルを保存", IDCANCEL);
     command(IDM_SAVE);
     EXPECT_TRUE(cancel.answered());
+}
+
+} // namespace
+
+namespace {
+
+// ---- Sheets from outside: drops and the recent list ----
+
+std::wstring wideOf(const std::string& path) {
+    return wideOfCodePage932(path);
+}
+
+// A drop handle as Explorer makes it: DROPFILES, then the wide paths, each
+// ended by a NUL and the list by another.
+HDROP dropOf(const std::vector<std::string>& paths) {
+    std::wstring names;
+    for (const std::string& path : paths)
+        names += wideOf(path) + L'\0';
+    names += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+std::vector<std::wstring> ownWindows;
+
+bool recordOwnWindow(const std::wstring& path) {
+    ownWindows.push_back(path);
+    return true;
+}
+
+// The recent list in a folder of the test's own, as %APPDATA%.
+class SheetsFromOutsideTest : public UnsavedEditsTest {
+protected:
+    void SetUp() override {
+        char previous[MAX_PATH] = {};
+        GetEnvironmentVariableA("APPDATA", previous, sizeof previous);
+        previousAppData = previous;
+        std::filesystem::create_directory(appData.file("Velmora"));
+        SetEnvironmentVariableA("APPDATA", appData.file("").substr(0, appData.file("").size() - 1).c_str());
+        ownWindows.clear();
+        opener = std::exchange(openInOwnWindow, recordOwnWindow);
+        UnsavedEditsTest::SetUp();
+    }
+    void TearDown() override {
+        UnsavedEditsTest::TearDown();
+        openInOwnWindow = opener;
+        SetEnvironmentVariableA("APPDATA", previousAppData.c_str());
+    }
+
+    std::string listFile() const { return appData.file("Velmora\\recent.txt"); }
+
+    // The File menu's recent items as it opens.
+    std::vector<std::string> recentItems() const {
+        HMENU file = GetSubMenu(GetMenu(window), 0);
+        SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        std::vector<std::string> items;
+        for (int command = IDM_RECENT_FIRST; command < IDM_RECENT_FIRST + 8; ++command) {
+            char text[300] = {};
+            if (GetMenuStringA(file, command, text, sizeof text, MF_BYCOMMAND) > 0)
+                items.push_back(text);
+        }
+        return items;
+    }
+
+    ScratchFolder appData;
+    std::string previousAppData;
+    bool (*opener)(const std::wstring&) = nullptr;
+};
+
+TEST_F(SheetsFromOutsideTest, DropsOpenSheetsAndTakePicturesAndRefuseTheRest) {
+    const std::string lily = exampleSheetAt("drop", "リリィ.txt");
+    const std::string second = exampleSheetAt("drop", "二人目.txt");
+    const std::string picture = folder.file("drop\\doll.jpg");
+    writeBytes(picture, readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    const std::string notASheet = folder.file("drop\\memo.txt");
+    writeBytes(notASheet, "a note, no sheet\r\n");
+    const std::string aFolder = folder.file("drop");
+    const struct {
+        const char* what;
+        std::vector<std::string> dropped;
+        const char* title; // of the window afterwards
+        std::vector<std::string> inOwnWindows;
+        std::string portrait;
+        std::string refused;
+    } cases[] = {
+        {"a sheet", {lily}, "リリィ.txt", {}, "", ""},
+        {"two sheets", {second, lily}, "二人目.txt", {lily}, "", ""},
+        {"a JPEG", {picture}, "*無題", {}, picture, ""},
+        {"a folder", {aFolder}, "", {}, "", aFolder},
+        {"a text that is no sheet", {notASheet}, "", {}, "", notASheet},
+    };
+    for (const auto& c : cases) {
+        restart();
+        ownWindows.clear();
+        SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(c.dropped)), 0);
+        EXPECT_EQ(readControlText(window), std::string(c.title) + (*c.title ? " - " : "") + startTitle())
+            << c.what;
+        std::vector<std::wstring> expectedOwn;
+        for (const std::string& path : c.inOwnWindows)
+            expectedOwn.push_back(wideOf(path));
+        EXPECT_EQ(ownWindows, expectedOwn) << c.what;
+        EXPECT_EQ(characterSheet.getPortraitPath(), c.portrait) << c.what;
+        EXPECT_EQ(characterSheet.getPortraitDc() != nullptr, !c.portrait.empty()) << c.what;
+        if (!c.refused.empty())
+            expectOpenFailedMessage(statusText(), c.refused);
+        else
+            EXPECT_EQ(statusText(), "ステータスバー") << c.what;
+    }
+    // Over unsaved edits, the drop asks first; Cancel keeps them.
+    typeDollName();
+    DialogAnswer cancel("変更の保存", IDCANCEL);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf({lily})), 0);
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_EQ(characterSheet.getDollName(), "Lily");
+}
+
+TEST_F(SheetsFromOutsideTest, TheRecentListOffersTheLastSheetsAndForgetsAVanishedOne) {
+    const std::string nine = recentSheetsText(std::vector<std::string>(9, "C:\\x.txt"));
+    const struct {
+        const char* what;
+        std::string file;
+        std::size_t items;
+    } files[] = {
+        {"missing", "", 0},
+        {"damaged", "\x89PNG\r\n\x1a\n\0\0", 0},
+        {"nine entries, two alike", nine, 1},
+    };
+    for (const auto& f : files) {
+        if (f.file.empty())
+            std::filesystem::remove(listFile());
+        else
+            writeBytes(listFile(), f.file);
+        EXPECT_EQ(recentItems().size(), f.items) << f.what;
+    }
+    std::string text;
+    std::vector<std::string> sheets;
+    for (int i = 1; i <= 9; ++i) {
+        sheets.push_back(exampleSheetAt("recent", "人形" + std::to_string(i) + ".txt"));
+        text += utf8OfWide(wideOf(sheets.back())) + "\r\n";
+    }
+    writeBytes(listFile(), text);
+    const std::vector<std::string> items = recentItems();
+    ASSERT_EQ(items.size(), 8u);
+    EXPECT_EQ(items.front(), "&1 人形1.txt");
+    EXPECT_EQ(items.back(), "&8 人形8.txt");
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    EXPECT_EQ(GetMenuItemID(file, GetMenuItemCount(file) - 1), static_cast<UINT>(IDM_EXIT));
+    SendMessageA(window, WM_MENUSELECT, MAKEWPARAM(IDM_RECENT_FIRST + 1, MF_HILITE),
+                 reinterpret_cast<LPARAM>(file));
+    EXPECT_EQ(statusText(), sheets[1]);
+    SendMessageA(window, WM_EXITMENULOOP, 0, 0);
+    EXPECT_EQ(statusText(), "ステータスバー");
+
+    // The second chosen opens and goes first; the third, gone, is refused
+    // and leaves the list.
+    command(IDM_RECENT_FIRST + 1);
+    EXPECT_EQ(readControlText(window), "人形2.txt - " + startTitle());
+    EXPECT_EQ(recentItems().front(), "&1 人形2.txt");
+    DeleteFileA(sheets[2].c_str());
+    command(IDM_RECENT_FIRST + 2);
+    expectOpenFailedMessage(statusText(), sheets[2]);
+    EXPECT_EQ(readControlText(window), "人形2.txt - " + startTitle());
+    const std::vector<std::string> after = recentItems();
+    EXPECT_EQ(std::count(after.begin(), after.end(), "&3 人形3.txt"), 0);
+    EXPECT_EQ(readBytes(listFile()).find(utf8OfWide(wideOf(sheets[2]))), std::string::npos);
 }
 
 } // namespace
