@@ -870,10 +870,10 @@ std::wstring wideOf(const std::string& path) {
 
 // A drop handle as Explorer makes it: DROPFILES, then the wide paths, each
 // ended by a NUL and the list by another.
-HDROP dropOf(const std::vector<std::string>& paths) {
+HDROP dropOf(const std::vector<std::wstring>& paths) {
     std::wstring names;
-    for (const std::string& path : paths)
-        names += wideOf(path) + L'\0';
+    for (const std::wstring& path : paths)
+        names += path + L'\0';
     names += L'\0';
     HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
@@ -882,6 +882,13 @@ HDROP dropOf(const std::vector<std::string>& paths) {
     std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
+}
+
+HDROP dropOf(const std::vector<std::string>& paths) {
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths)
+        wide.push_back(wideOf(path));
+    return dropOf(wide);
 }
 
 std::vector<std::wstring> ownWindows;
@@ -969,6 +976,16 @@ TEST_F(SheetsFromOutsideTest, DropsOpenSheetsAndTakePicturesAndRefuseTheRest) {
         else
             EXPECT_EQ(statusText(), "ステータスバー") << c.what;
     }
+    // A name that code page 932 cannot hold is refused, never opened under
+    // a mangled one.
+    restart();
+    const std::wstring korean = wideOf(folder.file("drop\\")) + L"\uD55C\uAD6D.txt";
+    CopyFileW(wideOf(lily).c_str(), korean.c_str(), FALSE);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(std::vector<std::wstring>{korean})),
+                 0);
+    expectOpenFailedMessage(statusText(), shownPath(korean));
+    EXPECT_EQ(readControlText(window), startTitle());
+
     // Over unsaved edits, the drop asks first; Cancel keeps them.
     typeDollName();
     DialogAnswer cancel("変更の保存", IDCANCEL);
