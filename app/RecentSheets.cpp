@@ -1,6 +1,7 @@
 #include "app/RecentSheets.h"
 
 #include "portrait/PortraitPath.h"
+#include "sheet/CodePage932.h"
 
 #include <algorithm>
 
@@ -13,32 +14,6 @@ char lowerAscii(char c) {
 bool samePath(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-// Lead bytes 0xC2 to 0xF4, each followed by its continuation bytes, and no
-// sequence that stands for a character in fewer bytes or past U+10FFFF.
-bool isUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80   ? 1
-                                   : lead < 0xC2 ? 0
-                                   : lead < 0xE0 ? 2
-                                   : lead < 0xF0 ? 3
-                                   : lead < 0xF5 ? 4
-                                                 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        const auto second = static_cast<unsigned char>(length > 1 ? text[i + 1] : 0);
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second > 0x8F))
-            return false;
-        i += length;
-    }
-    return true;
 }
 
 bool hasControlCharacter(std::string_view line) {

@@ -3,7 +3,12 @@
 // with characters beyond ASCII gives each name byte for byte as the text
 // before the line's first colon; one saved as UTF-8 gives that text in code
 // page 932, one character for each UTF-8 character.
+//
+// The same bytes as the user's list of recent sheets give at most its
+// length of well-formed paths, which are read back as they were written.
 #include "FuzzInput.h"
+
+#include "app/RecentSheets.h"
 
 #include "refdata/ReferenceData.h"
 #include "sheet/CodePage932.h"
@@ -80,5 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t next = bytes.find('\n', at);
         at = next == std::string::npos ? bytes.size() : next + 1;
     }
+
+    const std::vector<std::string> recent =
+        readRecentSheets(std::string_view(reinterpret_cast<const char*>(data), size));
+    require(recent.size() <= recentSheetCount, "at most the list's length of recent sheets");
+    for (const std::string& path : recent)
+        require(!path.empty() && isUtf8(path), "a recent sheet is a UTF-8 path");
+    require(readRecentSheets(recentSheetsText(recent)) == recent, "the recent list reads back as written");
     return 0;
 }
