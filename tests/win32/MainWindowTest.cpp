@@ -765,8 +765,6 @@ TEST_F(UnsavedEditsTest, EveryKindOfEditStarsTheTitleButAKarmaTick) {
              SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
          },
          true},
-        {"a madness box",
-         [] { SendMessageA(GetDlgItem(sheetForm.form, IDC_MADNESS_2_FIRST), BM_CLICK, 0, 0); }, true},
         {"a skill added through its dialog",
          [] {
              DialogAnswer ok("スキル", IDOK,
@@ -798,17 +796,6 @@ TEST_F(UnsavedEditsTest, EveryKindOfEditStarsTheTitleButAKarmaTick) {
         command(IDM_NEW);
         EXPECT_EQ(no.answered(), e.stars) << e.edit;
     }
-    // A removed portrait is an edit too.
-    open(exampleSheetAt("sheets", "リリィ.txt"));
-    {
-        DialogAnswer ok("ファイルを開く", IDOK, picture);
-        doubleClickPortraitFrame();
-        ASSERT_TRUE(ok.answered());
-    }
-    command(IDM_SAVE);
-    ASSERT_EQ(title(), "リリィ.txt - " + startTitle());
-    doubleClickPortraitFrame();
-    EXPECT_EQ(title(), "*リリィ.txt - " + startTitle());
 }
 
 // Every control's text, tick and choice, and every list's rows.
