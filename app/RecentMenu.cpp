@@ -80,7 +80,7 @@ void changeList(const std::function<std::vector<std::string>(std::vector<std::st
 }
 
 std::string utf8Path(const std::string& path) {
-    return utf8OfWide(wideOfCodePage932(path));
+    return utf8OfWide(wideOfNarrow(path));
 }
 
 void removeListedItems(HMENU menu) {
@@ -127,7 +127,7 @@ void listRecentSheets(HMENU fileMenu) {
     listed.clear();
     // A path that code page 932 cannot hold is no sheet this program opens.
     for (const std::string& utf8 : readList()) {
-        if (const std::optional<std::string> path = codePage932Path(wideOfUtf8(utf8)))
+        if (const std::optional<std::string> path = narrowPath(wideOfUtf8(utf8)))
             listed.push_back(*path);
     }
     if (listed.empty())

@@ -1,18 +1,12 @@
 #include "app/SheetSharing.h"
 
+#include "app/WaysIn.h"
+
 #include <shellapi.h>
 
 #include <cstring>
 
 namespace {
-
-std::wstring wideText(std::string_view text, UINT codePage) {
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
 
 // Programs that read the clipboard's text take a line as ending in CR LF.
 std::wstring withCrLf(std::wstring_view text) {
@@ -72,7 +66,7 @@ bool (*openInBrowser)(const std::wstring& path) = openWithDefaultProgram;
 bool copyToClipboard(HWND owner, std::string_view utf8) {
     if (!openClipboard(owner))
         return false;
-    const bool copied = EmptyClipboard() && placeUnicodeText(withCrLf(wideText(utf8, CP_UTF8)));
+    const bool copied = EmptyClipboard() && placeUnicodeText(withCrLf(wideOfUtf8(utf8)));
     CloseClipboard();
     return copied;
 }
@@ -83,7 +77,7 @@ std::wstring printablePagePath(const std::string& sheetPath) {
     const std::wstring folder = std::wstring(temporary) + L"Velmora";
     CreateDirectoryW(folder.c_str(), nullptr);
     // The system's code page is the program's, 932.
-    const std::wstring name = sheetPath.empty() ? L"新しいシート" : sheetName(wideText(sheetPath, CP_ACP));
+    const std::wstring name = sheetPath.empty() ? L"新しいシート" : sheetName(wideOfNarrow(sheetPath));
     return folder + L"\\" + name + L".html";
 }
 

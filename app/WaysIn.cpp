@@ -11,7 +11,7 @@
 
 namespace {
 
-std::wstring wideOf(const std::string& text, UINT codePage) {
+std::wstring wideOf(std::string_view text, UINT codePage) {
     const int length = static_cast<int>(text.size());
     std::wstring wide(
         static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0)), L'\0');
@@ -80,20 +80,25 @@ bool startsAsPicture(const std::string& path) {
            ((start[0] == 'B' && start[1] == 'M') || (start[0] == 0xFF && start[1] == 0xD8));
 }
 
-struct OpenedHere {
-    bool sheet = false;
-};
-
 // The first sheet goes in place of the one shown; later ones, which must not
 // take its place in turn, each to a window of its own.
-void openOneSheet(HWND window, const std::wstring& path, const std::string& narrow, OpenedHere& opened) {
-    if (opened.sheet) {
+void openOneSheet(HWND window, const std::wstring& path, const std::string& narrow, bool& openedHere) {
+    if (openedHere) {
         if (!openInOwnWindow(path))
             showOpenFailedMessage(narrow);
         return;
     }
-    opened.sheet = true;
+    openedHere = true;
     openSheetInPlace(window, narrow);
+}
+
+// The path as the program takes it, or nothing once the user has been told
+// that it cannot be opened.
+std::optional<std::string> openablePath(const std::wstring& path) {
+    std::optional<std::string> narrow = narrowPath(path);
+    if (!narrow)
+        showOpenFailedMessage(shownPath(path));
+    return narrow;
 }
 
 enum class Dropped { sheet, picture, other };
@@ -106,14 +111,12 @@ Dropped kindOf(const std::wstring& path, const std::string& narrow) {
     return startsAsPicture(narrow) ? Dropped::picture : Dropped::other;
 }
 
-void openDroppedFile(HWND window, const std::wstring& path, OpenedHere& opened) {
-    const std::optional<std::string> narrow = codePage932Path(path);
-    if (!narrow) {
-        showOpenFailedMessage(shownPath(path));
+void openDroppedFile(HWND window, const std::wstring& path, bool& openedHere) {
+    const std::optional<std::string> narrow = openablePath(path);
+    if (!narrow)
         return;
-    }
     switch (kindOf(path, *narrow)) {
-    case Dropped::sheet: openOneSheet(window, path, *narrow, opened); break;
+    case Dropped::sheet: openOneSheet(window, path, *narrow, openedHere); break;
     case Dropped::picture: showPortraitFile(*narrow); break;
     case Dropped::other: showOpenFailedMessage(*narrow); break;
     }
@@ -127,23 +130,23 @@ struct ArgumentsFree {
 
 bool (*openInOwnWindow)(const std::wstring& sheetPath) = startNewProgram;
 
-std::optional<std::string> codePage932Path(const std::wstring& path) {
+std::optional<std::string> narrowPath(const std::wstring& path) {
     BOOL lost = FALSE;
-    std::string narrow = narrowOf(path, japaneseCodePage, WC_NO_BEST_FIT_CHARS, &lost);
+    std::string narrow = narrowOf(path, CP_ACP, WC_NO_BEST_FIT_CHARS, &lost);
     if (lost || narrow.find('\0') != std::string::npos)
         return std::nullopt;
     return narrow;
 }
 
-std::wstring wideOfCodePage932(const std::string& text) {
-    return wideOf(text, japaneseCodePage);
+std::wstring wideOfNarrow(std::string_view text) {
+    return wideOf(text, CP_ACP);
 }
 
 std::string utf8OfWide(const std::wstring& text) {
     return narrowOf(text, CP_UTF8, 0, nullptr);
 }
 
-std::wstring wideOfUtf8(const std::string& text) {
+std::wstring wideOfUtf8(std::string_view text) {
     return wideOf(text, CP_UTF8);
 }
 
@@ -155,8 +158,7 @@ std::string referenceFolder() {
     if (isFolder(L"Database"))
         return std::string();
     const std::wstring program = programPath();
-    const std::optional<std::string> folder =
-        codePage932Path(program.substr(0, program.find_last_of(L"\\/") + 1));
+    const std::optional<std::string> folder = narrowPath(program.substr(0, program.find_last_of(L"\\/") + 1));
     return folder.value_or(std::string());
 }
 
@@ -170,13 +172,10 @@ std::vector<std::wstring> commandLinePaths() {
 }
 
 void openSheets(HWND window, const std::vector<std::wstring>& paths) {
-    OpenedHere opened;
+    bool openedHere = false;
     for (const std::wstring& path : paths) {
-        const std::optional<std::string> narrow = codePage932Path(path);
-        if (narrow)
-            openOneSheet(window, path, *narrow, opened);
-        else
-            showOpenFailedMessage(shownPath(path));
+        if (const std::optional<std::string> narrow = openablePath(path))
+            openOneSheet(window, path, *narrow, openedHere);
     }
 }
 
@@ -187,7 +186,7 @@ void openDroppedFiles(HWND window, HDROP drop) {
         paths[i].resize(DragQueryFileW(drop, i, paths[i].data(), static_cast<UINT>(paths[i].size())));
     }
     DragFinish(drop);
-    OpenedHere opened;
+    bool openedHere = false;
     for (const std::wstring& path : paths)
-        openDroppedFile(window, path, opened);
+        openDroppedFile(window, path, openedHere);
 }

@@ -8,14 +8,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// A path as the program's code page 932 text; nothing when code page 932
+// A path as the program's narrow file functions take it, in the system's
+// code page (932, which the manifest asks for); nothing when that code page
 // cannot hold it, so that no file is opened under a mangled name.
-std::optional<std::string> codePage932Path(const std::wstring& path);
-std::wstring wideOfCodePage932(const std::string& text);
+std::optional<std::string> narrowPath(const std::wstring& path);
+std::wstring wideOfNarrow(std::string_view text);
 std::string utf8OfWide(const std::wstring& text);
-std::wstring wideOfUtf8(const std::string& text);
+std::wstring wideOfUtf8(std::string_view text);
 // How the narrow status bar shows a path: a character that code page 932
 // lacks shows as a question mark.
 std::string shownPath(const std::wstring& path);

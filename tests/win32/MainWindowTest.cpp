@@ -852,7 +852,7 @@ namespace {
 // ---- Sheets from outside: drops and the recent list ----
 
 std::wstring wideOf(const std::string& path) {
-    return wideOfCodePage932(path);
+    return wideOfNarrow(path);
 }
 
 // A drop handle as Explorer makes it: DROPFILES, then the wide paths, each
