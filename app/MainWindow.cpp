@@ -5,6 +5,7 @@
 #include "app/SheetSharing.h"
 #include "app/SheetTitle.h"
 #include "app/WaysIn.h"
+#include "editor/ListCommands.h"
 #include "editor/SheetForm.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
@@ -46,6 +47,23 @@ std::string choosePortraitFile() {
     return askOpenFileName("ファイルを開く", portraitFileFilter, "bmp");
 }
 
+// The local time as 24-hour "hh:mm:ss".
+std::string timeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    char text[16];
+    wsprintfA(text, "%02d:%02d:%02d", local->tm_hour, local->tm_min, local->tm_sec);
+    return text;
+}
+
+void setStatusText(const std::string& text) {
+    SendMessageA(shell.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void tellUser(const std::string& text) {
+    setStatusText(timeOfDay() + " " + text);
+}
+
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
     loadReferenceData(referenceFolder());
@@ -53,6 +71,7 @@ void createChildren(HWND window) {
     InitCommonControls();
     installPortraitLoader(&windowsPortraitLoader);
     sheetForm.choosePortraitFile = choosePortraitFile;
+    sheetForm.tellUser = tellUser;
     shell.form = createSheetForm(shell.instance, window, characterSheet);
     // The new sheet's defaults are no edit of the user's.
     characterSheet.markUnedited();
@@ -66,19 +85,6 @@ void createChildren(HWND window) {
     // at its own, and a window manager asked to resize it on screen.
     layoutMainWindow();
     DragAcceptFiles(window, TRUE);
-}
-
-// The local time as 24-hour "hh:mm:ss".
-std::string timeOfDay() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    char text[16];
-    wsprintfA(text, "%02d:%02d:%02d", local->tm_hour, local->tm_min, local->tm_sec);
-    return text;
-}
-
-void setStatusText(const std::string& text) {
-    SendMessageA(shell.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // A failed save must not look like a successful one: the user learns that
@@ -192,7 +198,12 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    default: onRecentSheet(window, command); break;
+    default:
+        if (isEditCommand(command))
+            runEditCommand(command);
+        else
+            onRecentSheet(window, command);
+        break;
     }
 }
 
@@ -258,6 +269,28 @@ void onMenuSelect(int item, UINT flags) {
 void onMenuOpening(HWND window, HMENU menu) {
     if (menu == GetSubMenu(GetMenu(window), 0))
         listRecentSheets(menu);
+    else if (menu == GetSubMenu(GetMenu(window), 1))
+        greyEditItems(menu);
+}
+
+bool isKeyHeld(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// The command that `accelerators` give a key message; 0 for none.
+int acceleratorCommand(HACCEL accelerators, const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)
+        return 0;
+    ACCEL table[64];
+    const int count = CopyAcceleratorTableA(accelerators, table, static_cast<int>(std::size(table)));
+    const BYTE held = static_cast<BYTE>((isKeyHeld(VK_CONTROL) ? FCONTROL : 0) |
+                                        (isKeyHeld(VK_SHIFT) ? FSHIFT : 0) | (isKeyHeld(VK_MENU) ? FALT : 0));
+    for (int i = 0; i < count; ++i) {
+        if ((table[i].fVirt & FVIRTKEY) != 0 && table[i].key == message.wParam &&
+            (table[i].fVirt & (FCONTROL | FSHIFT | FALT)) == held)
+            return table[i].cmd;
+    }
+    return 0;
 }
 
 void confirmClose(HWND window) {
@@ -299,7 +332,10 @@ HWND createMainWindow(HINSTANCE instance, UINT codePage) {
 }
 
 void deliverMessage(MSG& message, HWND mainWindow, HACCEL accelerators) {
-    if (TranslateAcceleratorA(mainWindow, accelerators, &message))
+    // The lists' keys are a text box's own: there they keep doing what
+    // they do in any text box.
+    if (!focusKeepsKeyOf(acceleratorCommand(accelerators, message)) &&
+        TranslateAcceleratorA(mainWindow, accelerators, &message))
         return;
     // The dialog manager moves the focus through the form on Tab and
     // Shift+Tab; Enter and Escape reach the form as IDOK and IDCANCEL, which

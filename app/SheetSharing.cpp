@@ -1,48 +1,11 @@
 #include "app/SheetSharing.h"
 
 #include "app/WaysIn.h"
+#include "editor/Clipboard.h"
 
 #include <shellapi.h>
 
-#include <cstring>
-
 namespace {
-
-// Programs that read the clipboard's text take a line as ending in CR LF.
-std::wstring withCrLf(std::wstring_view text) {
-    std::wstring lines;
-    lines.reserve(text.size());
-    for (wchar_t c : text) {
-        if (c == L'\n')
-            lines += L'\r';
-        lines += c;
-    }
-    return lines;
-}
-
-// Another program may hold the clipboard for a moment.
-bool openClipboard(HWND owner) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-// The clipboard owns the memory once it has taken it.
-bool placeUnicodeText(const std::wstring& text) {
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory == nullptr)
-        return false;
-    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr)
-        return true;
-    GlobalFree(memory);
-    return false;
-}
 
 // The file name of a path, without its extension.
 std::wstring sheetName(const std::wstring& path) {
@@ -64,11 +27,7 @@ bool openWithDefaultProgram(const std::wstring& path) {
 bool (*openInBrowser)(const std::wstring& path) = openWithDefaultProgram;
 
 bool copyToClipboard(HWND owner, std::string_view utf8) {
-    if (!openClipboard(owner))
-        return false;
-    const bool copied = EmptyClipboard() && placeUnicodeText(withCrLf(wideOfUtf8(utf8)));
-    CloseClipboard();
-    return copied;
+    return putOnClipboard(owner, {utf8, {}});
 }
 
 std::wstring printablePagePath(const std::string& sheetPath) {

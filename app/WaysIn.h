@@ -4,23 +4,14 @@
 // dropped on its window, or handed to a window of their own. Explorer hands
 // over paths in Unicode; the program holds them in code page 932.
 
+#include "editor/WindowsText.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// A path as the program's narrow file functions take it, in the system's
-// code page (932, which the manifest asks for); nothing when that code page
-// cannot hold it, so that no file is opened under a mangled name.
-std::optional<std::string> narrowPath(const std::wstring& path);
-std::wstring wideOfNarrow(std::string_view text);
-std::string utf8OfWide(const std::wstring& text);
-std::wstring wideOfUtf8(std::string_view text);
-// How the narrow status bar shows a path: a character that code page 932
-// lacks shows as a question mark.
-std::string shownPath(const std::wstring& path);
 
 // The folder whose Database folder holds the position and class lists: the
 // working folder when it has one (an empty text), else the program's own

@@ -61,6 +61,8 @@ std::string boxText(HWND dialog, int id) {
 
 // Shows the edited row's texts; a new entry starts with empty boxes.
 template <class Dialog> void showEditedEntry(HWND dialog, Dialog& state) {
+    if (state.addAfter)
+        return;
     const auto entries = entriesOf(state);
     const int row = firstSelectedRow(state.list);
     if (row < 0 || static_cast<std::size_t>(row) >= entries.size())
@@ -86,11 +88,25 @@ template <class Entry> Entry enteredEntry(HWND dialog, const EntryBoxes& boxes) 
     return entry;
 }
 
+// The entry stored stays selected once the list is rebuilt.
 template <class Dialog> void storeEnteredEntry(HWND dialog, Dialog& state) {
     auto entries = entriesOf(state);
     using Entry = typename decltype(entries)::value_type;
-    storeEntries(state, applyEntryEdit(std::move(entries), state.editedRow,
-                                       enteredEntry<Entry>(dialog, boxesOf(state))));
+    Entry entry = enteredEntry<Entry>(dialog, boxesOf(state));
+    if (entry.name.empty() && state.addAfter)
+        return;
+    if (state.addAfter) {
+        ListEdit<Entry> added = insertEntries(std::move(entries), *state.addAfter, {std::move(entry)});
+        state.rowsToSelect = std::move(added.selected);
+        storeEntries(state, std::move(added.entries));
+        return;
+    }
+    const bool stored = !entry.name.empty();
+    entries = applyEntryEdit(std::move(entries), state.editedRow, std::move(entry));
+    if (stored)
+        state.rowsToSelect = {state.editedRow == noRow ? static_cast<int>(entries.size()) - 1
+                                                       : state.editedRow};
+    storeEntries(state, std::move(entries));
 }
 
 template <class Dialog> void onEntryCommand(HWND dialog, int id, Dialog& state) {
@@ -135,12 +151,12 @@ HINSTANCE instanceOf(HWND window) {
 
 } // namespace
 
-INT_PTR openSkillDialog(HWND owner, SkillDialog dialog) {
+INT_PTR openSkillDialog(HWND owner, SkillDialog& dialog) {
     return DialogBoxParamA(instanceOf(owner), "SKILLDLG", owner, skillDialogProc,
                            reinterpret_cast<LPARAM>(&dialog));
 }
 
-INT_PTR openPartsDialog(HWND owner, PartDialog dialog) {
+INT_PTR openPartsDialog(HWND owner, PartDialog& dialog) {
     return DialogBoxParamA(instanceOf(owner), "PARTSDLG", owner, partsDialogProc,
                            reinterpret_cast<LPARAM>(&dialog));
 }

@@ -26,6 +26,9 @@ struct SheetFormState {
     // Asks the user for a portrait file; empty when cancelled. The main
     // window provides it; without it a double click only removes.
     std::string (*choosePortraitFile)() = nullptr;
+    // Tells the user in a line of the main window what a command could not
+    // do; without it nothing is said.
+    void (*tellUser)(const std::string& text) = nullptr;
 };
 extern SheetFormState sheetForm;
 

@@ -69,19 +69,15 @@ void storeCheckMarks(const LocationBinding& binding) {
     sheetForm.sheet->setParts(binding.location, std::move(parts));
 }
 
-void editEntry(HWND list) {
-    CharacterSheet& sheet = *sheetForm.sheet;
-    if (list == sheetForm.skillList) {
-        if (openSkillDialog(sheetForm.form, {sheet, list}) == IDOK)
-            refreshSkillList();
-    } else if (const LocationBinding* binding = bindingOfList(list)) {
-        if (openPartsDialog(sheetForm.form, {sheet, list, binding->location}) == IDOK)
-            refreshPartList(binding->text);
-    }
-}
-
-bool isSheetList(HWND window) {
-    return window == sheetForm.skillList || bindingOfList(window) != nullptr;
+// The list has the focus again once the dialog is over, with the entry the
+// dialog stored selected, or as it was after Cancel.
+template <class Dialog> void openDialog(HWND list, Dialog dialog, INT_PTR (*open)(HWND, Dialog&)) {
+    const std::vector<int> selected = selectedRows(list);
+    const bool stored = open(sheetForm.form, dialog) == IDOK;
+    SetFocus(list);
+    if (stored)
+        refreshList(list);
+    selectRows(list, stored ? dialog.rowsToSelect : selected);
 }
 
 // While a list is rebuilt it does not repaint: a list view that repaints
@@ -157,10 +153,57 @@ void onListNotify(const NMHDR& header) {
     switch (header.code) {
     case NM_SETFOCUS: selectFirstRow(header.hwndFrom); break;
     case NM_DBLCLK:
-    case NM_RETURN: editEntry(header.hwndFrom); break;
+    case NM_RETURN: openEntryDialog(header.hwndFrom, EntryOpening::selectedRow); break;
     case cellCheckToggled:
         if (const LocationBinding* binding = bindingOfList(header.hwndFrom))
             storeCheckMarks(*binding);
         break;
     }
+}
+
+bool isSheetList(HWND window) {
+    return window == sheetForm.skillList || bindingOfList(window) != nullptr;
+}
+
+std::optional<BodyLocation> locationOfList(HWND list) {
+    if (const LocationBinding* binding = bindingOfList(list))
+        return binding->location;
+    return std::nullopt;
+}
+
+void refreshList(HWND list) {
+    if (list == sheetForm.skillList)
+        refreshSkillList();
+    else if (const LocationBinding* binding = bindingOfList(list))
+        refreshPartList(binding->text);
+}
+
+std::vector<int> selectedRows(HWND list) {
+    std::vector<int> rows;
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
+void selectRows(HWND list, const std::vector<int>& rows) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (rows.empty())
+        return;
+    for (int row : rows)
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_EnsureVisible(list, rows.back(), FALSE);
+    ListView_EnsureVisible(list, rows.front(), FALSE);
+}
+
+void openEntryDialog(HWND list, EntryOpening opening) {
+    std::optional<std::vector<int>> addAfter;
+    if (opening == EntryOpening::newAfterSelection)
+        addAfter = selectedRows(list);
+    CharacterSheet& sheet = *sheetForm.sheet;
+    if (list == sheetForm.skillList)
+        openDialog<SkillDialog>(list, {sheet, list, addAfter, noRow, {}}, openSkillDialog);
+    else if (const LocationBinding* binding = bindingOfList(list))
+        openDialog<PartDialog>(list, {sheet, list, binding->location, addAfter, noRow, {}}, openPartsDialog);
 }

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 // Adds the five columns name, timing, cost, range, effect.
 void addListColumns(HWND list);
@@ -21,3 +23,20 @@ std::string locationText(BodyLocation location);
 // The lists' notifications to the sheet form: focus, activation (double
 // click or Enter opens the entry dialog) and ticks in the name cells.
 void onListNotify(const NMHDR& header);
+
+bool isSheetList(HWND window);
+// The body location whose parts `list` shows; none for the skill list.
+std::optional<BodyLocation> locationOfList(HWND list);
+// Rebuilds one of the five lists from the record.
+void refreshList(HWND list);
+
+// The selected rows, top to bottom.
+std::vector<int> selectedRows(HWND list);
+// Selects exactly `rows`, the last with the item focus, and scrolls them
+// into view.
+void selectRows(HWND list, const std::vector<int>& rows);
+
+// The list's entry dialog, on its first selected row (a new entry at the
+// end when none is selected), or for a new entry after the selected rows.
+enum class EntryOpening { selectedRow, newAfterSelection };
+void openEntryDialog(HWND list, EntryOpening opening);

@@ -14,6 +14,16 @@
 #define IDM_COPY_PIECE 40012
 #define IDM_OPEN_PAGE 40013
 #define IDM_NEW 40014
+// Edit menu, the lists' context menu and their keys: on a list they act on
+// its selected entries, in a text box on its text.
+#define IDM_EDIT_CUT 40203
+#define IDM_EDIT_COPY 40204
+#define IDM_EDIT_PASTE 40205
+#define IDM_EDIT_DELETE 40206
+#define IDM_ADD_ENTRY 40207
+#define IDM_MOVE_UP 40208
+#define IDM_MOVE_DOWN 40209
+#define IDM_EDIT_ENTRY 40210
 // The recent sheets' group in the File menu: its separator, then one item a
 // sheet, 40101 to 40108.
 #define IDM_RECENT_GROUP 40100

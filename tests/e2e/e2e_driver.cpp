@@ -693,6 +693,58 @@ void openTheRecentSheet(Session& s) {
     s.checkFormText(IDC_PLAYER_NAME, "Nana");
 }
 
+// A part list's line in the sheet file: unticked parts with names alone.
+std::string partsLine(const std::vector<std::string>& names) {
+    std::string line;
+    for (const std::string& name : names)
+        line += (line.empty() ? "0," : ":0,") + name + ",,,,";
+    return line;
+}
+
+// Keys and commands posted to the program are carried out in their order,
+// after any sent message: what they did is waited for.
+void waitForList(const Session& s, HWND list, int rows, int selected, const std::string& what) {
+    waitUntil(s.processId(), what, [&] {
+        return static_cast<int>(sendAndWait(list, LVM_GETITEMCOUNT, 0, 0, "the list")) == rows &&
+               static_cast<int>(sendAndWait(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED,
+                                            "the list")) == selected;
+    });
+}
+
+// Eight head parts fill their list's view: Ins adds a ninth after the
+// selected row, Alt+Up (its command) moves it up, Del removes the first, and
+// a part goes to the arms through the clipboard.
+void orderPartsWithTheListCommands(Session& s) {
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(headPartsLine - 1) = partsLine({"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8"});
+    const std::string path = s.folder.file("eight parts.txt");
+    writeBytes(path, joinSheetLines(lines));
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
+    HWND head = s.formControl(IDC_HEAD_LIST);
+    postClick(head);
+    for (WPARAM key : {VK_HOME, VK_DOWN, VK_DOWN, VK_INSERT})
+        postKey(head, key);
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "パーツ", "the part dialog");
+    writeText(GetDlgItem(dialog, IDC_PART_NAME), "p9");
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the part dialog to close");
+    waitForList(s, head, 9, 3, "the new part to be selected after the third");
+    postCommand(s.mainWindow, IDM_MOVE_UP);
+    waitForList(s, head, 9, 2, "the new part to move up");
+    postKey(head, VK_HOME);
+    postKey(head, VK_DELETE);
+    waitForList(s, head, 8, 0, "the first part to go");
+    postCommand(s.mainWindow, IDM_EDIT_COPY);
+    HWND arms = s.formControl(IDC_ARM_LIST);
+    postClick(arms);
+    postCommand(s.mainWindow, IDM_EDIT_PASTE);
+    waitForList(s, arms, 1, 0, "the part to be pasted into the arms");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    lines.at(headPartsLine - 1) = partsLine({"p2", "p9", "p3", "p4", "p5", "p6", "p7", "p8"});
+    lines.at(headPartsLine) = partsLine({"p2"});
+    checkFileBytes(path, joinSheetLines(lines));
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -732,6 +784,8 @@ constexpr Step steps[] = {
      openASheetNamedOnTheCommandLine},
     {"ends once more when exit is confirmed with Yes", confirmExit},
     {"offers that sheet first among the recent sheets, and opens it from there", openTheRecentSheet},
+    {"adds, moves, deletes, copies and pastes parts in lists that fill their view, and saves them",
+     orderPartsWithTheListCommands},
     {"ends for the last time when exit is confirmed with Yes", confirmExit},
 };
 

@@ -1,13 +1,19 @@
 // Any file opened as a sheet must either be refused, leaving the record
 // exactly as it was, or load without harm, leave the record's fixed rows at
 // their counts, save to a file that reads back to the same record and give
-// four outputs in UTF-8, the JSON ones parsing back.
+// four outputs in UTF-8, the JSON ones parsing back. The same bytes pasted
+// into a list give whole code page 932 texts without control characters;
+// read as the entries' own clipboard format, they are refused or copy back
+// to the same entries.
 #include "FuzzInput.h"
 #include "TestFiles.h"
 
 #include "export/SheetOutputs.h"
 #include "sheet/CharacterSheet.h"
 #include "sheet/CodePage932.h"
+#include "sheet/EntryClipboard.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -35,9 +41,38 @@ void checkOutputs(const CharacterSheet& sheet) {
                 "a JSON output does not parse back");
 }
 
+void checkPastedText(std::string_view text) {
+    const PastedEntries pasted = readPastedText(text);
+    require(pasted.entries.size() <= pastedLineLimit, "more pasted entries than lines allowed");
+    for (const PartEntry& entry : pasted.entries)
+        for (const std::string& field : {entry.name, entry.timing, entry.cost, entry.range, entry.effect}) {
+            require(codePage932ToUtf8(field).find("\xEF\xBF\xBD") == std::string::npos,
+                    "a pasted text is not code page 932");
+            require(std::none_of(field.begin(), field.end(),
+                                 [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; }),
+                    "a pasted text holds a control character");
+        }
+}
+
+// Random bytes seldom begin with the format's first line, so they are read
+// after it as well.
+void checkOwnFormat(std::string_view bytes) {
+    for (const std::string& format : {std::string(bytes), entriesAsOwnFormat({}).append(bytes)}) {
+        const std::optional<std::vector<PartEntry>> entries = entriesFromOwnFormat(format);
+        if (!entries)
+            continue;
+        require(entriesFromOwnFormat(entriesAsOwnFormat(*entries)) == entries,
+                "entries in the own format do not copy back");
+        require(isUtf8(entriesAsText(*entries)), "copied entries' text is not UTF-8");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    checkPastedText(bytes);
+    checkOwnFormat(bytes);
     const std::string input = writeInput(data, size);
     CharacterSheet sheet;
     fillSomething(sheet);

@@ -3,8 +3,10 @@
 #include "app/SheetSharing.h"
 #include "app/WaysIn.h"
 #include "editor/CellList.h"
+#include "editor/Clipboard.h"
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
+#include "editor/SheetLists.h"
 #include "export/SheetOutputs.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
@@ -156,16 +158,24 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     }
 }
 
-TEST_F(MainWindowTest, AcceleratorsGiveTheFileCommands) {
+TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL");
-    ACCEL entries[8];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 8), 5);
     const ACCEL expected[] = {{FVIRTKEY | FCONTROL | FNOINVERT, 'S', IDM_SAVE},
                               {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'S', IDM_SAVE_AS},
                               {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN},
-                              {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW}};
-    for (int i = 0; i < 5; ++i) {
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'X', IDM_EDIT_CUT},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'C', IDM_EDIT_COPY},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'V', IDM_EDIT_PASTE},
+                              {FVIRTKEY | FNOINVERT, VK_DELETE, IDM_EDIT_DELETE},
+                              {FVIRTKEY | FNOINVERT, VK_INSERT, IDM_ADD_ENTRY},
+                              {FVIRTKEY | FALT | FNOINVERT, VK_UP, IDM_MOVE_UP},
+                              {FVIRTKEY | FALT | FNOINVERT, VK_DOWN, IDM_MOVE_DOWN}};
+    constexpr int count = static_cast<int>(std::size(expected));
+    ACCEL entries[count + 1];
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, count + 1), count);
+    for (int i = 0; i < count; ++i) {
         EXPECT_EQ(entries[i].fVirt, expected[i].fVirt) << i;
         EXPECT_EQ(entries[i].key, expected[i].key) << i;
         EXPECT_EQ(entries[i].cmd, expected[i].cmd) << i;
@@ -479,6 +489,13 @@ class KeyboardTest : public MainWindowTest {
 protected:
     HWND formControl(int id) const { return GetDlgItem(sheetForm.form, id); }
 
+    // Gives a list the focus with exactly `rows` selected.
+    void select(HWND list, const std::vector<int>& rows) const {
+        SetFocus(list);
+        runProgramLoop();
+        selectRows(list, rows);
+    }
+
     // Handles every waiting message as the program's loop does.
     void runProgramLoop() const {
         MSG message;
@@ -587,6 +604,140 @@ TEST_F(KeyboardTest, CtrlSInATextBoxSaves) {
     EXPECT_NE(readBytes(currentSheetPath).find("\r\nLily\r\n"), std::string::npos);
     EXPECT_TRUE(endsWith(statusText(), " データが保存されました")) << statusText();
     EXPECT_EQ(formText(IDC_DOLL_NAME), "Lily");
+}
+
+// Rows named by their first letter: a list of "abc" holds entries a, b, c.
+std::vector<PartEntry> lettered(const std::string& letters) {
+    std::vector<PartEntry> parts;
+    for (char letter : letters)
+        parts.push_back({letter == 'a' ? 1 : 0, std::string(1, letter), "t", "c", "r", "e"});
+    return parts;
+}
+
+template <class Entry> std::string recordedLetters(const std::vector<Entry>& entries) {
+    std::string letters;
+    for (const Entry& entry : entries)
+        letters += entry.name;
+    return letters;
+}
+
+std::string shownLetters(HWND list) {
+    std::string letters;
+    char text[8];
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+        ListView_GetItemText(list, row, 0, text, sizeof text);
+        letters += text;
+    }
+    return letters;
+}
+
+// Each command on a part list and on the skill list, by its key (held
+// modifier, key) or posted by its id: what the list shows and selects, what
+// the record holds and whether the title has its star.
+TEST_F(KeyboardTest, ListCommandsActOnTheSelectedEntries) {
+    const struct {
+        const char* what;
+        bool skills;
+        std::vector<int> selected;
+        BYTE modifier;
+        WPARAM key; // 0: the command posted by its id
+        int id;
+        const char* after;
+        std::vector<int> selectedAfter;
+    } cases[] = {
+        {"Del", false, {0, 2}, 0, VK_DELETE, 0, "b", {0}},
+        {"delete with no row", true, {}, 0, 0, IDM_EDIT_DELETE, "abc", {}},
+        {"Alt+Up", false, {1, 2}, VK_MENU, VK_UP, 0, "bca", {0, 1}},
+        {"move up at the top", true, {0}, 0, 0, IDM_MOVE_UP, "abc", {0}},
+        {"Alt+Down", true, {0}, VK_MENU, VK_DOWN, 0, "bac", {1}},
+        {"move down at the bottom", false, {1, 2}, 0, 0, IDM_MOVE_DOWN, "abc", {1, 2}},
+        {"Ctrl+X", false, {0, 1}, VK_CONTROL, 'X', 0, "c", {0}},
+        {"paste after the last selected row",
+         true,
+         {0},
+         0,
+         0,
+         IDM_EDIT_PASTE,
+         "axyb"
+         "c",
+         {1, 2}},
+        {"Ctrl+V with no row", false, {}, VK_CONTROL, 'V', 0, "abcxy", {3, 4}},
+        {"Ins adds after the last selected row", false, {0, 1}, 0, VK_INSERT, 0, "abnc", {2}},
+        {"add with no row", true, {}, 0, 0, IDM_ADD_ENTRY, "abcn", {3}},
+    };
+    for (const auto& c : cases) {
+        HWND list = c.skills ? sheetForm.skillList : sheetForm.headList;
+        characterSheet.setSkills({});
+        characterSheet.setHeadParts(lettered("xy"));
+        refreshList(sheetForm.headList);
+        select(sheetForm.headList, {0, 1});
+        command(IDM_EDIT_COPY);
+        characterSheet.setSkills({{"a", "", "", "", ""}, {"b", "", "", "", ""}, {"c", "", "", "", ""}});
+        characterSheet.setHeadParts(lettered("abc"));
+        refreshList(sheetForm.skillList);
+        refreshList(sheetForm.headList);
+        characterSheet.markUnedited();
+        showSheetTitle();
+        select(list, c.selected);
+        std::optional<DialogAnswer> add;
+        if (c.id == IDM_ADD_ENTRY || c.key == VK_INSERT)
+            add.emplace(c.skills ? "スキル" : "パーツ", IDOK, [](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_PART_NAME, "n");
+                SetDlgItemTextA(dialog, IDC_SKILL_NAME, "n");
+            });
+        if (c.key == 0) {
+            PostMessageA(window, WM_COMMAND, c.id, 0);
+            runProgramLoop();
+        } else {
+            std::optional<HeldKey> held;
+            if (c.modifier != 0)
+                held.emplace(c.modifier);
+            press(c.key);
+        }
+        EXPECT_EQ(shownLetters(list), c.after) << c.what;
+        EXPECT_EQ(selectedRows(list), c.selectedAfter) << c.what;
+        EXPECT_EQ(c.skills ? recordedLetters(characterSheet.getSkills())
+                           : recordedLetters(characterSheet.getHeadParts()),
+                  c.after)
+            << c.what;
+        EXPECT_EQ(readControlText(window)[0] == '*', std::string(c.after) != "abc") << c.what;
+    }
+}
+
+// A part keeps its tick in another part list and leaves it in the skill
+// list; the clipboard's text is the entries' texts between tabs.
+TEST_F(KeyboardTest, PastedPartsKeepTheirTickInPartListsOnly) {
+    characterSheet.setHeadParts(lettered("ab"));
+    refreshList(sheetForm.headList);
+    select(sheetForm.headList, {0});
+    command(IDM_EDIT_COPY);
+    EXPECT_EQ(clipboardText(window), "a\tt\tc\tr\te\r\n");
+    select(sheetForm.armList, {});
+    command(IDM_EDIT_PASTE);
+    EXPECT_EQ(characterSheet.getArmParts().back(), lettered("a").front());
+    EXPECT_EQ(getCellCheck(sheetForm.armList, 3, 0), 1);
+    select(sheetForm.skillList, {});
+    command(IDM_EDIT_PASTE);
+    EXPECT_EQ(characterSheet.getSkills().back(), (SkillEntry{"a", "t", "c", "r", "e"}));
+}
+
+// The lists' keys stay a text box's own, and the Edit menu acts on its text.
+TEST_F(KeyboardTest, ATextBoxKeepsItsEditingKeys) {
+    const std::vector<PartEntry> head = characterSheet.getHeadParts();
+    SetFocus(formControl(IDC_DOLL_NAME));
+    type("Lily");
+    SendMessageA(formControl(IDC_DOLL_NAME), EM_SETSEL, 0, 2);
+    {
+        const HeldKey control(VK_CONTROL);
+        press('C');
+    }
+    EXPECT_EQ(clipboardText(window), "Li");
+    press(VK_DELETE);
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "ly");
+    SendMessageA(formControl(IDC_DOLL_NAME), EM_SETSEL, 0, 1);
+    command(IDM_EDIT_CUT);
+    EXPECT_EQ(characterSheet.getDollName(), "y");
+    EXPECT_EQ(characterSheet.getHeadParts(), head);
 }
 
 TEST_F(KeyboardTest, EnterAndEscapeInATextBoxChangeNothing) {

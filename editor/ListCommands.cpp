@@ -1,0 +1,272 @@
+#include "editor/ListCommands.h"
+
+#include "editor/Clipboard.h"
+#include "editor/SheetForm.h"
+#include "editor/SheetLists.h"
+#include "res/resource.h"
+#include "sheet/EntryClipboard.h"
+#include "sheet/EntryEdit.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<int, 8> editCommands = {IDM_EDIT_CUT,  IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,
+                                             IDM_ADD_ENTRY, IDM_MOVE_UP,   IDM_MOVE_DOWN,  IDM_EDIT_ENTRY};
+
+CharacterSheet& sheet() {
+    return *sheetForm.sheet;
+}
+
+void tellUser(const std::string& text) {
+    if (sheetForm.tellUser != nullptr)
+        sheetForm.tellUser(text);
+}
+
+bool isOfClass(HWND window, const char* className) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
+// A text box of the form, or the box of a choice.
+bool isTextBox(HWND window) {
+    return window != nullptr && isOfClass(window, "Edit");
+}
+
+bool hasSelectedText(HWND box) {
+    DWORD start = 0, end = 0;
+    SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return start != end;
+}
+
+// The record's side of a list: its entries, taken and set back whole.
+struct SkillListEntries {
+    std::vector<SkillEntry> get() const { return sheet().getSkills(); }
+    void set(std::vector<SkillEntry> entries) const { sheet().setSkills(std::move(entries)); }
+};
+
+struct PartListEntries {
+    BodyLocation location;
+    std::vector<PartEntry> get() const { return sheet().getParts(location); }
+    void set(std::vector<PartEntry> entries) const { sheet().setParts(location, std::move(entries)); }
+};
+
+template <class Use> void withEntriesOf(HWND list, Use use) {
+    if (list == sheetForm.skillList)
+        use(SkillListEntries{});
+    else if (const std::optional<BodyLocation> location = locationOfList(list))
+        use(PartListEntries{*location});
+}
+
+// One change of the list's entries through the record's setter, then the
+// list rebuilt with the rows `edit` answers selected.
+template <class Edit> void editEntries(HWND list, Edit edit) {
+    withEntriesOf(list, [&](const auto& entries) {
+        auto edited = edit(entries.get(), selectedRows(list));
+        entries.set(std::move(edited.entries));
+        refreshList(list);
+        selectRows(list, edited.selected);
+    });
+}
+
+// Entries travel as parts: a skill as an unticked one.
+std::vector<PartEntry> selectedEntries(HWND list) {
+    std::vector<PartEntry> chosen;
+    withEntriesOf(list, [&](const auto& entries) {
+        const auto all = entries.get();
+        for (int row : selectedRows(list)) {
+            if (static_cast<std::size_t>(row) < all.size())
+                chosen.push_back(convertEntry<PartEntry>(all[static_cast<std::size_t>(row)]));
+        }
+    });
+    return chosen;
+}
+
+bool copySelected(HWND list) {
+    const std::vector<PartEntry> entries = selectedEntries(list);
+    if (entries.empty())
+        return false;
+    if (putOnClipboard(sheetForm.form, {entriesAsText(entries), entriesAsOwnFormat(entries)}))
+        return true;
+    tellUser("クリップボードにコピーできませんでした");
+    return false;
+}
+
+// The program's own entries come whole; anything else is read as text.
+std::optional<std::vector<PartEntry>> pastedEntries() {
+    if (const std::optional<std::string> own = clipboardOwnEntries(sheetForm.form)) {
+        if (std::optional<std::vector<PartEntry>> entries = entriesFromOwnFormat(*own))
+            return entries;
+    }
+    const std::optional<std::string> text = clipboardText(sheetForm.form);
+    if (!text)
+        return std::nullopt;
+    PastedEntries pasted = readPastedText(*text);
+    if (pasted.outcome == PastedEntries::Outcome::tooLarge) {
+        tellUser("貼り付けられませんでした: テキストが 10000 行か 1 MiB を超えています");
+        return std::nullopt;
+    }
+    return std::move(pasted.entries);
+}
+
+void pasteInto(HWND list) {
+    const std::optional<std::vector<PartEntry>> pasted = pastedEntries();
+    if (!pasted || pasted->empty())
+        return;
+    editEntries(list, [&](auto entries, const std::vector<int>& rows) {
+        using Entry = typename decltype(entries)::value_type;
+        std::vector<Entry> added;
+        for (const PartEntry& entry : *pasted)
+            added.push_back(convertEntry<Entry>(entry));
+        return insertEntries(std::move(entries), rows, std::move(added));
+    });
+}
+
+void deleteSelected(HWND list) {
+    editEntries(list, [](auto entries, const std::vector<int>& rows) {
+        return deleteEntries(std::move(entries), rows);
+    });
+}
+
+void moveSelected(HWND list, bool up) {
+    editEntries(list, [up](auto entries, const std::vector<int>& rows) {
+        return moveEntries(std::move(entries), rows, up ? -1 : +1);
+    });
+}
+
+void runListCommand(HWND list, int id) {
+    const bool anySelected = !selectedRows(list).empty();
+    switch (id) {
+    case IDM_EDIT_CUT:
+        if (copySelected(list))
+            deleteSelected(list);
+        break;
+    case IDM_EDIT_COPY: copySelected(list); break;
+    case IDM_EDIT_PASTE: pasteInto(list); break;
+    case IDM_EDIT_DELETE:
+        if (anySelected)
+            deleteSelected(list);
+        break;
+    case IDM_ADD_ENTRY: openEntryDialog(list, EntryOpening::newAfterSelection); break;
+    case IDM_MOVE_UP:
+    case IDM_MOVE_DOWN:
+        if (anySelected)
+            moveSelected(list, id == IDM_MOVE_UP);
+        break;
+    case IDM_EDIT_ENTRY:
+        if (anySelected)
+            openEntryDialog(list, EntryOpening::selectedRow);
+        break;
+    }
+}
+
+void runTextBoxCommand(HWND box, int id) {
+    switch (id) {
+    case IDM_EDIT_CUT: SendMessageA(box, WM_CUT, 0, 0); break;
+    case IDM_EDIT_COPY: SendMessageA(box, WM_COPY, 0, 0); break;
+    case IDM_EDIT_PASTE: SendMessageA(box, WM_PASTE, 0, 0); break;
+    case IDM_EDIT_DELETE: SendMessageA(box, WM_CLEAR, 0, 0); break;
+    }
+}
+
+// Whether moving the selected rows one row up (or down) moves any.
+bool canMove(HWND list, bool up) {
+    const std::vector<int> rows = selectedRows(list);
+    const int count = ListView_GetItemCount(list);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // Selected rows packed against the edge stay where they are.
+        const int packed = up ? static_cast<int>(i) : count - static_cast<int>(rows.size() - i);
+        if (rows[i] != packed)
+            return true;
+    }
+    return false;
+}
+
+bool canRunOnList(HWND list, int id) {
+    const bool anySelected = ListView_GetSelectedCount(list) > 0;
+    switch (id) {
+    case IDM_EDIT_PASTE: return clipboardHasEntriesOrText();
+    case IDM_ADD_ENTRY: return true;
+    case IDM_MOVE_UP: return canMove(list, true);
+    case IDM_MOVE_DOWN: return canMove(list, false);
+    }
+    return anySelected;
+}
+
+bool canRunOnTextBox(HWND box, int id) {
+    const bool writable = (GetWindowLongPtrA(box, GWL_STYLE) & ES_READONLY) == 0;
+    switch (id) {
+    case IDM_EDIT_COPY: return hasSelectedText(box);
+    case IDM_EDIT_CUT:
+    case IDM_EDIT_DELETE: return writable && hasSelectedText(box);
+    case IDM_EDIT_PASTE: return writable && IsClipboardFormatAvailable(CF_TEXT);
+    }
+    return false;
+}
+
+// Under the first selected row, or at the list's top left corner.
+POINT keyboardMenuPlace(HWND list) {
+    RECT place{};
+    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (row < 0 || !ListView_GetItemRect(list, row, &place, LVIR_LABEL))
+        GetClientRect(list, &place);
+    POINT at = {place.left, row < 0 ? place.top : place.bottom};
+    ClientToScreen(list, &at);
+    return at;
+}
+
+} // namespace
+
+bool isEditCommand(int id) {
+    for (int command : editCommands) {
+        if (command == id)
+            return true;
+    }
+    return false;
+}
+
+void runEditCommand(int id) {
+    HWND focus = GetFocus();
+    if (isSheetList(focus))
+        runListCommand(focus, id);
+    else if (isTextBox(focus))
+        runTextBoxCommand(focus, id);
+}
+
+bool canRunEditCommand(int id) {
+    HWND focus = GetFocus();
+    if (isSheetList(focus))
+        return canRunOnList(focus, id);
+    return isTextBox(focus) && canRunOnTextBox(focus, id);
+}
+
+bool focusKeepsKeyOf(int id) {
+    return isEditCommand(id) && !isSheetList(GetFocus());
+}
+
+void greyEditItems(HMENU menu) {
+    for (int id : editCommands)
+        EnableMenuItem(menu, static_cast<UINT>(id),
+                       MF_BYCOMMAND | (canRunEditCommand(id) ? MF_ENABLED : MF_GRAYED));
+}
+
+void showListMenu(HWND list, LPARAM at) {
+    if (!isSheetList(list))
+        return;
+    SetFocus(list);
+    HMENU menus = LoadMenuA(sheetForm.instance, "LISTMENU");
+    HMENU menu = GetSubMenu(menus, 0);
+    greyEditItems(menu);
+    POINT place = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1)
+        place = keyboardMenuPlace(list);
+    const int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, place.x, place.y, 0,
+                                  sheetForm.form, nullptr);
+    DestroyMenu(menus);
+    if (id != 0)
+        runListCommand(list, id);
+}
