@@ -186,7 +186,9 @@ std::vector<int> selectedRows(HWND list) {
     return rows;
 }
 
+// Each row selected would repaint on its own.
 void selectRows(HWND list, const std::vector<int>& rows) {
+    const RebuildWithoutRepaint selection(list);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (rows.empty())
         return;
