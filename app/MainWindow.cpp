@@ -2,8 +2,10 @@
 
 #include "app/FileDialogs.h"
 #include "app/RecentMenu.h"
+#include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
 #include "app/SheetTitle.h"
+#include "app/StatusBar.h"
 #include "app/WaysIn.h"
 #include "editor/ListCommands.h"
 #include "editor/SheetForm.h"
@@ -18,10 +20,7 @@
 #include <shellapi.h>
 
 #include <clocale>
-#include <ctime>
 #include <string>
-
-std::string currentSheetPath;
 
 namespace {
 
@@ -47,23 +46,6 @@ std::string choosePortraitFile() {
     return askOpenFileName("ファイルを開く", portraitFileFilter, "bmp");
 }
 
-// The local time as 24-hour "hh:mm:ss".
-std::string timeOfDay() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    char text[16];
-    wsprintfA(text, "%02d:%02d:%02d", local->tm_hour, local->tm_min, local->tm_sec);
-    return text;
-}
-
-void setStatusText(const std::string& text) {
-    SendMessageA(shell.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void tellUser(const std::string& text) {
-    setStatusText(timeOfDay() + " " + text);
-}
-
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
     loadReferenceData(referenceFolder());
@@ -74,83 +56,17 @@ void createChildren(HWND window) {
     sheetForm.tellUser = tellUser;
     shell.form = createSheetForm(shell.instance, window, characterSheet);
     // The new sheet's defaults are no edit of the user's.
-    characterSheet.markUnedited();
-    characterSheet.watchFirstEdit(showSheetTitle);
-    showSheetTitle();
+    startDocument(window);
+    sheetForm.history = &documentHistory();
     ShowWindow(shell.form, SW_SHOW);
     shell.statusBar =
         CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, IDC_STATUSBAR);
+    attachStatusBar(shell.statusBar);
     // Fitted only on its first size notification, which comes as it is
     // shown, the window would be drawn at the default size and then again
     // at its own, and a window manager asked to resize it on screen.
     layoutMainWindow();
     DragAcceptFiles(window, TRUE);
-}
-
-// A failed save must not look like a successful one: the user learns that
-// the sheet, and where, is not on the disk.
-void showSaveFailedMessage(const std::string& path) {
-    setStatusText(timeOfDay() + " 保存できませんでした: " + path);
-}
-
-// On success the sheet stands for the file at `path` from here on; a failed
-// save leaves the sheet's file and its unsaved edits as they were.
-bool saveTo(const std::string& path) {
-    if (!characterSheet.saveSheet(path)) {
-        showSaveFailedMessage(path);
-        return false;
-    }
-    currentSheetPath = path;
-    characterSheet.markUnedited();
-    showSheetTitle();
-    showSavedMessage();
-    rememberRecentSheet(path);
-    return true;
-}
-
-bool saveUnderNewName() {
-    const std::string path = askSaveFileName("名前を付けてファイルを保存", sheetFileFilter, "txt");
-    return !path.empty() && saveTo(path);
-}
-
-bool saveToSheetFile() {
-    return currentSheetPath.empty() ? saveUnderNewName() : saveTo(currentSheetPath);
-}
-
-// The one question before the sheet on screen goes, closed or replaced by
-// another: answers whether it may go. Nothing is asked when it holds no
-// unsaved edits; Yes saves it as Ctrl+S does, and it may go only once saved.
-bool maySheetGo(HWND window) {
-    if (!characterSheet.hasUnsavedEdits())
-        return true;
-    const std::string question = sheetName(currentSheetPath) + " への変更を保存しますか？";
-    switch (MessageBoxA(window, question.c_str(), "変更の保存", MB_YESNOCANCEL | MB_ICONWARNING)) {
-    case IDYES: return saveToSheetFile();
-    case IDNO: return true;
-    }
-    return false;
-}
-
-bool openSheet(HWND window, const std::string& path) {
-    if (!characterSheet.loadSheet(path)) {
-        showOpenFailedMessage(path);
-        return false;
-    }
-    currentSheetPath = path;
-    refreshSheetForm();
-    characterSheet.markUnedited();
-    showSheetTitle();
-    InvalidateRect(window, nullptr, FALSE);
-    rememberRecentSheet(path);
-    return true;
-}
-
-void onOpen(HWND window) {
-    if (!maySheetGo(window))
-        return;
-    const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
-    if (!path.empty())
-        openSheet(window, path);
 }
 
 void onRecentSheet(HWND window, int command) {
@@ -159,41 +75,34 @@ void onRecentSheet(HWND window, int command) {
         forgetRecentSheet(path);
 }
 
-void onNew(HWND window) {
-    if (!maySheetGo(window))
-        return;
-    showNewSheet();
-    currentSheetPath.clear();
-    characterSheet.markUnedited();
-    showSheetTitle();
-}
-
 // The sheet goes out as it is: the record, the form, the sheet's path and
 // its file stay as they are.
 void onCopy(HWND window, const std::string& utf8) {
-    setStatusText(timeOfDay() + (copyToClipboard(window, utf8) ? " クリップボードにコピーしました"
-                                                               : " クリップボードにコピーできませんでした"));
+    tellUser(copyToClipboard(window, utf8) ? "クリップボードにコピーしました"
+                                           : "クリップボードにコピーできませんでした");
 }
 
 // A page that was written but could not be opened is still there to open
 // by hand: the message says where.
 const char* pageOutcome(const std::wstring& path) {
     if (!writePage(path, sheetPage(characterSheet)))
-        return " 印刷用ページを作れませんでした: ";
-    return openInBrowser(path) ? " 印刷用ページを開きました: " : " 印刷用ページを開けませんでした: ";
+        return "印刷用ページを作れませんでした: ";
+    return openInBrowser(path) ? "印刷用ページを開きました: " : "印刷用ページを開けませんでした: ";
 }
 
 void onOpenPage() {
     const std::wstring path = printablePagePath(currentSheetPath);
-    setStatusText(timeOfDay() + pageOutcome(path) + shownPath(path));
+    tellUser(pageOutcome(path) + shownPath(path));
 }
 
 void onCommand(HWND window, int command) {
     switch (command) {
-    case IDM_NEW: onNew(window); break;
+    case IDM_NEW: startNewSheet(window); break;
     case IDM_SAVE: saveToSheetFile(); break;
     case IDM_SAVE_AS: saveUnderNewName(); break;
-    case IDM_OPEN: onOpen(window); break;
+    case IDM_OPEN: openChosenSheet(window); break;
+    case IDM_UNDO: undoStep(); break;
+    case IDM_REDO: redoStep(); break;
     case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
@@ -229,7 +138,7 @@ void warnOfLostJapanese(HWND owner, UINT codePage) {
 }
 
 bool mayExit(HWND window) {
-    if (characterSheet.hasUnsavedEdits())
+    if (hasUnsavedEdits())
         return maySheetGo(window);
     return MessageBoxA(window, "終了してもよろしいですか？", "終了確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
@@ -241,13 +150,6 @@ struct MenuStatus {
     std::string before;
 };
 MenuStatus menuStatus;
-
-std::string statusText() {
-    char text[1024] = {};
-    if (LOWORD(SendMessageA(shell.statusBar, SB_GETTEXTLENGTHA, 0, 0)) < sizeof text)
-        SendMessageA(shell.statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    return text;
-}
 
 void restoreStatusText() {
     if (menuStatus.replaced)
@@ -266,11 +168,18 @@ void onMenuSelect(int item, UINT flags) {
     setStatusText(path);
 }
 
+void enableItem(HMENU menu, int id, bool enabled) {
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void onMenuOpening(HWND window, HMENU menu) {
-    if (menu == GetSubMenu(GetMenu(window), 0))
+    if (menu == GetSubMenu(GetMenu(window), 0)) {
         listRecentSheets(menu);
-    else if (menu == GetSubMenu(GetMenu(window), 1))
+    } else if (menu == GetSubMenu(GetMenu(window), 1)) {
+        enableItem(menu, IDM_UNDO, documentHistory().canUndo());
+        enableItem(menu, IDM_REDO, documentHistory().canRedo());
         greyEditItems(menu);
+    }
 }
 
 bool isKeyHeld(int key) {
@@ -386,25 +295,4 @@ void layoutMainWindow() {
                adjusted.bottom - adjusted.top + status.bottom, TRUE);
     MoveWindow(shell.form, 0, 0, form.right, form.bottom, TRUE);
     SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
-}
-
-OpenOutcome openSheetInPlace(HWND window, const std::string& path) {
-    if (!maySheetGo(window))
-        return OpenOutcome::kept;
-    return openSheet(window, path) ? OpenOutcome::opened : OpenOutcome::refused;
-}
-
-// The sheet on screen and the file a save goes to stay as they were: a later
-// save must not write this sheet over a file that could not be read.
-void showOpenFailedMessage(const std::string& path) {
-    setStatusText(timeOfDay() + " 読み込めませんでした: " + path);
-}
-
-void showSheetTitle() {
-    SetWindowTextA(shell.mainWindow,
-                   mainWindowTitle(currentSheetPath, characterSheet.hasUnsavedEdits()).c_str());
-}
-
-void showSavedMessage() {
-    setStatusText(timeOfDay() + " データが保存されました");
 }

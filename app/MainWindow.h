@@ -7,9 +7,6 @@
 
 #include <string>
 
-// The sheet file last opened or saved under a new name; empty until then.
-extern std::string currentSheetPath;
-
 // The code page of every text the program holds, shows and saves.
 inline constexpr UINT japaneseCodePage = 932;
 
@@ -30,14 +27,3 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Fits the main window around the form and the status bar.
 void layoutMainWindow();
-void showSavedMessage();
-// Opens the sheet at `path` in place of the one shown, as "開く" does once
-// its dialog is answered, after the question about unsaved edits: kept when
-// the sheet shown may not go, refused when the file is no sheet to open.
-enum class OpenOutcome { opened, kept, refused };
-OpenOutcome openSheetInPlace(HWND window, const std::string& path);
-// Tells in the status bar that the file at `path` could not be opened.
-void showOpenFailedMessage(const std::string& path);
-
-// Names the sheet and whether it holds unsaved edits in the main window's title.
-void showSheetTitle();

@@ -1,6 +1,7 @@
 #include "app/WaysIn.h"
 
-#include "app/MainWindow.h"
+#include "app/SheetDocument.h"
+#include "app/StatusBar.h"
 #include "editor/SheetForm.h"
 #include "sheet/CharacterSheet.h"
 

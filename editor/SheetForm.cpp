@@ -10,8 +10,10 @@
 #include "sheet/NewSheet.h"
 #include "sheet/Numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <variant>
 
 SheetFormState sheetForm;
 
@@ -217,7 +219,28 @@ bool storeTextOrNumber(int id) {
     return false;
 }
 
+// Tells the history which box the changes come from while it stores them.
+class TypingInto {
+public:
+    explicit TypingInto(int id) {
+        if (sheetForm.history != nullptr)
+            sheetForm.history->typeInto(id);
+    }
+    ~TypingInto() {
+        if (sheetForm.history != nullptr)
+            sheetForm.history->typeInto(0);
+    }
+    TypingInto(const TypingInto&) = delete;
+    TypingInto& operator=(const TypingInto&) = delete;
+};
+
+void endTypingRun() {
+    if (sheetForm.history != nullptr)
+        sheetForm.history->endTypingRun();
+}
+
 void onEditUpdate(int id) {
+    const TypingInto typing(id);
     if (storeTextOrNumber(id))
         return;
     if (id >= IDC_KARMA_FIRST && id < IDC_KARMA_FIRST + static_cast<int>(karmaCount))
@@ -247,6 +270,7 @@ void onChoiceChanged(int id) {
 void onFormCommand(int id, int code) {
     switch (code) {
     case EN_UPDATE: onEditUpdate(id); break;
+    case EN_KILLFOCUS: endTypingRun(); break;
     case BN_CLICKED: onButtonClicked(id); break;
     case CBN_SELCHANGE: onChoiceChanged(id); break;
     }
@@ -308,6 +332,182 @@ void emptyControls() {
     setControlText(IDC_MAX_ACTION, "");
 }
 
+// ---- One member ----
+
+// The members each shown in one box.
+struct MemberBox {
+    SheetMember member;
+    int id;
+};
+
+constexpr std::array<MemberBox, 9> memberBoxes = {{
+    {SheetMember::dollName, IDC_DOLL_NAME},
+    {SheetMember::playerName, IDC_PLAYER_NAME},
+    {SheetMember::favorPoints, IDC_FAVOR_POINTS},
+    {SheetMember::ageAtDeath, IDC_AGE_AT_DEATH},
+    {SheetMember::suggestion, IDC_SUGGESTION},
+    {SheetMember::armament, IDC_ARMAMENT},
+    {SheetMember::mutation, IDC_MUTATION},
+    {SheetMember::modification, IDC_MODIFICATION},
+    {SheetMember::maxActionBonus, IDC_MAX_ACTION_BONUS},
+}};
+
+constexpr std::array<MemberBox, 3> memberChoices = {{
+    {SheetMember::position, IDC_POSITION},
+    {SheetMember::mainClass, IDC_MAIN_CLASS},
+    {SheetMember::subClass, IDC_SUB_CLASS},
+}};
+
+template <std::size_t count>
+const MemberBox* boxOf(const std::array<MemberBox, count>& boxes, SheetMember member) {
+    for (const MemberBox& box : boxes) {
+        if (box.member == member)
+            return &box;
+    }
+    return nullptr;
+}
+
+void showBox(int id, const MemberValue& value) {
+    if (const auto* text = std::get_if<std::string>(&value))
+        setControlText(id, *text);
+    else
+        writeControlNumber(sheetForm.form, id, std::get<std::int32_t>(value));
+}
+
+// An empty name chooses nothing: a search for it would find any name.
+void showChoice(int id, const std::string& name) {
+    for (const ChoiceBinding& binding : choiceBindings) {
+        if (binding.id != id)
+            continue;
+        if (name.empty())
+            SendMessageA(sheetForm.*binding.combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        else
+            reselectChoice(sheetForm.*binding.combo, name);
+    }
+}
+
+void showPlacement() {
+    for (int i = 0; i < placementCount; ++i)
+        setChecked(IDC_PLACEMENT_FIRST + i, i == sheet().getInitialPlacement());
+}
+
+void showPartList(SheetMember member) {
+    for (BodyLocation location : bodyLocations) {
+        if (member == partsMemberOf(location))
+            refreshPartList(locationText(location));
+    }
+}
+
+void showMember(SheetMember member) {
+    if (const MemberBox* box = boxOf(memberBoxes, member))
+        return showBox(box->id, sheet().getMember(member));
+    if (const MemberBox* choice = boxOf(memberChoices, member))
+        return showChoice(choice->id, std::get<std::string>(sheet().getMember(member)));
+    switch (member) {
+    case SheetMember::portraitPath: InvalidateRect(sheetForm.form, nullptr, TRUE); break;
+    case SheetMember::karma: showKarma(); break;
+    case SheetMember::memories: showMemories(); break;
+    case SheetMember::skills: refreshSkillList(); break;
+    case SheetMember::regrets: showRegrets(); break;
+    case SheetMember::initialPlacement: showPlacement(); break;
+    default: showPartList(member); break;
+    }
+}
+
+// The first row where two lists of rows differ, and the control of that
+// row's first differing field.
+template <class Row, class FieldControl>
+int firstDifferingControl(const std::vector<Row>& shown, const std::vector<Row>& other,
+                          FieldControl control) {
+    for (std::size_t r = 0; r < shown.size() && r < other.size(); ++r) {
+        if (!(shown[r] == other[r]))
+            return control(shown[r], other[r], static_cast<int>(r));
+    }
+    return 0;
+}
+
+int differingMemoryBox(const MemoryFragment& shown, const MemoryFragment& other, int row) {
+    if (shown.title != other.title)
+        return IDC_MEMORY_TITLE_FIRST + row;
+    return shown.number != other.number ? IDC_MEMORY_NUMBER_FIRST + row : IDC_MEMORY_CONTENT_FIRST + row;
+}
+
+int differingRegretBox(const Regret& shown, const Regret& other, int row) {
+    if (shown.target != other.target)
+        return IDC_REGRET_TARGET_FIRST + row;
+    if (shown.content != other.content)
+        return IDC_REGRET_CONTENT_FIRST + row;
+    if (shown.madnessPoints != other.madnessPoints)
+        return madnessBoxFirsts[static_cast<std::size_t>(
+                   std::clamp(std::max(shown.madnessPoints, other.madnessPoints) - 1, 0, 3))] +
+               row;
+    return IDC_REGRET_MADNESS_FIRST + row;
+}
+
+// The rows of `shown` that are not where they were in `other`: between the
+// parts both lists begin and end with.
+template <class Entry>
+std::vector<int> differingRows(const std::vector<Entry>& shown, const std::vector<Entry>& other) {
+    std::size_t first = 0;
+    while (first < shown.size() && first < other.size() && shown[first] == other[first])
+        ++first;
+    std::size_t last = shown.size();
+    for (std::size_t o = other.size(); last > first && o > first && shown[last - 1] == other[o - 1]; --o)
+        --last;
+    std::vector<int> rows;
+    for (std::size_t row = first; row < last; ++row)
+        rows.push_back(static_cast<int>(row));
+    return rows;
+}
+
+template <class Entry> void focusRows(HWND list, const MemberValue& shown, const MemberValue& other) {
+    SetFocus(list);
+    selectRows(list, differingRows(std::get<std::vector<Entry>>(shown), std::get<std::vector<Entry>>(other)));
+}
+
+HWND partListOf(SheetMember member) {
+    for (BodyLocation location : bodyLocations) {
+        if (member == partsMemberOf(location))
+            return listOfLocation(location);
+    }
+    return nullptr;
+}
+
+int differingControl(SheetMember member, const MemberValue& shown, const MemberValue& other) {
+    if (const MemberBox* box = boxOf(memberBoxes, member))
+        return box->id;
+    if (const MemberBox* choice = boxOf(memberChoices, member))
+        return choice->id;
+    switch (member) {
+    case SheetMember::karma:
+        return IDC_KARMA_FIRST + firstDifferingControl(std::get<std::vector<std::string>>(shown),
+                                                       std::get<std::vector<std::string>>(other),
+                                                       [](const auto&, const auto&, int row) { return row; });
+    case SheetMember::memories:
+        return firstDifferingControl(std::get<std::vector<MemoryFragment>>(shown),
+                                     std::get<std::vector<MemoryFragment>>(other), differingMemoryBox);
+    case SheetMember::regrets:
+        return firstDifferingControl(std::get<std::vector<Regret>>(shown),
+                                     std::get<std::vector<Regret>>(other), differingRegretBox);
+    case SheetMember::initialPlacement: {
+        // The button ticked, or the one the step unticked.
+        const std::int32_t placement = std::get<std::int32_t>(shown) >= 0 ? std::get<std::int32_t>(shown)
+                                                                          : std::get<std::int32_t>(other);
+        return IDC_PLACEMENT_FIRST + std::clamp(placement, 0, placementCount - 1);
+    }
+    default: return 0;
+    }
+}
+
+void focusDifference(SheetMember member, const MemberValue& shown, const MemberValue& other) {
+    if (member == SheetMember::skills)
+        return focusRows<SkillEntry>(sheetForm.skillList, shown, other);
+    if (HWND list = partListOf(member))
+        return focusRows<PartEntry>(list, shown, other);
+    if (const int id = differingControl(member, shown, other); id != 0)
+        SetFocus(control(id));
+}
+
 } // namespace
 
 HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& boundSheet) {
@@ -333,26 +533,13 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
 }
 
 void refreshSheetForm() {
-    CharacterSheet& shown = sheet();
-    setControlText(IDC_DOLL_NAME, shown.getDollName());
-    setControlText(IDC_PLAYER_NAME, shown.getPlayerName());
-    writeControlNumber(sheetForm.form, IDC_FAVOR_POINTS, shown.getFavorPoints());
-    setControlText(IDC_AGE_AT_DEATH, shown.getAgeAtDeath());
-    setControlText(IDC_SUGGESTION, shown.getSuggestion());
-    for (const ChoiceBinding& binding : choiceBindings)
-        reselectChoice(sheetForm.*binding.combo, (shown.*binding.get)());
-    writeControlNumber(sheetForm.form, IDC_ARMAMENT, shown.getArmament());
-    writeControlNumber(sheetForm.form, IDC_MUTATION, shown.getMutation());
-    writeControlNumber(sheetForm.form, IDC_MODIFICATION, shown.getModification());
-    showKarma();
-    showMemories();
-    refreshSkillList();
-    showRegrets();
-    writeControlNumber(sheetForm.form, IDC_MAX_ACTION_BONUS, shown.getMaxActionBonus());
-    for (int i = 0; i < placementCount; ++i)
-        setChecked(IDC_PLACEMENT_FIRST + i, i == shown.getInitialPlacement());
-    for (BodyLocation location : bodyLocations)
-        refreshPartList(locationText(location));
+    for (int member = 0; member <= static_cast<int>(SheetMember::legParts); ++member)
+        showMember(static_cast<SheetMember>(member));
+}
+
+void showChangedMember(SheetMember member, const MemberValue& other) {
+    showMember(member);
+    focusDifference(member, sheet().getMember(member), other);
 }
 
 // The record is cleared after the controls, so that nothing the handlers

@@ -4,6 +4,7 @@
 // and writes every change of a control straight into it.
 
 #include "sheet/CharacterSheet.h"
+#include "sheet/SheetHistory.h"
 
 #include <windows.h>
 
@@ -29,6 +30,9 @@ struct SheetFormState {
     // Tells the user in a line of the main window what a command could not
     // do; without it nothing is said.
     void (*tellUser)(const std::string& text) = nullptr;
+    // Hears which box the user types into and when the focus leaves it, so
+    // that the typing in one box is one step; none in a form without one.
+    SheetHistory* history = nullptr;
 };
 extern SheetFormState sheetForm;
 
@@ -40,6 +44,10 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
 
 // Shows every member of the record in its control; the record is unchanged.
 void refreshSheetForm();
+// Shows one member as the record holds it, and gives the focus to the
+// control where it differs from `other`: the box, the choice, the tick, or
+// the list with the differing rows selected.
+void showChangedMember(SheetMember member, const MemberValue& other);
 
 // Shows the picture at `path` as the portrait, as if the user had chosen it
 // in the portrait's open dialog.

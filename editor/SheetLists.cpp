@@ -171,6 +171,10 @@ std::optional<BodyLocation> locationOfList(HWND list) {
     return std::nullopt;
 }
 
+HWND listOfLocation(BodyLocation location) {
+    return sheetForm.*bindingOfLocation(location).list;
+}
+
 void refreshList(HWND list) {
     if (list == sheetForm.skillList)
         refreshSkillList();

@@ -27,6 +27,7 @@ void onListNotify(const NMHDR& header);
 bool isSheetList(HWND window);
 // The body location whose parts `list` shows; none for the skill list.
 std::optional<BodyLocation> locationOfList(HWND list);
+HWND listOfLocation(BodyLocation location);
 // Rebuilds one of the five lists from the record.
 void refreshList(HWND list);
 

@@ -16,6 +16,8 @@
 #define IDM_NEW 40014
 // Edit menu, the lists' context menu and their keys: on a list they act on
 // its selected entries, in a text box on its text.
+#define IDM_UNDO 40201
+#define IDM_REDO 40202
 #define IDM_EDIT_CUT 40203
 #define IDM_EDIT_COPY 40204
 #define IDM_EDIT_PASTE 40205

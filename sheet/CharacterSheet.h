@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sheet/SheetChange.h"
+
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,9 @@ struct PartEntry {
 
 // Numbered as the sheet shows them; every walk over the parts goes in this order.
 enum class BodyLocation { head = 1, arms = 2, torso = 3, legs = 4 };
+
+// The record's member that holds a location's parts.
+SheetMember partsMemberOf(BodyLocation location);
 
 inline constexpr std::array<BodyLocation, 4> bodyLocations = {BodyLocation::head, BodyLocation::arms,
                                                               BodyLocation::torso, BodyLocation::legs};
@@ -134,51 +140,70 @@ public:
     void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile);
 
     std::string getDollName() const { return dollName; }
-    void setDollName(std::string text) { change(dollName, std::move(text)); }
+    void setDollName(std::string text) { change(SheetMember::dollName, dollName, std::move(text)); }
     std::string getPlayerName() const { return playerName; }
-    void setPlayerName(std::string text) { change(playerName, std::move(text)); }
+    void setPlayerName(std::string text) { change(SheetMember::playerName, playerName, std::move(text)); }
     std::int32_t getFavorPoints() const { return favorPoints; }
-    void setFavorPoints(std::int32_t value) { change(favorPoints, value); }
+    void setFavorPoints(std::int32_t value) { change(SheetMember::favorPoints, favorPoints, value); }
     std::string getAgeAtDeath() const { return ageAtDeath; }
-    void setAgeAtDeath(std::string text) { change(ageAtDeath, std::move(text)); }
+    void setAgeAtDeath(std::string text) { change(SheetMember::ageAtDeath, ageAtDeath, std::move(text)); }
     std::string getSuggestion() const { return suggestion; }
-    void setSuggestion(std::string text) { change(suggestion, std::move(text)); }
+    void setSuggestion(std::string text) { change(SheetMember::suggestion, suggestion, std::move(text)); }
     std::vector<std::string> getKarma() const { return karma; }
-    void setKarma(std::vector<std::string> lines) { change(karma, std::move(lines)); }
+    void setKarma(std::vector<std::string> lines) { change(SheetMember::karma, karma, std::move(lines)); }
     std::string getPosition() const { return position; }
-    void setPosition(std::string text) { change(position, std::move(text)); }
+    void setPosition(std::string text) { change(SheetMember::position, position, std::move(text)); }
     std::string getMainClass() const { return mainClass; }
-    void setMainClass(std::string text) { change(mainClass, std::move(text)); }
+    void setMainClass(std::string text) { change(SheetMember::mainClass, mainClass, std::move(text)); }
     std::string getSubClass() const { return subClass; }
-    void setSubClass(std::string text) { change(subClass, std::move(text)); }
+    void setSubClass(std::string text) { change(SheetMember::subClass, subClass, std::move(text)); }
     std::int32_t getArmament() const { return armament; }
-    void setArmament(std::int32_t value) { change(armament, value); }
+    void setArmament(std::int32_t value) { change(SheetMember::armament, armament, value); }
     std::int32_t getMutation() const { return mutation; }
-    void setMutation(std::int32_t value) { change(mutation, value); }
+    void setMutation(std::int32_t value) { change(SheetMember::mutation, mutation, value); }
     std::int32_t getModification() const { return modification; }
-    void setModification(std::int32_t value) { change(modification, value); }
+    void setModification(std::int32_t value) { change(SheetMember::modification, modification, value); }
     std::vector<MemoryFragment> getMemories() const { return memories; }
-    void setMemories(std::vector<MemoryFragment> rows) { change(memories, std::move(rows)); }
+    void setMemories(std::vector<MemoryFragment> rows) {
+        change(SheetMember::memories, memories, std::move(rows));
+    }
     std::vector<SkillEntry> getSkills() const { return skills; }
-    void setSkills(std::vector<SkillEntry> entries) { change(skills, std::move(entries)); }
+    void setSkills(std::vector<SkillEntry> entries) {
+        change(SheetMember::skills, skills, std::move(entries));
+    }
     std::vector<Regret> getRegrets() const { return regrets; }
-    void setRegrets(std::vector<Regret> rows) { change(regrets, std::move(rows)); }
+    void setRegrets(std::vector<Regret> rows) { change(SheetMember::regrets, regrets, std::move(rows)); }
     std::int32_t getMaxActionBonus() const { return maxActionBonus; }
-    void setMaxActionBonus(std::int32_t value) { change(maxActionBonus, value); }
+    void setMaxActionBonus(std::int32_t value) { change(SheetMember::maxActionBonus, maxActionBonus, value); }
     // -1 none, 0 煉獄, 1 花園, 2 楽園
     std::int32_t getInitialPlacement() const { return initialPlacement; }
-    void setInitialPlacement(std::int32_t value) { change(initialPlacement, value); }
+    void setInitialPlacement(std::int32_t value) {
+        change(SheetMember::initialPlacement, initialPlacement, value);
+    }
     std::vector<PartEntry> getHeadParts() const { return headParts; }
-    void setHeadParts(std::vector<PartEntry> entries) { change(headParts, std::move(entries)); }
+    void setHeadParts(std::vector<PartEntry> entries) {
+        change(SheetMember::headParts, headParts, std::move(entries));
+    }
     std::vector<PartEntry> getArmParts() const { return armParts; }
-    void setArmParts(std::vector<PartEntry> entries) { change(armParts, std::move(entries)); }
+    void setArmParts(std::vector<PartEntry> entries) {
+        change(SheetMember::armParts, armParts, std::move(entries));
+    }
     std::vector<PartEntry> getTorsoParts() const { return torsoParts; }
-    void setTorsoParts(std::vector<PartEntry> entries) { change(torsoParts, std::move(entries)); }
+    void setTorsoParts(std::vector<PartEntry> entries) {
+        change(SheetMember::torsoParts, torsoParts, std::move(entries));
+    }
     std::vector<PartEntry> getLegParts() const { return legParts; }
-    void setLegParts(std::vector<PartEntry> entries) { change(legParts, std::move(entries)); }
+    void setLegParts(std::vector<PartEntry> entries) {
+        change(SheetMember::legParts, legParts, std::move(entries));
+    }
 
     std::vector<PartEntry> getParts(BodyLocation location) const;
     void setParts(BodyLocation location, std::vector<PartEntry> entries);
+
+    // Any member by name, as the setters and getters above give it; a
+    // portrait path set so is loaded as a sheet file's would be.
+    MemberValue getMember(SheetMember member) const;
+    void setMember(SheetMember member, const MemberValue& value);
 
     // Writes the sheet file; answers whether it was written. A failed save
     // leaves any previous file at the path as it was.
@@ -191,33 +216,34 @@ public:
     // portrait.
     void clear();
 
-    // Whether a change was made since the record was last marked unedited:
-    // every setter that changes a member marks it, one that sets a member to
-    // what it holds does not. A load changes members like any setter, and a
-    // save changes none: the caller, which knows the file the record stands
-    // for, marks it unedited once they succeeded.
-    bool hasUnsavedEdits() const { return unsavedEdits; }
-    void markUnedited() { unsavedEdits = false; }
-    // `watcher` runs on each first change after the record was unedited, so
-    // that whatever shows the state need not look at every keystroke.
-    void watchFirstEdit(void (*watcher)()) { firstEditWatcher = watcher; }
+    // `listener` hears every change a setter makes, one that sets a member
+    // to what it holds being none: the one point where whatever follows the
+    // sheet's edits learns of them. A load changes members like any setter.
+    // An empty listener hears nothing, and no change is copied for it.
+    void listenToChanges(std::function<void(const MemberChange&)> listener) {
+        changeListener = std::move(listener);
+    }
+    const std::function<void(const MemberChange&)>& changesListener() const { return changeListener; }
 
 private:
     std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
     void releasePortrait();
 
-    template <class Member> void change(Member& member, Member value) {
+    template <class Member> void change(SheetMember id, Member& member, Member value) {
         if (member == value)
             return;
+        if (!changeListener) {
+            member = std::move(value);
+            return;
+        }
+        MemberChange reported{id, member, value};
         member = std::move(value);
-        noteEdit();
+        changeListener(reported);
     }
-    void noteEdit();
 
     PortraitDc portraitDc = nullptr;
     PortraitBitmap portraitBitmap;
-    bool unsavedEdits = false;
-    void (*firstEditWatcher)() = nullptr;
+    std::function<void(const MemberChange&)> changeListener;
 };
 
 // Whether the file at `path` can be read and is a sheet, as loadSheet

@@ -1,4 +1,5 @@
 #include "sheet/CharacterSheet.h"
+#include "sheet/SheetHistory.h"
 
 #include "SheetPrinters.h"
 #include "TestFiles.h"
@@ -57,8 +58,6 @@ TEST(CharacterSheetAccess, PartsByLocationAreTheNamedLists) {
     EXPECT_TRUE(sheet.getParts(BodyLocation::legs).empty());
 }
 
-int firstEdits = 0;
-
 TEST(CharacterSheetEdits, OnlyAChangedMemberIsAnUnsavedEdit) {
     const struct {
         const char* what;
@@ -85,15 +84,120 @@ TEST(CharacterSheetEdits, OnlyAChangedMemberIsAnUnsavedEdit) {
     };
     for (const auto& c : cases) {
         CharacterSheet sheet;
-        firstEdits = 0;
-        sheet.watchFirstEdit([] { ++firstEdits; });
+        std::vector<MemberChange> heard;
+        sheet.listenToChanges([&heard](const MemberChange& change) { heard.push_back(change); });
         c.edit(sheet);
         c.edit(sheet);
-        EXPECT_EQ(sheet.hasUnsavedEdits(), c.changes) << c.what;
-        EXPECT_EQ(firstEdits, c.changes ? 1 : 0) << c.what;
-        sheet.markUnedited();
-        EXPECT_FALSE(sheet.hasUnsavedEdits()) << c.what;
+        ASSERT_EQ(heard.size(), c.changes ? 1u : 0u) << c.what;
+        if (!c.changes)
+            continue;
+        // Setting "before" back through the member's name undoes the change.
+        EXPECT_EQ(sheet.getMember(heard[0].member), heard[0].after) << c.what;
+        sheet.setMember(heard[0].member, heard[0].before);
+        EXPECT_EQ(sheet.getMember(heard[0].member), CharacterSheet().getMember(heard[0].member)) << c.what;
     }
+}
+
+MemberChange nameChange(std::string before, std::string after, SheetMember member = SheetMember::dollName) {
+    return {member, std::move(before), std::move(after)};
+}
+
+TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
+    const struct {
+        const char* what;
+        std::function<void(SheetHistory&)> steps;
+        std::size_t count;
+        bool canUndo, canRedo, atSaved;
+    } cases[] = {
+        {"typing in one box is one step",
+         [](SheetHistory& h) {
+             h.typeInto(1);
+             h.record(nameChange("", "a"));
+             h.record(nameChange("a", "ab"));
+         },
+         1, true, false, false},
+        {"the focus leaving ends the run",
+         [](SheetHistory& h) {
+             h.typeInto(1);
+             h.record(nameChange("", "a"));
+             h.endTypingRun();
+             h.record(nameChange("a", "ab"));
+         },
+         2, true, false, false},
+        {"another box is another step",
+         [](SheetHistory& h) {
+             h.typeInto(1);
+             h.record(nameChange("", "a"));
+             h.typeInto(2);
+             h.record(nameChange("", "b", SheetMember::playerName));
+         },
+         2, true, false, false},
+        {"changes not typed never join",
+         [](SheetHistory& h) {
+             h.record(nameChange("", "a"));
+             h.record(nameChange("a", "b"));
+         },
+         2, true, false, false},
+        {"a new change drops what could be redone",
+         [](SheetHistory& h) {
+             h.record(nameChange("", "a"));
+             h.record(nameChange("a", "b"));
+             h.undo();
+             h.record(nameChange("a", "c"));
+         },
+         2, true, false, false},
+        {"undoing back to the save reaches the saved state",
+         [](SheetHistory& h) {
+             h.record(nameChange("", "a"));
+             h.markSaved();
+             h.record(nameChange("a", "b"));
+             h.undo();
+         },
+         2, true, true, true},
+        {"the saved state cannot come back once a change replaced it",
+         [](SheetHistory& h) {
+             h.record(nameChange("", "a"));
+             h.markSaved();
+             h.undo();
+             h.record(nameChange("", "c"));
+             h.undo();
+         },
+         1, false, true, false},
+        {"an open starts a new history",
+         [](SheetHistory& h) {
+             h.record(nameChange("", "a"));
+             h.clear();
+         },
+         0, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SheetHistory history;
+        c.steps(history);
+        EXPECT_EQ(history.stepCount(), c.count) << c.what;
+        EXPECT_EQ(history.canUndo(), c.canUndo) << c.what;
+        EXPECT_EQ(history.canRedo(), c.canRedo) << c.what;
+        EXPECT_EQ(history.isAtSaved(), c.atSaved) << c.what;
+    }
+    SheetHistory typed;
+    typed.typeInto(1);
+    typed.record(nameChange("", "a"));
+    typed.record(nameChange("a", "ab"));
+    const std::optional<MemberChange> step = typed.undo();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->before, MemberValue(std::string())) << "the run's first before";
+    EXPECT_EQ(step->after, MemberValue(std::string("ab")));
+}
+
+TEST(SheetHistory, KeepsTheLastStepsUpToItsLimit) {
+    SheetHistory history(3);
+    for (int i = 0; i < 5; ++i)
+        history.record(nameChange(std::to_string(i), std::to_string(i + 1)));
+    EXPECT_EQ(history.stepCount(), 3u);
+    for (int i = 5; i > 2; --i)
+        EXPECT_EQ(history.undo()->after, MemberValue(std::to_string(i)));
+    EXPECT_FALSE(history.canUndo());
+    EXPECT_FALSE(history.isAtSaved()) << "the saved state went with the oldest steps";
+    EXPECT_EQ(SheetHistory::defaultLimit, 1000u);
 }
 
 TEST(CharacterSheetEdits, ClearingGivesTheRecordOfANewProgram) {

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,7 @@ constexpr int playerNameLine = 4;
 constexpr int favorPointsLine = 5;
 constexpr int mainClassLine = 10;
 constexpr int skillLine = 14;
+constexpr int regretLine = 15;
 constexpr int headPartsLine = 18;
 // The second byte of "ソ" is that of a backslash, which text handling that
 // ignores code page 932 takes for a character of its own.
@@ -703,11 +705,12 @@ std::string partsLine(const std::vector<std::string>& names) {
 
 // Keys and commands posted to the program are carried out in their order,
 // after any sent message: what they did is waited for.
-void waitForList(const Session& s, HWND list, int rows, int selected, const std::string& what) {
+void waitForList(const Session& s, HWND list, int rows, std::optional<int> selected,
+                 const std::string& what) {
     waitUntil(s.processId(), what, [&] {
         return static_cast<int>(sendAndWait(list, LVM_GETITEMCOUNT, 0, 0, "the list")) == rows &&
-               static_cast<int>(sendAndWait(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED,
-                                            "the list")) == selected;
+               (!selected || static_cast<int>(sendAndWait(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                          LVNI_SELECTED, "the list")) == *selected);
     });
 }
 
@@ -743,6 +746,49 @@ void orderPartsWithTheListCommands(Session& s) {
     lines.at(headPartsLine - 1) = partsLine({"p2", "p9", "p3", "p4", "p5", "p6", "p7", "p8"});
     lines.at(headPartsLine) = partsLine({"p2"});
     checkFileBytes(path, joinSheetLines(lines));
+}
+
+// A name typed, a madness box ticked and a head part deleted through its
+// dialog: three undos put the sheet back as it was saved, two redos bring
+// the name and the tick again, and the part stays back. After a further
+// edit undone, closing asks only whether to end.
+void undoAndRedoEdits(Session& s) {
+    const std::string path = s.folder.file("eight parts.txt");
+    std::vector<std::string> lines = sheetLines(readBytes(path));
+    writeText(s.formControl(IDC_DOLL_NAME), typedDollName);
+    sendAndWait(s.formControl(IDC_MADNESS_1_FIRST + 1), BM_CLICK, 0, 0, "the madness box");
+    HWND head = s.formControl(IDC_HEAD_LIST);
+    postClick(head);
+    // Home selects the first row only when another has the item focus.
+    postKey(head, VK_END);
+    postKey(head, VK_HOME);
+    waitForList(s, head, 8, 0, "the first part to be selected");
+    postKey(head, VK_RETURN);
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "パーツ", "the part dialog");
+    check(readText(GetDlgItem(dialog, IDC_PART_NAME)) == "p2",
+          "the part dialog shows \"" + forLog(readText(GetDlgItem(dialog, IDC_PART_NAME))) +
+              "\", not the first part");
+    writeText(GetDlgItem(dialog, IDC_PART_NAME), "");
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the part dialog to close");
+    waitForList(s, head, 7, std::nullopt, "the part to go");
+    for (int undo = 0; undo < 3; ++undo)
+        postCommand(s.mainWindow, IDM_UNDO);
+    waitUntil(s.processId(), "the three undos", [&] { return readText(s.mainWindow)[0] != '*'; });
+    s.checkFormText(IDC_DOLL_NAME, lines.at(dollNameLine - 1));
+    for (int redo = 0; redo < 2; ++redo)
+        postCommand(s.mainWindow, IDM_REDO);
+    waitUntil(s.processId(), "the two redos", [&] {
+        return sendAndWait(s.formControl(IDC_MADNESS_1_FIRST + 1), BM_GETCHECK, 0, 0, "the box") != 0;
+    });
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    lines.at(dollNameLine - 1) = typedDollName;
+    std::string& regrets = lines.at(regretLine - 1);
+    regrets.replace(regrets.find(":,,0,:"), 6, ":,,1,:");
+    checkFileBytes(path, joinSheetLines(lines));
+    writeText(s.formControl(IDC_PLAYER_NAME), "Nana");
+    postCommand(s.mainWindow, IDM_UNDO);
+    waitUntil(s.processId(), "the undo to the saved sheet", [&] { return readText(s.mainWindow)[0] != '*'; });
 }
 
 struct Step {
@@ -786,6 +832,8 @@ constexpr Step steps[] = {
     {"offers that sheet first among the recent sheets, and opens it from there", openTheRecentSheet},
     {"adds, moves, deletes, copies and pastes parts in lists that fill their view, and saves them",
      orderPartsWithTheListCommands},
+    {"undoes a typed name, a madness tick and a part deleted through its dialog, redoes two, and saves",
+     undoAndRedoEdits},
     {"ends for the last time when exit is confirmed with Yes", confirmExit},
 };
 

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/RecentSheets.h"
+#include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
 #include "app/WaysIn.h"
 #include "editor/CellList.h"
@@ -8,6 +9,7 @@
 #include "editor/SheetForm.h"
 #include "editor/SheetLists.h"
 #include "export/SheetOutputs.h"
+#include "refdata/ChoiceBinding.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
 #include "sheet/CodePage932.h"
@@ -165,6 +167,9 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'Z', IDM_UNDO},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'Y', IDM_REDO},
+                              {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'Z', IDM_REDO},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'X', IDM_EDIT_CUT},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'C', IDM_EDIT_COPY},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'V', IDM_EDIT_PASTE},
@@ -623,7 +628,7 @@ template <class Entry> std::string recordedLetters(const std::vector<Entry>& ent
 
 std::string shownLetters(HWND list) {
     std::string letters;
-    char text[8];
+    char text[64];
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
         ListView_GetItemText(list, row, 0, text, sizeof text);
         letters += text;
@@ -635,6 +640,7 @@ std::string shownLetters(HWND list) {
 // modifier, key) or posted by its id: what the list shows and selects, what
 // the record holds and whether the title has its star.
 TEST_F(KeyboardTest, ListCommandsActOnTheSelectedEntries) {
+    currentSheetPath = folder.file("lists.txt");
     const struct {
         const char* what;
         bool skills;
@@ -676,8 +682,7 @@ TEST_F(KeyboardTest, ListCommandsActOnTheSelectedEntries) {
         characterSheet.setHeadParts(lettered("abc"));
         refreshList(sheetForm.skillList);
         refreshList(sheetForm.headList);
-        characterSheet.markUnedited();
-        showSheetTitle();
+        command(IDM_SAVE);
         select(list, c.selected);
         std::optional<DialogAnswer> add;
         if (c.id == IDM_ADD_ENTRY || c.key == VK_INSERT)
@@ -702,6 +707,74 @@ TEST_F(KeyboardTest, ListCommandsActOnTheSelectedEntries) {
             << c.what;
         EXPECT_EQ(readControlText(window)[0] == '*', std::string(c.after) != "abc") << c.what;
     }
+}
+
+// Each kind of step undone and done again: the record (as its file), what
+// the control shows, which control has the focus and the title's star.
+TEST_F(KeyboardTest, UndoAndRedoPutBackEachKindOfStep) {
+    command(IDM_NEW);
+    currentSheetPath = folder.file("undo.txt");
+    const struct {
+        const char* what;
+        int focused; // the control that shows the step
+        std::function<void()> change;
+        std::function<std::string()> shown;
+    } cases[] = {
+        {"typing in one box, undone by Ctrl+Z in it", IDC_DOLL_NAME,
+         [this] {
+             SetFocus(formControl(IDC_DOLL_NAME));
+             type("Lily");
+         },
+         [this] { return formText(IDC_DOLL_NAME); }},
+        {"a madness box", IDC_MADNESS_1_FIRST + 2,
+         [this] { SendMessageA(formControl(IDC_MADNESS_1_FIRST + 2), BM_CLICK, 0, 0); },
+         [this] {
+             return std::to_string(SendMessageA(formControl(IDC_MADNESS_1_FIRST + 2), BM_GETCHECK, 0, 0));
+         }},
+        {"a placement", IDC_PLACEMENT_FIRST + 1,
+         [this] { SendMessageA(formControl(IDC_PLACEMENT_FIRST + 1), BM_CLICK, 0, 0); },
+         [this] {
+             return std::to_string(SendMessageA(formControl(IDC_PLACEMENT_FIRST + 1), BM_GETCHECK, 0, 0));
+         }},
+        {"a choice", IDC_POSITION,
+         [this] {
+             SendMessageA(sheetForm.positionCombo, CB_SETCURSEL, 1, 0);
+             SendMessageA(sheetForm.form, WM_COMMAND, MAKEWPARAM(IDC_POSITION, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(sheetForm.positionCombo));
+         },
+         [] { return readComboText(sheetForm.positionCombo); }},
+        {"two parts deleted", IDC_HEAD_LIST,
+         [this] {
+             select(sheetForm.headList, {0, 1});
+             press(VK_DELETE);
+         },
+         [] { return shownLetters(sheetForm.headList); }},
+    };
+    for (const auto& c : cases) {
+        command(IDM_SAVE);
+        const std::string before = savedSheet(), shownBefore = c.shown();
+        c.change();
+        const std::string after = savedSheet(), shownAfter = c.shown();
+        ASSERT_NE(after, before) << c.what;
+        SetFocus(formControl(IDC_DOLL_NAME));
+        {
+            const HeldKey control(VK_CONTROL);
+            press('Z');
+        }
+        EXPECT_EQ(savedSheet(), before) << c.what;
+        // A choice's box has the focus inside it.
+        EXPECT_TRUE(GetFocus() == formControl(c.focused) || GetParent(GetFocus()) == formControl(c.focused))
+            << c.what;
+        EXPECT_EQ(readControlText(window)[0] == '*', false) << c.what;
+        EXPECT_EQ(c.shown(), shownBefore) << c.what;
+        command(IDM_REDO);
+        EXPECT_EQ(savedSheet(), after) << c.what;
+        EXPECT_EQ(c.shown(), shownAfter) << c.what;
+        EXPECT_EQ(readControlText(window)[0], '*') << c.what;
+    }
+    // The parts that came back are selected.
+    command(IDM_UNDO);
+    EXPECT_EQ(selectedRows(sheetForm.headList), (std::vector<int>{0, 1}));
 }
 
 // A part keeps its tick in another part list and leaves it in the skill

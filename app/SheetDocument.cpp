@@ -1,0 +1,175 @@
+#include "app/SheetDocument.h"
+
+#include "app/FileDialogs.h"
+#include "app/RecentMenu.h"
+#include "app/SheetTitle.h"
+#include "app/StatusBar.h"
+#include "editor/SheetForm.h"
+#include "sheet/CharacterSheet.h"
+
+std::string currentSheetPath;
+
+namespace {
+
+struct DocumentState {
+    HWND mainWindow = nullptr;
+    SheetHistory history;
+};
+DocumentState document;
+
+void onChange(const MemberChange& change) {
+    const bool wasUnsaved = hasUnsavedEdits();
+    document.history.record(change);
+    if (hasUnsavedEdits() != wasUnsaved)
+        showSheetTitle();
+}
+
+// While the program itself puts values into the record and the form (an
+// open, a new sheet, an undo), the form's handlers copy them back
+// half-shown: none of that is a change of the user's.
+class ChangesUnheard {
+public:
+    ChangesUnheard() : listener(characterSheet.changesListener()) { characterSheet.listenToChanges({}); }
+    ~ChangesUnheard() { characterSheet.listenToChanges(std::move(listener)); }
+    ChangesUnheard(const ChangesUnheard&) = delete;
+    ChangesUnheard& operator=(const ChangesUnheard&) = delete;
+
+private:
+    std::function<void(const MemberChange&)> listener;
+};
+
+// A sheet that now matches a file (or no file, new) starts a history.
+void startHistory() {
+    document.history.clear();
+    showSheetTitle();
+}
+
+void showSavedMessage() {
+    tellUser("データが保存されました");
+}
+
+// A failed save must not look like a successful one: the user learns that
+// the sheet, and where, is not on the disk.
+void showSaveFailedMessage(const std::string& path) {
+    tellUser("保存できませんでした: " + path);
+}
+
+// On success the sheet stands for the file at `path` from here on; a failed
+// save leaves the sheet's file and its unsaved edits as they were. A save
+// keeps the history.
+bool saveTo(const std::string& path) {
+    if (!characterSheet.saveSheet(path)) {
+        showSaveFailedMessage(path);
+        return false;
+    }
+    currentSheetPath = path;
+    document.history.markSaved();
+    showSheetTitle();
+    showSavedMessage();
+    rememberRecentSheet(path);
+    return true;
+}
+
+bool openSheet(HWND window, const std::string& path) {
+    {
+        const ChangesUnheard loading;
+        if (!characterSheet.loadSheet(path)) {
+            showOpenFailedMessage(path);
+            return false;
+        }
+        refreshSheetForm();
+    }
+    currentSheetPath = path;
+    startHistory();
+    InvalidateRect(window, nullptr, FALSE);
+    rememberRecentSheet(path);
+    return true;
+}
+
+// The focus goes where the step shows; the title follows the history.
+void putBack(const std::optional<MemberChange>& step, bool undone) {
+    if (!step)
+        return;
+    {
+        const ChangesUnheard puttingBack;
+        const MemberValue& value = undone ? step->before : step->after;
+        characterSheet.setMember(step->member, value);
+        showChangedMember(step->member, undone ? step->after : step->before);
+        characterSheet.setMember(step->member, value);
+    }
+    showSheetTitle();
+}
+
+} // namespace
+
+void startDocument(HWND mainWindow) {
+    document.mainWindow = mainWindow;
+    currentSheetPath.clear();
+    characterSheet.listenToChanges(onChange);
+    startHistory();
+}
+
+SheetHistory& documentHistory() {
+    return document.history;
+}
+
+bool hasUnsavedEdits() {
+    return !document.history.isAtSaved();
+}
+
+void showSheetTitle() {
+    SetWindowTextA(document.mainWindow, mainWindowTitle(currentSheetPath, hasUnsavedEdits()).c_str());
+}
+
+bool saveUnderNewName() {
+    const std::string path = askSaveFileName("名前を付けてファイルを保存", sheetFileFilter, "txt");
+    return !path.empty() && saveTo(path);
+}
+
+bool saveToSheetFile() {
+    return currentSheetPath.empty() ? saveUnderNewName() : saveTo(currentSheetPath);
+}
+
+bool maySheetGo(HWND window) {
+    if (!hasUnsavedEdits())
+        return true;
+    const std::string question = sheetName(currentSheetPath) + " への変更を保存しますか？";
+    switch (MessageBoxA(window, question.c_str(), "変更の保存", MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES: return saveToSheetFile();
+    case IDNO: return true;
+    }
+    return false;
+}
+
+void openChosenSheet(HWND window) {
+    if (!maySheetGo(window))
+        return;
+    const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
+    if (!path.empty())
+        openSheet(window, path);
+}
+
+OpenOutcome openSheetInPlace(HWND window, const std::string& path) {
+    if (!maySheetGo(window))
+        return OpenOutcome::kept;
+    return openSheet(window, path) ? OpenOutcome::opened : OpenOutcome::refused;
+}
+
+void startNewSheet(HWND window) {
+    if (!maySheetGo(window))
+        return;
+    {
+        const ChangesUnheard emptying;
+        showNewSheet();
+    }
+    currentSheetPath.clear();
+    startHistory();
+}
+
+void undoStep() {
+    putBack(document.history.undo(), true);
+}
+
+void redoStep() {
+    putBack(document.history.redo(), false);
+}

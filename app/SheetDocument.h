@@ -1,0 +1,49 @@
+#pragma once
+
+// The sheet shown as a document: the file it stands for, the history of its
+// changes and whether it holds edits that are not in that file. Every change
+// reaches it from the record's setters; the main window and the ways in
+// call it, and it shows the sheet's state in the main window's title.
+
+#include "sheet/SheetHistory.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The sheet file last opened or saved under a new name; empty until then.
+extern std::string currentSheetPath;
+
+// Follows the record's changes from here on, naming the sheet in the title
+// of `mainWindow`; the sheet shown matches no file and has no history yet.
+void startDocument(HWND mainWindow);
+// Where the form tells of typing and of the focus leaving a box.
+SheetHistory& documentHistory();
+
+// Whether the history stands elsewhere than where the last save, open or
+// new sheet left it.
+bool hasUnsavedEdits();
+// Names the sheet and whether it holds unsaved edits in the title.
+void showSheetTitle();
+
+bool saveToSheetFile();
+bool saveUnderNewName();
+// The one question before the sheet on screen goes, closed or replaced by
+// another: answers whether it may go. Nothing is asked when it holds no
+// unsaved edits; Yes saves it as Ctrl+S does, and it may go only once saved.
+bool maySheetGo(HWND window);
+
+// "開く": the question, then the open dialog.
+void openChosenSheet(HWND window);
+// Opens the sheet at `path` in place of the one shown, as "開く" does once
+// its dialog is answered, after the question about unsaved edits: kept when
+// the sheet shown may not go, refused when the file is no sheet to open.
+enum class OpenOutcome { opened, kept, refused };
+OpenOutcome openSheetInPlace(HWND window, const std::string& path);
+// "新規作成": the question, then the sheet the program starts with.
+void startNewSheet(HWND window);
+
+// Puts the sheet back as it was before the last step, or does the step
+// undone last again; the form shows what changed.
+void undoStep();
+void redoStep();

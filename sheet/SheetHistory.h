@@ -1,0 +1,58 @@
+#pragma once
+
+// The steps of changes that can be undone and done again, and where the
+// sheet last matched its file. A step is one member's change, before and
+// after; the typing in one box is one step until the run of it ends.
+
+#include "sheet/SheetChange.h"
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+
+class SheetHistory {
+public:
+    static constexpr std::size_t defaultLimit = 1000;
+    explicit SheetHistory(std::size_t limit = defaultLimit) : limit(limit) {}
+
+    // Changes reported from here on come from typing into `box` (0: from
+    // anything else). Consecutive changes typed into the same box join one
+    // step until the run ends.
+    void typeInto(int box) { typingBox = box; }
+    // The focus left the box, or anything else came between.
+    void endTypingRun() { runOpen = false; }
+
+    // A change the user made: the steps that could have been done again go.
+    void record(const MemberChange& change);
+
+    bool canUndo() const { return position > 0; }
+    bool canRedo() const { return position < steps.size(); }
+    // The step to put back, its "before" to be set; none when there is none.
+    std::optional<MemberChange> undo();
+    // The step to do again, its "after" to be set.
+    std::optional<MemberChange> redo();
+
+    // The sheet matches its file here (saved, opened, new).
+    void markSaved();
+    bool isAtSaved() const { return savedAt && *savedAt == position; }
+    // A new history, matching its file: after an open or a new sheet.
+    void clear();
+
+    std::size_t stepCount() const { return steps.size(); }
+
+private:
+    struct Step {
+        MemberChange change;
+        int box;
+    };
+
+    bool joinsLastStep(const MemberChange& change) const;
+    void dropOldestStep();
+
+    std::size_t limit;
+    std::deque<Step> steps;
+    std::size_t position = 0; // steps before it are done
+    std::optional<std::size_t> savedAt = 0;
+    int typingBox = 0;
+    bool runOpen = false;
+};
