@@ -34,19 +34,21 @@ void CharacterSheet::noteEdit() {
 void CharacterSheet::clear() {
     releasePortrait();
     static_cast<SheetContents&>(*this) = SheetContents();
+    portraitSheetPath.clear();
     noteEdit();
 }
 
 // The previous portrait is gone from here on, whether or not the new one
 // loads.
-void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin) {
+void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin, std::string sheetPath) {
     releasePortrait();
     if (path != portraitPath)
         noteEdit();
     portraitPath = std::move(path);
+    portraitSheetPath = std::move(sheetPath);
     if (portraitPath.empty() || portraitLoader == nullptr)
         return;
-    const LoadedPortrait loaded = portraitLoader->load(portraitPath, origin);
+    const LoadedPortrait loaded = portraitLoader->load(portraitPath, origin, portraitSheetPath);
     portraitDc = loaded.dc;
     if (portraitDc != nullptr)
         portraitBitmap = loaded.bitmap;
