@@ -15,17 +15,19 @@ namespace {
 // The code page 932 paths of the menu's items, as last listed.
 std::vector<std::string> listed;
 
-std::string velmoraFolder() {
-    char appData[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
-    if (length == 0 || length >= sizeof appData)
-        return std::string();
-    return std::string(appData) + "\\Velmora";
+// In Unicode: the user's profile may be named in characters that code page
+// 932 lacks (Zoë, on a Western Windows).
+std::wstring velmoraFolder() {
+    wchar_t appData[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    return std::wstring(appData) + L"\\Velmora";
 }
 
-std::string listFile() {
-    const std::string folder = velmoraFolder();
-    return folder.empty() ? folder : folder + "\\recent.txt";
+std::wstring listFile() {
+    const std::wstring folder = velmoraFolder();
+    return folder.empty() ? folder : folder + L"\\recent.txt";
 }
 
 // Held while a window reads, changes and writes the list; another window
@@ -33,13 +35,13 @@ std::string listFile() {
 class ListLock {
 public:
     ListLock() {
-        const std::string folder = velmoraFolder();
+        const std::wstring folder = velmoraFolder();
         if (folder.empty())
             return;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string lockFile = folder + "\\recent.lock";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring lockFile = folder + L"\\recent.lock";
         for (int attempt = 0; attempt < 200 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-            handle = CreateFileA(lockFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            handle = CreateFileW(lockFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
             if (handle == INVALID_HANDLE_VALUE)
                 Sleep(10);
@@ -59,8 +61,8 @@ private:
 
 // The list's UTF-8 paths; a missing, damaged or oversized file holds none.
 std::vector<std::string> readList() {
-    const std::string path = listFile();
-    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    const std::wstring path = listFile();
+    std::FILE* file = path.empty() ? nullptr : _wfopen(path.c_str(), L"rb");
     if (file == nullptr)
         return {};
     std::string text(recentSheetsFileLimit + 1, '\0');

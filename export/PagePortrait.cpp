@@ -31,16 +31,17 @@ struct Raster {
     Bytes bytes;
 };
 
-// A sheet may come from anyone, so its portrait path is opened only when
-// its text names a plain local file and the file system then says it is an
+// A sheet may come from anyone, so its portrait is opened only where
+// findSheetPortrait finds it and the file system then says it is an
 // ordinary file: never a pipe or a device, which could keep the program
-// waiting, and never a share on another machine.
-std::optional<Bytes> readPortraitFile(const std::string& path) {
+// waiting, and never a share on another machine that the sheet names.
+std::optional<Bytes> readPortraitFile(const std::string& portraitPath, const std::string& sheetPath) {
+    const std::optional<std::string> path = findSheetPortrait(sheetPath, portraitPath);
     struct stat status {};
-    if (classifyPortraitPath(path) != PortraitPathKind::localFile || stat(path.c_str(), &status) != 0 ||
-        !S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_size) > maxPortraitFileBytes)
+    if (!path || stat(path->c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uint64_t>(status.st_size) > maxPortraitFileBytes)
         return std::nullopt;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path->c_str(), "rb");
     if (file == nullptr)
         return std::nullopt;
     Bytes bytes(static_cast<std::size_t>(status.st_size));
@@ -160,8 +161,8 @@ std::string base64(std::string_view bytes) {
 
 } // namespace
 
-std::string portraitDataUrl(const std::string& portraitPath) {
-    const std::optional<Bytes> file = readPortraitFile(portraitPath);
+std::string portraitDataUrl(const std::string& portraitPath, const std::string& sheetPath) {
+    const std::optional<Bytes> file = readPortraitFile(portraitPath, sheetPath);
     std::optional<Raster> picture = file ? decodePicture(*file) : std::nullopt;
     if (!picture)
         return {};

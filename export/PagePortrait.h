@@ -12,5 +12,7 @@ inline constexpr int pagePortraitSide = 600;
 
 // The picture that a sheet's portrait path names, as a data: URL of a JPEG
 // no larger than pagePortraitSide either way; empty when the path names no
-// plain local file, or a file that holds no picture this can read.
-std::string portraitDataUrl(const std::string& portraitPath);
+// plain local file, or a file that holds no picture this can read. A
+// picture missing at the path is looked for beside the sheet file at
+// `sheetPath` (findSheetPortrait).
+std::string portraitDataUrl(const std::string& portraitPath, const std::string& sheetPath);

@@ -194,7 +194,7 @@ void appendKarma(std::string& page, const CharacterSheet& sheet) {
 
 void appendPortrait(std::string& page, const CharacterSheet& sheet) {
     page += "<div class=\"portrait\">";
-    const std::string picture = portraitDataUrl(sheet.getPortraitPath());
+    const std::string picture = portraitDataUrl(sheet.getPortraitPath(), sheet.getPortraitSheetPath());
     if (!picture.empty()) {
         page += "<img alt=\"\" src=\"";
         appendEscaped(page, picture);

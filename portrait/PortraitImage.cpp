@@ -5,6 +5,8 @@
 #include "portrait/JpegDecoder.h"
 #include "portrait/PortraitPath.h"
 
+#include <optional>
+
 const PortraitLoader windowsPortraitLoader = {loadPortraitImage, releasePortraitImage};
 
 namespace {
@@ -66,14 +68,20 @@ HBITMAP loadBitmapFile(const std::string& path) {
 
 // Opening a pipe waits for its server, opening a device talks to it, and
 // opening a share on another machine hands it the user's credentials: a
-// path is opened only when its text names a plain file and the file system
-// then says it is one. The text comes first, so that not even the
-// attributes of a share are asked for.
-bool namesPlainFile(const std::string& path, PortraitOrigin origin) {
-    const PortraitPathKind kind = classifyPortraitPath(path);
-    if (kind == PortraitPathKind::notAFile ||
-        (kind == PortraitPathKind::network && origin == PortraitOrigin::sheetFile))
-        return false;
+// file is opened only when the path's text allows it and the file system
+// then says it is a plain one. The text comes first, so that not even the
+// attributes of a share are asked for. The user may choose a picture on a
+// share; a sheet's picture is looked for where findSheetPortrait says.
+std::optional<std::string> fileToOpen(const std::string& path, PortraitOrigin origin,
+                                      const std::string& sheetPath) {
+    if (origin == PortraitOrigin::sheetFile)
+        return findSheetPortrait(sheetPath, path);
+    if (classifyPortraitPath(path) == PortraitPathKind::notAFile)
+        return std::nullopt;
+    return path;
+}
+
+bool isPlainFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
@@ -108,15 +116,21 @@ HBITMAP fittedToFrame(HBITMAP picture) {
     return fitted;
 }
 
+HBITMAP loadImageFile(const std::string& file) {
+    if (HBITMAP bitmap = loadBitmapFile(file))
+        return bitmap;
+    return fittedToFrame(loadJpegBitmap(file, true, smallestJpegSize()));
+}
+
 // The program's own pictures are looked up by name first; files only after
 // that, and only plain ones.
-HBITMAP loadAnyImage(const std::string& path, PortraitOrigin origin) {
+HBITMAP loadAnyImage(const std::string& path, PortraitOrigin origin, const std::string& sheetPath) {
     if (HBITMAP bitmap = loadBitmapResource(path))
         return bitmap;
-    const bool mayOpenFile = namesPlainFile(path, origin);
-    if (HBITMAP bitmap = mayOpenFile ? loadBitmapFile(path) : nullptr)
-        return bitmap;
-    return fittedToFrame(loadJpegBitmap(path, mayOpenFile, smallestJpegSize()));
+    if (HBITMAP bitmap = loadJpegBitmap(path, false, smallestJpegSize()))
+        return fittedToFrame(bitmap);
+    const std::optional<std::string> file = fileToOpen(path, origin, sheetPath);
+    return file && isPlainFile(*file) ? loadImageFile(*file) : nullptr;
 }
 
 // The whole path goes into the message, however long.
@@ -159,8 +173,9 @@ void setPortraitFrameSize(PictureSize frame) {
     portraitFrame = frame;
 }
 
-LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin) {
-    HBITMAP bitmap = loadAnyImage(path, origin);
+LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin,
+                                 const std::string& sheetPath) {
+    HBITMAP bitmap = loadAnyImage(path, origin, sheetPath);
     if (bitmap == nullptr) {
         reportLoadFailure(path);
         return {};

@@ -27,8 +27,10 @@ void setPortraitFrameSize(PictureSize frame);
 // Loads the image into a memory device context compatible with the screen;
 // a null context when nothing loads, after telling the user so.
 // Paths are opened only when they name a plain file, and a sheet file's
-// path only when that file is on this machine.
-LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin);
+// path only when that file is on this machine; a picture missing there is
+// looked for beside the sheet at `sheetPath` (findSheetPortrait).
+LoadedPortrait loadPortraitImage(const std::string& path, PortraitOrigin origin,
+                                 const std::string& sheetPath);
 // Frees a context made by loadPortraitImage together with its bitmap.
 void releasePortraitImage(PortraitDc dc);
 

@@ -2,6 +2,8 @@
 
 #include "sheet/CodePage932.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -72,6 +74,24 @@ bool startsWithNamespace(std::string_view path, char marker) {
            (path.size() == 3 || isSeparator(path[3]));
 }
 
+bool somethingIsAt(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0;
+}
+
+// The sheet's folder is where the player opened it from, a share on another
+// machine included; only the name comes from the sheet, and a device's name
+// is no file in any folder.
+std::optional<std::string> besideSheet(const std::string& sheetPath, std::string_view name) {
+    if (sheetPath.empty() || name.empty())
+        return std::nullopt;
+    const std::string path =
+        sheetPath.substr(0, sheetPath.size() - filePart(sheetPath).size()) + std::string(name);
+    if (classifyPortraitPath(path) == PortraitPathKind::notAFile)
+        return std::nullopt;
+    return path;
+}
+
 } // namespace
 
 std::string_view filePart(std::string_view path) {
@@ -101,4 +121,13 @@ PortraitPathKind classifyPortraitPath(std::string_view path) {
     if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]))
         return PortraitPathKind::network;
     return classifyLocal(path);
+}
+
+std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath) {
+    if (classifyPortraitPath(portraitPath) == PortraitPathKind::localFile && somethingIsAt(portraitPath))
+        return portraitPath;
+    const std::optional<std::string> beside = besideSheet(sheetPath, filePart(portraitPath));
+    if (beside && somethingIsAt(*beside))
+        return beside;
+    return std::nullopt;
 }

@@ -3,7 +3,10 @@
 // What a portrait path names, judged on its text alone, before anything is
 // opened: a sheet file comes from another player, and its portrait line must
 // not make the program wait on a pipe or a device, nor connect to a server.
+// And where, within those bounds, a sheet's portrait is looked for.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 enum class PortraitPathKind {
@@ -19,3 +22,13 @@ PortraitPathKind classifyPortraitPath(std::string_view path);
 // The file name at the end of a path, after its drive and its last
 // separator, with the same care for double-byte characters.
 std::string_view filePart(std::string_view path);
+
+// Where the portrait of the sheet file at `sheetPath`, whose portrait line
+// reads `portraitPath`, lies on this machine. Players pass a sheet on with
+// its picture beside it, while the line keeps the full path on the first
+// player's disk: so when nothing is at that path, or it is a path a sheet
+// may not open, the file of the same name in the sheet's own folder is
+// looked for. Only what is missing is looked for further: what is found may
+// still be no picture, or no file at all. Nothing when neither place holds
+// anything, or the only place is one a sheet may not open.
+std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath);

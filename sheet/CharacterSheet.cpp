@@ -26,16 +26,18 @@ void CharacterSheet::releasePortrait() {
 void CharacterSheet::clear() {
     releasePortrait();
     static_cast<SheetContents&>(*this) = SheetContents();
+    portraitSheetPath.clear();
 }
 
 // The previous portrait is gone from here on, whether or not the new one
 // loads.
-void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin) {
+void CharacterSheet::setPortrait(std::string path, PortraitOrigin origin, std::string sheetPath) {
     releasePortrait();
     change(SheetMember::portraitPath, portraitPath, std::move(path));
+    portraitSheetPath = std::move(sheetPath);
     if (portraitPath.empty() || portraitLoader == nullptr)
         return;
-    const LoadedPortrait loaded = portraitLoader->load(portraitPath, origin);
+    const LoadedPortrait loaded = portraitLoader->load(portraitPath, origin, portraitSheetPath);
     portraitDc = loaded.dc;
     if (portraitDc != nullptr)
         portraitBitmap = loaded.bitmap;
@@ -110,7 +112,9 @@ MemberValue CharacterSheet::getMember(SheetMember member) const {
 void CharacterSheet::setMember(SheetMember member, const MemberValue& value) {
     using Text = std::string;
     switch (member) {
-    case SheetMember::portraitPath: setPortrait(valueOf<Text>(value), PortraitOrigin::sheetFile); break;
+    case SheetMember::portraitPath:
+        setPortrait(valueOf<Text>(value), PortraitOrigin::sheetFile, portraitSheetPath);
+        break;
     case SheetMember::dollName: setDollName(valueOf<Text>(value)); break;
     case SheetMember::playerName: setPlayerName(valueOf<Text>(value)); break;
     case SheetMember::favorPoints: setFavorPoints(valueOf<std::int32_t>(value)); break;

@@ -83,9 +83,11 @@ enum class PortraitOrigin { sheetFile, userChoice };
 // How the record gets its portrait images: the windowing layer installs a
 // loader. `load` answers a null context when nothing could be loaded (and
 // has told the user); `release` frees a context together with its bitmap.
-// Without a loader, only the path is kept.
+// `sheetPath` names the sheet file the path was read from, if any, in whose
+// folder a picture missing at its path is looked for. Without a loader,
+// only the path is kept.
 struct PortraitLoader {
-    LoadedPortrait (*load)(const std::string& path, PortraitOrigin origin);
+    LoadedPortrait (*load)(const std::string& path, PortraitOrigin origin, const std::string& sheetPath);
     void (*release)(PortraitDc dc);
 };
 void installPortraitLoader(const PortraitLoader* loader);
@@ -136,8 +138,12 @@ public:
     PortraitBitmap getPortraitBitmap() const { return portraitBitmap; }
     // Keeps the path and loads its image in place of the previous one; an
     // empty path removes the portrait. A path that yields no image is kept
-    // all the same, with no portrait.
-    void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile);
+    // all the same, with no portrait. `sheetPath` names the sheet file the
+    // path was read from, if any: its folder is where a picture missing at
+    // the path is looked for, now by the loader and later by the outputs.
+    void setPortrait(std::string path, PortraitOrigin origin = PortraitOrigin::sheetFile,
+                     std::string sheetPath = std::string());
+    std::string getPortraitSheetPath() const { return portraitSheetPath; }
 
     std::string getDollName() const { return dollName; }
     void setDollName(std::string text) { change(SheetMember::dollName, dollName, std::move(text)); }
@@ -241,6 +247,7 @@ private:
         changeListener(reported);
     }
 
+    std::string portraitSheetPath; // not saved: it is where the portrait line was read
     PortraitDc portraitDc = nullptr;
     PortraitBitmap portraitBitmap;
     std::function<void(const MemberChange&)> changeListener;

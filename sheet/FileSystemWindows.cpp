@@ -10,3 +10,15 @@ bool flushToDisk(std::FILE* file) {
 bool replaceFile(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+std::FILE* openForWriting(const std::wstring& path) {
+    return _wfopen(path.c_str(), L"wb");
+}
+
+void removeFile(const std::wstring& path) {
+    _wremove(path.c_str());
+}
+
+bool replaceFile(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}

@@ -258,7 +258,7 @@ bool CharacterSheet::loadSheet(std::string path) {
     // Files of format 1000 and older have no portrait line; their doll name
     // is on line 2 and the current portrait stays.
     if (parseNumber(lines->next()) >= firstFormatWithPortrait)
-        setPortrait(lines->next(), PortraitOrigin::sheetFile);
+        setPortrait(lines->next(), PortraitOrigin::sheetFile, path);
     setDollName(lines->next());
     setPlayerName(lines->next());
     setFavorPoints(parseNumber(lines->next()));

@@ -72,9 +72,21 @@ bool LineReader::skip(std::string_view bytes) {
     return true;
 }
 
-bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    const std::string temporary = path + ".saving";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+std::FILE* openForWriting(const std::string& path) {
+    return std::fopen(path.c_str(), "wb");
+}
+
+void removeFile(const std::string& path) {
+    std::remove(path.c_str());
+}
+
+namespace {
+
+// The same steps whichever width the path's characters have.
+template <class Path> bool replaceContents(const Path& path, std::string_view bytes) {
+    constexpr std::string_view saving = ".saving";
+    const Path temporary = path + Path(saving.begin(), saving.end());
+    std::FILE* out = openForWriting(temporary);
     if (out == nullptr)
         return false;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -83,6 +95,18 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
     written = std::fclose(out) == 0 && written;
     if (written && replaceFile(temporary, path))
         return true;
-    std::remove(temporary.c_str());
+    removeFile(temporary);
     return false;
 }
+
+} // namespace
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    return replaceContents(path, bytes);
+}
+
+#ifdef _WIN32
+bool replaceFileContents(const std::wstring& path, std::string_view bytes) {
+    return replaceContents(path, bytes);
+}
+#endif

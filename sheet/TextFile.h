@@ -52,3 +52,8 @@ private:
 // then put in the place of the old file in one step. False when any step
 // fails; the old file is then untouched and the temporary file removed.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
+#ifdef _WIN32
+// The same for a Unicode path, which may name a folder, such as a user's
+// profile, that code page 932 cannot.
+bool replaceFileContents(const std::wstring& path, std::string_view bytes);
+#endif

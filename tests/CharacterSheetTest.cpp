@@ -238,7 +238,7 @@ struct FakeImages {
     static inline PortraitDc lastReleased = nullptr;
     static inline char contexts[8];
 
-    static LoadedPortrait load(const std::string& path, PortraitOrigin) {
+    static LoadedPortrait load(const std::string& path, PortraitOrigin, const std::string&) {
         if (path.rfind("good", 0) != 0)
             return {};
         LoadedPortrait portrait;

@@ -1,7 +1,10 @@
 #include "portrait/PortraitPath.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -76,6 +79,40 @@ TEST(PortraitPath, OnlyPlainLocalNamesAreFiles) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(classifyPortraitPath(c.path), c.kind) << c.path;
+}
+
+// A sheet passed to another player names its portrait by the path on the
+// first player's disk; the picture travels beside the sheet.
+TEST(PortraitPath, ASheetsPortraitIsFoundAtItsPathElseBesideTheSheet) {
+    enum Where { atPath, besideSheet, nowhere };
+    const ScratchFolder elsewhere;
+    writeBytes(elsewhere.file("a.jpg"), "");
+    std::filesystem::create_directory(elsewhere.file("folder.jpg"));
+    const std::string so = "\x83\x5C", farAway = "C:\\Users\\ほかの人\\Pictures\\";
+    const struct {
+        std::string portrait;
+        std::string beside; // a file put beside the sheet
+        Where found;
+    } cases[] = {
+        {elsewhere.file("a.jpg"), "a.jpg", atPath},
+        {elsewhere.file("folder.jpg"), "folder.jpg", atPath}, // only a missing file is looked for
+        {farAway + "リリィ.jpg", "リリィ.jpg", besideSheet},
+        {farAway + "リリィ.jpg", "", nowhere},
+        {"\\\\server\\share\\リリィ.jpg", "リリィ.jpg", besideSheet},
+        {"\\\\.\\pipe\\リリィ.jpg", "リリィ.jpg", besideSheet},
+        {farAway + "CON", "", nowhere},
+        {farAway + so + ".jpg", so + ".jpg", besideSheet},
+        {farAway, "", nowhere},
+    };
+    for (const auto& c : cases) {
+        const ScratchFolder sheetFolder;
+        if (!c.beside.empty())
+            writeBytes(sheetFolder.file(c.beside), "");
+        const std::optional<std::string> expected = c.found == atPath        ? c.portrait
+                                                    : c.found == besideSheet ? sheetFolder.file(c.beside)
+                                                                             : std::optional<std::string>();
+        EXPECT_EQ(findSheetPortrait(sheetFolder.file("doll.txt"), c.portrait), expected) << c.portrait;
+    }
 }
 
 } // namespace

@@ -151,6 +151,13 @@ TEST(SheetCommand, WritesToOutAndThePageBesideEachSheet) {
     EXPECT_EQ(run.status, 1); // the second is no sheet, and the others still get their pages
     EXPECT_EQ(run.out, folder.file("リリィ.html") + "\n" + folder.file("ソ.html") + "\n");
     EXPECT_TRUE(fileExists(folder.file("リリィ.html")));
+
+    // A sheet from another player names the portrait on their disk; the
+    // picture came along beside the sheet.
+    const std::string shared = folder.file("shared.txt"), picture = "<img alt=\"\" src=\"data:image/jpeg;";
+    writeBytes(shared, "1002\r\nC:\\Users\\ほかの人\\Pictures\\リリィ.jpg\r\nリリィ\r\n");
+    writeBytes(folder.file("リリィ.jpg"), readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    EXPECT_NE(runCommand({"html", shared}).out.find(picture), std::string::npos);
 }
 
 } // namespace

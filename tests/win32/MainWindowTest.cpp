@@ -1256,4 +1256,14 @@ TEST_F(SheetsFromOutsideTest, TheRecentListOffersTheLastSheetsAndForgetsAVanishe
     EXPECT_EQ(readBytes(listFile()).find(utf8OfWide(wideOf(sheets[2]))), std::string::npos);
 }
 
+TEST_F(SheetsFromOutsideTest, TheRecentListLivesInAProfileThatCodePage932CannotName) {
+    const std::filesystem::path profile = std::filesystem::path(wideOf(appData.file(""))) / L"Zo\u00EB";
+    std::filesystem::create_directory(profile);
+    SetEnvironmentVariableW(L"APPDATA", profile.c_str());
+    open(exampleSheetAt("recent", "人形.txt"));
+    restart();
+    EXPECT_EQ(recentItems(), std::vector<std::string>{"&1 人形.txt"});
+    EXPECT_TRUE(std::filesystem::exists(profile / L"Velmora" / L"recent.txt"));
+}
+
 } // namespace

@@ -257,13 +257,22 @@ TEST_F(PortraitFrameTest, ADoubleClickWithoutPortraitAsksForOne) {
 }
 
 TEST_F(PortraitFrameTest, ASheetFileBringsItsPortrait) {
-    for (const char* picture : {"portrait-red-over-blue.bmp", "portrait-red-over-blue.jpg"}) {
-        writeBytes(folder.file("doll.txt"), "1002\r\n" + fixturePath(picture) + "\r\nリリィ\r\n");
+    // A sheet passed on names the picture on the first player's machine; the
+    // picture came along beside the sheet.
+    writeBytes(folder.file("リリィ.jpg"), readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    for (const std::string& portrait :
+         {fixturePath("portrait-red-over-blue.bmp"), fixturePath("portrait-red-over-blue.jpg"),
+          std::string("C:\\Users\\ほかの人\\Pictures\\リリィ.jpg"),
+          std::string("\\\\server\\share\\リリィ.jpg")}) {
+        const std::string sheetFile = "1002\r\n" + portrait + "\r\nリリィ\r\n";
+        writeBytes(folder.file("doll.txt"), sheetFile);
         ASSERT_TRUE(sheet.loadSheet(folder.file("doll.txt")));
         refreshSheetForm();
         repaint();
-        EXPECT_TRUE(isReddish(framePixel(0.5, 0.2))) << picture;
-        EXPECT_TRUE(isBluish(framePixel(0.5, 0.8))) << picture;
+        EXPECT_TRUE(isReddish(framePixel(0.5, 0.2))) << portrait;
+        EXPECT_TRUE(isBluish(framePixel(0.5, 0.8))) << portrait;
+        ASSERT_TRUE(sheet.saveSheet(folder.file("saved.txt")));
+        EXPECT_EQ(readBytes(folder.file("saved.txt")).substr(0, sheetFile.size()), sheetFile) << portrait;
     }
     // A portrait that no longer loads is reported; the sheet keeps its path.
     writeBytes(folder.file("doll.txt"), "1002\r\n" + folder.file("moved.jpg") + "\r\nリリィ\r\n");
