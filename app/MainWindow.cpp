@@ -26,6 +26,9 @@ namespace {
 
 constexpr char windowClassName[] = "toolbase";
 constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Once a second it writes the recovery copy, when a change came since: a
+// change is in the copy soon, and typing never waits for a write.
+constexpr UINT_PTR recoveryTimer = 1;
 
 struct ShellState {
     HINSTANCE instance = nullptr;
@@ -67,6 +70,7 @@ void createChildren(HWND window) {
     // at its own, and a window manager asked to resize it on screen.
     layoutMainWindow();
     DragAcceptFiles(window, TRUE);
+    SetTimer(window, recoveryTimer, 1000, nullptr);
 }
 
 void onRecentSheet(HWND window, int command) {
@@ -202,6 +206,11 @@ int acceleratorCommand(HACCEL accelerators, const MSG& message) {
     return 0;
 }
 
+void endProgram() {
+    endDocument();
+    PostQuitMessage(0);
+}
+
 void confirmClose(HWND window) {
     if (mayExit(window))
         DestroyWindow(window);
@@ -273,7 +282,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP: onMenuOpening(window, reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_MENUSELECT: onMenuSelect(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_EXITMENULOOP: restoreStatusText(); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_TIMER: writeRecoveryCopy(); return 0;
+    case WM_DESTROY: endProgram(); return 0;
     case WM_NOTIFY: return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
     }

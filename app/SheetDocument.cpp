@@ -1,7 +1,9 @@
 #include "app/SheetDocument.h"
 
 #include "app/FileDialogs.h"
+#include "app/ProgramStart.h"
 #include "app/RecentMenu.h"
+#include "app/RecoveryCopy.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
 #include "editor/SheetForm.h"
@@ -14,14 +16,40 @@ namespace {
 struct DocumentState {
     HWND mainWindow = nullptr;
     SheetHistory history;
+    bool copyStale = false; // a change came since the recovery copy was written
 };
 DocumentState document;
+
+// The title and the recovery copy follow whether the sheet holds unsaved
+// edits.
+void followUnsavedState() {
+    showSheetTitle();
+    if (hasUnsavedEdits())
+        return;
+    removeOwnCopy();
+    document.copyStale = false;
+}
 
 void onChange(const MemberChange& change) {
     const bool wasUnsaved = hasUnsavedEdits();
     document.history.record(change);
+    document.copyStale = true;
     if (hasUnsavedEdits() != wasUnsaved)
-        showSheetTitle();
+        followUnsavedState();
+}
+
+// "YYYY-MM-DD hh:mm:ss", local time.
+std::string localTimeText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+              now.wSecond);
+    return text;
+}
+
+bool startForCopy(const std::wstring& copyName) {
+    return startProgramWith(L"/recover:" + copyName);
 }
 
 // While the program itself puts values into the record and the form (an
@@ -41,7 +69,41 @@ private:
 // A sheet that now matches a file (or no file, new) starts a history.
 void startHistory() {
     document.history.clear();
+    followUnsavedState();
+}
+
+// The copy's sheet with its edits unsaved, standing for the sheet's own file.
+bool showCopiedSheet(HWND window, LeftCopy& copy) {
+    {
+        const ChangesUnheard loading;
+        if (!characterSheet.loadSheetCopy(sheetFileOf(copy), copy.record.sheetPath))
+            return false;
+        refreshSheetForm();
+    }
+    currentSheetPath = copy.record.sheetPath;
+    document.history.clear();
+    document.history.forgetSavedPoint();
+    adoptCopy(copy);
     showSheetTitle();
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
+void answerCopyOffer(HWND window, LeftCopy& copy, bool& hereFirst) {
+    switch (MessageBoxA(window, recoveryQuestion(copy.record).c_str(), "変更の復元",
+                        MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES:
+        if (hereFirst && showCopiedSheet(window, copy)) {
+            hereFirst = false;
+            return;
+        }
+        releaseCopy(copy);
+        if (!recoverInOwnWindow(copy.name))
+            tellUser("変更を復元するウィンドウを開けませんでした");
+        return;
+    case IDNO: removeCopy(copy); return;
+    }
+    releaseCopy(copy);
 }
 
 void showSavedMessage() {
@@ -64,7 +126,7 @@ bool saveTo(const std::string& path) {
     }
     currentSheetPath = path;
     document.history.markSaved();
-    showSheetTitle();
+    followUnsavedState();
     showSavedMessage();
     rememberRecentSheet(path);
     return true;
@@ -97,10 +159,13 @@ void putBack(const std::optional<MemberChange>& step, bool undone) {
         showChangedMember(step->member, undone ? step->after : step->before);
         characterSheet.setMember(step->member, value);
     }
-    showSheetTitle();
+    document.copyStale = true;
+    followUnsavedState();
 }
 
 } // namespace
+
+bool (*recoverInOwnWindow)(const std::wstring& copyName) = startForCopy;
 
 void startDocument(HWND mainWindow) {
     document.mainWindow = mainWindow;
@@ -172,4 +237,38 @@ void undoStep() {
 
 void redoStep() {
     putBack(document.history.redo(), false);
+}
+
+void writeRecoveryCopy() {
+    if (!document.copyStale || !hasUnsavedEdits())
+        return;
+    // A copy that cannot be written is not tried again until the next change.
+    document.copyStale = false;
+    writeOwnCopy(characterSheet.sheetFileText(), {currentSheetPath, localTimeText()});
+}
+
+void endDocument() {
+    removeOwnCopy();
+}
+
+void offerRecoveryCopies(HWND window, bool hereFirst) {
+    constexpr std::size_t offeredAtOneStart = 8;
+    LeftCopies left = takeLeftCopies(offeredAtOneStart);
+    if (left.damaged > 0)
+        tellUser("復元できない変更のコピーを削除しました（" + std::to_string(left.damaged) + " 件）");
+    for (LeftCopy& copy : left.copies)
+        answerCopyOffer(window, copy, hereFirst);
+}
+
+void showRecoveryCopy(HWND window, const std::wstring& name) {
+    LeftCopy copy;
+    // The window that started this one lets go of the copy just before.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (takeLeftCopy(name, copy)) {
+            if (!showCopiedSheet(window, copy))
+                releaseCopy(copy);
+            return;
+        }
+        Sleep(20);
+    }
 }

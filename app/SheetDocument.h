@@ -43,6 +43,21 @@ OpenOutcome openSheetInPlace(HWND window, const std::string& path);
 // "新規作成": the question, then the sheet the program starts with.
 void startNewSheet(HWND window);
 
+// The recovery copy of the sheet while it holds unsaved edits: written by
+// the main window's timer, at most once a second and only when a change
+// came since; gone once the sheet holds no unsaved edits, and when the
+// program ends normally.
+void writeRecoveryCopy();
+void endDocument();
+// At start, before anything else is opened: offers back, newest first, the
+// copies of windows no longer running. The first accepted shows here when
+// `hereFirst`; every other in a window of its own.
+void offerRecoveryCopies(HWND window, bool hereFirst);
+// The program started for the copy named so shows it.
+void showRecoveryCopy(HWND window, const std::wstring& name);
+// Starts the program for a copy; tests put their own in its place.
+extern bool (*recoverInOwnWindow)(const std::wstring& copyName);
+
 // Puts the sheet back as it was before the last step, or does the step
 // undone last again; the form shows what changed.
 void undoStep();

@@ -1,5 +1,6 @@
 #include "app/WaysIn.h"
 
+#include "app/ProgramStart.h"
 #include "app/SheetDocument.h"
 #include "app/StatusBar.h"
 #include "editor/SheetForm.h"
@@ -11,16 +12,6 @@
 #include <memory>
 
 namespace {
-
-std::wstring programPath() {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length;
-    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
-           path.size())
-        path.resize(path.size() * 2);
-    path.resize(length);
-    return path;
-}
 
 std::wstring fullPath(const std::wstring& path) {
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -34,19 +25,6 @@ std::wstring fullPath(const std::wstring& path) {
 bool isFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool startNewProgram(const std::wstring& sheetPath) {
-    std::wstring command = L"\"" + programPath() + L"\" \"" + sheetPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process) == 0)
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
 }
 
 // A bitmap file starts with "BM", a JPEG with its start-of-image marker.
@@ -109,7 +87,7 @@ struct ArgumentsFree {
 
 } // namespace
 
-bool (*openInOwnWindow)(const std::wstring& sheetPath) = startNewProgram;
+bool (*openInOwnWindow)(const std::wstring& sheetPath) = startProgramWith;
 
 std::string referenceFolder() {
     if (isFolder(L"Database"))
@@ -119,12 +97,35 @@ std::string referenceFolder() {
     return folder.value_or(std::string());
 }
 
-std::vector<std::wstring> commandLinePaths() {
+namespace {
+
+constexpr std::wstring_view recoverySwitch = L"/recover:";
+
+// The command line's arguments after the program.
+std::vector<std::wstring> commandLineArguments() {
     int count = 0;
     const std::unique_ptr<LPWSTR, ArgumentsFree> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
-    std::vector<std::wstring> paths;
+    std::vector<std::wstring> found;
     for (int i = 1; arguments != nullptr && i < count; ++i)
-        paths.push_back(fullPath(arguments.get()[i]));
+        found.emplace_back(arguments.get()[i]);
+    return found;
+}
+
+} // namespace
+
+std::optional<std::wstring> recoveryCopyArgument() {
+    const std::vector<std::wstring> arguments = commandLineArguments();
+    if (arguments.size() != 1 || !arguments.front().starts_with(recoverySwitch))
+        return std::nullopt;
+    return arguments.front().substr(recoverySwitch.size());
+}
+
+std::vector<std::wstring> commandLinePaths() {
+    std::vector<std::wstring> paths;
+    if (recoveryCopyArgument())
+        return paths;
+    for (const std::wstring& argument : commandLineArguments())
+        paths.push_back(fullPath(argument));
     return paths;
 }
 

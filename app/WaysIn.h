@@ -21,6 +21,9 @@ std::string referenceFolder();
 // The paths named on the command line after the program, each made full
 // from the working folder.
 std::vector<std::wstring> commandLinePaths();
+// The recovery copy named by the program's one switch, "/recover:NAME",
+// with which a window starts the program for a copy; none without it.
+std::optional<std::wstring> recoveryCopyArgument();
 
 // Opens the first of `paths` in place of the sheet shown (after the
 // question about unsaved edits) and each other in a window of its own.

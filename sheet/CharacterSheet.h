@@ -214,10 +214,17 @@ public:
     // Writes the sheet file; answers whether it was written. A failed save
     // leaves any previous file at the path as it was.
     bool saveSheet(std::string path) const;
+    // The bytes that saveSheet writes.
+    std::string sheetFileText() const;
     // Reads a sheet file into the record; false when it cannot be read or is
     // no sheet (its first line is no format number, or it holds a NUL byte),
     // and then the record is unchanged.
     bool loadSheet(std::string path);
+#ifdef _WIN32
+    // The same from a copy of the sheet kept elsewhere (a path in Unicode,
+    // in the user's profile); its portrait may lie beside `sheetPath`.
+    bool loadSheetCopy(const std::wstring& copyPath, const std::string& sheetPath);
+#endif
     // Back to a record as constructed: every member as in a new record, no
     // portrait.
     void clear();
@@ -229,7 +236,9 @@ public:
     void listenToChanges(std::function<void(const MemberChange&)> listener) {
         changeListener = std::move(listener);
     }
-    const std::function<void(const MemberChange&)>& changesListener() const { return changeListener; }
+    const std::function<void(const MemberChange&)>& changesListener() const {
+        return changeListener;
+    }
 
 private:
     std::vector<PartEntry> CharacterSheet::*partsMember(BodyLocation location) const;
@@ -256,6 +265,9 @@ private:
 // Whether the file at `path` can be read and is a sheet, as loadSheet
 // judges it, without reading it into a record.
 bool isSheetFile(const std::string& path);
+#ifdef _WIN32
+bool isSheetFile(const std::wstring& path);
+#endif
 
 // The doll being edited: the one record that the form, the lists, the entry
 // dialogs and the File commands all work on.

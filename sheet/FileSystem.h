@@ -7,6 +7,7 @@
 // paths and, on Windows, for Unicode ones: Windows names some folders, a
 // user's profile among them, in characters that code page lacks.
 
+std::FILE* openForReading(const std::string& path);
 std::FILE* openForWriting(const std::string& path);
 void removeFile(const std::string& path);
 
@@ -17,6 +18,7 @@ bool flushToDisk(std::FILE* file);
 bool replaceFile(const std::string& from, const std::string& to);
 
 #ifdef _WIN32
+std::FILE* openForReading(const std::wstring& path);
 std::FILE* openForWriting(const std::wstring& path);
 void removeFile(const std::wstring& path);
 bool replaceFile(const std::wstring& from, const std::wstring& to);

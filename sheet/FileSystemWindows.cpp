@@ -11,6 +11,10 @@ bool replaceFile(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::FILE* openForReading(const std::wstring& path) {
+    return _wfopen(path.c_str(), L"rb");
+}
+
 std::FILE* openForWriting(const std::wstring& path) {
     return _wfopen(path.c_str(), L"wb");
 }

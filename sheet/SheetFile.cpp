@@ -5,6 +5,7 @@
 
 #include "sheet/CharacterSheet.h"
 #include "sheet/FieldSplitter.h"
+#include "sheet/FileSystem.h"
 #include "sheet/Numbers.h"
 #include "sheet/TextFile.h"
 
@@ -201,8 +202,8 @@ bool looksLikeSheet(const std::vector<std::string>& lines) {
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
 }
 
-std::optional<SheetLines> readSheetLines(const std::string& path) {
-    LineReader reader(path);
+std::optional<SheetLines> readSheetLines(std::FILE* opened) {
+    LineReader reader(opened);
     if (!reader.isOpen())
         return std::nullopt;
     reader.skip(utf8ByteOrderMark); // Notepad may put it before the first line
@@ -220,10 +221,20 @@ std::optional<SheetLines> readSheetLines(const std::string& path) {
 } // namespace
 
 bool isSheetFile(const std::string& path) {
-    return readSheetLines(path).has_value();
+    return readSheetLines(openForReading(path)).has_value();
 }
 
+#ifdef _WIN32
+bool isSheetFile(const std::wstring& path) {
+    return readSheetLines(openForReading(path)).has_value();
+}
+#endif
+
 bool CharacterSheet::saveSheet(std::string path) const {
+    return replaceFileContents(path, sheetFileText());
+}
+
+std::string CharacterSheet::sheetFileText() const {
     std::string text;
     const auto line = [&text](const std::string& content) {
         text += content;
@@ -248,36 +259,50 @@ bool CharacterSheet::saveSheet(std::string path) const {
     line(numberText(initialPlacement));
     for (BodyLocation location : bodyLocations)
         line(partLine(getParts(location)));
-    return replaceFileContents(path, text);
+    return text;
 }
 
-bool CharacterSheet::loadSheet(std::string path) {
-    std::optional<SheetLines> lines = readSheetLines(path);
+namespace {
+
+// A sheet's portrait may lie beside the sheet at `path`.
+bool loadSheetLines(CharacterSheet& sheet, std::optional<SheetLines> lines, const std::string& path) {
     if (!lines)
         return false;
     // Files of format 1000 and older have no portrait line; their doll name
     // is on line 2 and the current portrait stays.
     if (parseNumber(lines->next()) >= firstFormatWithPortrait)
-        setPortrait(lines->next(), PortraitOrigin::sheetFile, path);
-    setDollName(lines->next());
-    setPlayerName(lines->next());
-    setFavorPoints(parseNumber(lines->next()));
-    setAgeAtDeath(lines->next());
-    setSuggestion(lines->next());
-    setKarma(readKarma(lines->next()));
-    setPosition(lines->next());
-    setMainClass(lines->next());
-    setSubClass(lines->next());
+        sheet.setPortrait(lines->next(), PortraitOrigin::sheetFile, path);
+    sheet.setDollName(lines->next());
+    sheet.setPlayerName(lines->next());
+    sheet.setFavorPoints(parseNumber(lines->next()));
+    sheet.setAgeAtDeath(lines->next());
+    sheet.setSuggestion(lines->next());
+    sheet.setKarma(readKarma(lines->next()));
+    sheet.setPosition(lines->next());
+    sheet.setMainClass(lines->next());
+    sheet.setSubClass(lines->next());
     const std::vector<std::string> values = splitFields(lines->next(), ",");
-    setArmament(numberField(values, 0));
-    setMutation(numberField(values, 1));
-    setModification(numberField(values, 2));
-    setMemories(readMemories(lines->next()));
-    setSkills(readSkills(lines->next()));
-    setRegrets(readRegrets(lines->next()));
-    setMaxActionBonus(parseNumber(lines->next()));
-    setInitialPlacement(parseNumber(lines->next()));
+    sheet.setArmament(numberField(values, 0));
+    sheet.setMutation(numberField(values, 1));
+    sheet.setModification(numberField(values, 2));
+    sheet.setMemories(readMemories(lines->next()));
+    sheet.setSkills(readSkills(lines->next()));
+    sheet.setRegrets(readRegrets(lines->next()));
+    sheet.setMaxActionBonus(parseNumber(lines->next()));
+    sheet.setInitialPlacement(parseNumber(lines->next()));
     for (BodyLocation location : bodyLocations)
-        setParts(location, readParts(lines->next()));
+        sheet.setParts(location, readParts(lines->next()));
     return true;
 }
+
+} // namespace
+
+bool CharacterSheet::loadSheet(std::string path) {
+    return loadSheetLines(*this, readSheetLines(openForReading(path)), path);
+}
+
+#ifdef _WIN32
+bool CharacterSheet::loadSheetCopy(const std::wstring& copyPath, const std::string& sheetPath) {
+    return loadSheetLines(*this, readSheetLines(openForReading(copyPath)), sheetPath);
+}
+#endif

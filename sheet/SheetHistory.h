@@ -4,7 +4,7 @@
 // sheet last matched its file. A step is one member's change, before and
 // after; the typing in one box is one step until the run of it ends.
 
-#include "sheet/SheetChange.h"
+#include "sheet/CharacterSheet.h"
 
 #include <cstddef>
 #include <deque>
@@ -35,6 +35,9 @@ public:
     // The sheet matches its file here (saved, opened, new).
     void markSaved();
     bool isAtSaved() const { return savedAt && *savedAt == position; }
+    // No state of the history matches the file: a sheet recovered from a
+    // copy holds edits that no undo takes back to it.
+    void forgetSavedPoint() { savedAt.reset(); }
     // A new history, matching its file: after an open or a new sheet.
     void clear();
 

@@ -11,7 +11,9 @@ constexpr std::size_t chunkSize = 64 * 1024;
 } // namespace
 
 LineReader::LineReader(const std::string& path, std::size_t byteLimit)
-    : file(std::fopen(path.c_str(), "rb")), byteLimit(byteLimit) {
+    : LineReader(openForReading(path), byteLimit) {}
+
+LineReader::LineReader(std::FILE* opened, std::size_t byteLimit) : file(opened), byteLimit(byteLimit) {
     atEnd = file == nullptr;
 }
 
@@ -70,6 +72,10 @@ bool LineReader::skip(std::string_view bytes) {
         return false;
     bufferAt += bytes.size();
     return true;
+}
+
+std::FILE* openForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
 }
 
 std::FILE* openForWriting(const std::string& path) {

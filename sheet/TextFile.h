@@ -21,6 +21,8 @@ public:
     static constexpr std::size_t defaultByteLimit = std::size_t{256} << 20;
 
     explicit LineReader(const std::string& path, std::size_t byteLimit = defaultByteLimit);
+    // Takes over a file opened for reading (none when it could not be).
+    explicit LineReader(std::FILE* opened, std::size_t byteLimit = defaultByteLimit);
 
     bool isOpen() const { return file != nullptr; }
     // False at the end of the file, on a read error and once more than the

@@ -239,6 +239,10 @@ void startProgram(Session& s) {
     std::filesystem::create_directory(s.folder.file("AppData"));
     check(SetEnvironmentVariableA("APPDATA", s.folder.file("AppData").c_str()) != 0,
           "APPDATA could not be set");
+    // So do the recovery copies of sheets with unsaved edits.
+    std::filesystem::create_directory(s.folder.file("LocalAppData"));
+    check(SetEnvironmentVariableA("LOCALAPPDATA", s.folder.file("LocalAppData").c_str()) != 0,
+          "LOCALAPPDATA could not be set");
     s.exampleSheet = readBytes(fixturePath("example-sheet.txt"));
     std::filesystem::copy(s.database, s.folder.file("Database"), std::filesystem::copy_options::recursive);
     writeBytes(s.openedPath, s.exampleSheet);
@@ -791,6 +795,44 @@ void undoAndRedoEdits(Session& s) {
     waitUntil(s.processId(), "the undo to the saved sheet", [&] { return readText(s.mainWindow)[0] != '*'; });
 }
 
+constexpr const char* recoveryCaption = "変更の復元";
+
+// An opened sheet edited, and the program ended by force 6 seconds later, as
+// by a power cut: started again, it offers the edit back, Yes shows it
+// unsaved, and Ctrl+S writes it to the sheet's own file. Started once more,
+// it offers nothing.
+void recoverEditsAfterACrash(Session& s) {
+    restartProgram(s);
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", s.savedPath);
+    std::vector<std::string> lines = sheetLines(readBytes(s.savedPath));
+    lines.at(playerNameLine - 1) = "Rin";
+    writeText(s.formControl(IDC_PLAYER_NAME), "Rin");
+    s.checkTitle("*保存したシート.txt");
+    Sleep(6000);
+    s.process.reset();
+    s.process = std::make_unique<ProgramProcess>(s.program, s.folder.file(""));
+    HWND box = waitForProcessWindow(s.processId(), dialogClass, recoveryCaption, "the recovery question");
+    const std::string asked = "保存したシート.txt の保存されていない変更が残っています（";
+    const std::string answers =
+        "）。復元しますか？\n\nはい: 復元します　いいえ: 破棄します　キャンセル: 次の起動まで残します";
+    const std::string question = readText(GetDlgItem(box, 0xFFFF));
+    check(question.starts_with(asked) && question.ends_with(answers),
+          "the recovery question asks \"" + forLog(question) + "\"");
+    clickButton(box, IDYES);
+    waitUntilGone(s.processId(), box, "the recovery question to close");
+    findWindows(s);
+    s.checkTitle("*保存したシート.txt");
+    s.checkFormText(IDC_PLAYER_NAME, "Rin");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    checkFileBytes(s.savedPath, joinSheetLines(lines));
+    confirmExit(s);
+    s.process = std::make_unique<ProgramProcess>(s.program, s.folder.file(""));
+    s.process->waitUntilIdle();
+    findMainWindow(s);
+    check(findProcessWindow(s.processId(), dialogClass, recoveryCaption) == nullptr,
+          "a saved sheet's edits are offered again");
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -835,6 +877,10 @@ constexpr Step steps[] = {
     {"undoes a typed name, a madness tick and a part deleted through its dialog, redoes two, and saves",
      undoAndRedoEdits},
     {"ends for the last time when exit is confirmed with Yes", confirmExit},
+    {"offers an opened sheet's edits back after being ended by force, shows them unsaved and saves them to "
+     "the sheet's file; offers nothing after that",
+     recoverEditsAfterACrash},
+    {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 
 } // namespace
