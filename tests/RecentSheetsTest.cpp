@@ -1,4 +1,5 @@
 #include "app/RecentSheets.h"
+#include "app/RecoveryRecord.h"
 #include "app/SheetTitle.h"
 
 #include "TestFiles.h"
@@ -63,3 +64,34 @@ TEST(RecentSheets, NameTheirMenuItemsAndTheWindowByTheFileName) {
 }
 
 } // namespace
+
+TEST(RecoveryRecord, ReadsBackOnlyARecordOfTheProgramsOwn) {
+    const std::string japanese = "C:\\人形\\ソフィア.txt"; // 0x5C ends ソ in code page 932
+    const RecoveryRecord saved{japanese, "2026-12-09 14:03:05"};
+    const std::string text = recoveryRecordText(saved);
+    const struct {
+        const char* what;
+        std::string text;
+        std::optional<RecoveryRecord> record;
+    } cases[] = {
+        {"a sheet's record", text, saved},
+        {"a sheet never saved", recoveryRecordText({"", "2026-01-02 03:04:05"}),
+         RecoveryRecord{"", "2026-01-02 03:04:05"}},
+        {"a path code page 932 cannot hold",
+         "Velmora recovery 1\r\nC:\\Zo\xC3\xAB\xF0\x9F\x98\x80.txt\r\n2026-12-09 14:03:05\r\n", std::nullopt},
+        {"code page 932 bytes, no UTF-8", "Velmora recovery 1\r\n" + japanese + "\r\n2026-12-09 14:03:05\r\n",
+         std::nullopt},
+        {"another header", "Velmora recovery 2\r\n\r\n2026-12-09 14:03:05\r\n", std::nullopt},
+        {"a cut record", text.substr(0, text.size() - 1), std::nullopt},
+        {"a line more", text + "x\r\n", std::nullopt},
+        {"a damaged time", "Velmora recovery 1\r\n\r\n2026-12-09 14:0x:05\r\n", std::nullopt},
+        {"a control character", "Velmora recovery 1\r\nC:\\a\tb\r\n2026-12-09 14:03:05\r\n", std::nullopt},
+        {"larger than any record", std::string(recoveryRecordLimit + 1, 'a'), std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readRecoveryRecord(c.text), c.record) << c.what;
+    EXPECT_EQ(recoveryQuestion(saved),
+              "ソフィア.txt の保存されていない変更が残っています（12月9日 14:03）。復元しますか？\n\n"
+              "はい: 復元します　いいえ: 破棄します　キャンセル: 次の起動まで残します");
+    EXPECT_EQ(recoveryQuestion({"", "2026-01-02 03:04:05"}).substr(0, 4), "無題");
+}

@@ -5,10 +5,12 @@
 // page 932, one character for each UTF-8 character.
 //
 // The same bytes as the user's list of recent sheets give at most its
-// length of well-formed paths, which are read back as they were written.
+// length of well-formed paths, which are read back as they were written, and
+// as a recovery copy's record either nothing or a record that reads back.
 #include "FuzzInput.h"
 
 #include "app/RecentSheets.h"
+#include "app/RecoveryRecord.h"
 
 #include "refdata/ReferenceData.h"
 #include "sheet/CodePage932.h"
@@ -92,5 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& path : recent)
         require(!path.empty() && isUtf8(path), "a recent sheet is a UTF-8 path");
     require(readRecentSheets(recentSheetsText(recent)) == recent, "the recent list reads back as written");
+
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (const std::optional<RecoveryRecord> record = readRecoveryRecord(bytes)) {
+        require(readRecoveryRecord(recoveryRecordText(*record)) == record,
+                "a recovery record reads back as written");
+        require(!recoveryQuestion(*record).empty(), "a recovery record gives its question");
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/RecentSheets.h"
+#include "app/RecoveryRecord.h"
 #include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
 #include "app/WaysIn.h"
@@ -1264,6 +1265,173 @@ TEST_F(SheetsFromOutsideTest, TheRecentListLivesInAProfileThatCodePage932CannotN
     restart();
     EXPECT_EQ(recentItems(), std::vector<std::string>{"&1 人形.txt"});
     EXPECT_TRUE(std::filesystem::exists(profile / L"Velmora" / L"recent.txt"));
+}
+
+} // namespace
+
+namespace {
+
+// The main window with its recovery copies in a folder of the test's own.
+class RecoveryTest : public KeyboardTest {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA("LOCALAPPDATA", folder.file("Local").c_str());
+        std::filesystem::create_directories(recoveryFile(""));
+        characterSheet.clear();
+        ownWindows.clear();
+        starter = std::exchange(recoverInOwnWindow, recordOwnWindow);
+        KeyboardTest::SetUp();
+        currentSheetPath = folder.file("doll.txt");
+        command(IDM_SAVE);
+    }
+    void TearDown() override {
+        KeyboardTest::TearDown();
+        recoverInOwnWindow = starter;
+    }
+
+    std::string recoveryFile(const std::string& name) const {
+        return folder.file("Local\\Velmora\\Recovery\\" + name);
+    }
+
+    // The copies' records in the folder.
+    std::size_t copies() const {
+        const std::filesystem::path recovery = recoveryFile("");
+        if (!std::filesystem::exists(recovery))
+            return 0;
+        return static_cast<std::size_t>(
+            std::ranges::count_if(std::filesystem::directory_iterator(recovery),
+                                  [](const auto& entry) { return entry.path().extension() == ".about"; }));
+    }
+
+    // Runs the program's loop, its timer included, until `count` copies are
+    // there; answers how long that took.
+    double waitForCopies(std::size_t count) const {
+        const DWORD start = GetTickCount();
+        while (copies() != count && GetTickCount() - start < 8000) {
+            runProgramLoop();
+            Sleep(50);
+        }
+        return (GetTickCount() - start) / 1000.0;
+    }
+
+    // A copy that a window no longer running left of the sheet at `sheetPath`.
+    void leaveCopy(const std::string& name, const std::string& sheetPath, const std::string& dollName) const {
+        CharacterSheet left;
+        left.setDollName(dollName);
+        ASSERT_TRUE(left.saveSheet(recoveryFile(name + ".txt")));
+        writeBytes(recoveryFile(name + ".about"),
+                   recoveryRecordText({sheetPath, "2026-12-09 14:03:0" + name}));
+    }
+
+    static bool recordOwnWindow(const std::wstring& name) {
+        ownWindows.push_back(name);
+        return true;
+    }
+
+    inline static std::vector<std::wstring> ownWindows;
+    bool (*starter)(const std::wstring&) = nullptr;
+};
+
+// The copy comes within 5 seconds of an edit and goes as soon as nothing is
+// unsaved.
+TEST_F(RecoveryTest, ACopyFollowsTheUnsavedEdits) {
+    const std::string other = folder.file("other.txt");
+    ASSERT_TRUE(characterSheet.saveSheet(other));
+    const struct {
+        const char* what;
+        std::function<void()> giveUp;
+    } cases[] = {
+        {"a save", [this] { command(IDM_SAVE); }},
+        {"an undo to the saved state", [this] { command(IDM_UNDO); }},
+        {"No, then a new sheet",
+         [this] {
+             DialogAnswer no("変更の保存", IDNO);
+             command(IDM_NEW);
+         }},
+        {"No, then an open",
+         [&] {
+             DialogAnswer no("変更の保存", IDNO);
+             DialogAnswer open("ファイルを開く", IDOK, other);
+             command(IDM_OPEN);
+         }},
+    };
+    for (const auto& c : cases) {
+        currentSheetPath = folder.file("doll.txt");
+        command(IDM_SAVE);
+        SetFocus(formControl(IDC_DOLL_NAME));
+        type("Lily");
+        EXPECT_LE(waitForCopies(1), 5.0) << c.what;
+        ASSERT_EQ(copies(), 1u) << c.what;
+        c.giveUp();
+        EXPECT_EQ(copies(), 0u) << c.what;
+    }
+}
+
+// Yes shows the copy here with its edits unsaved, No removes it, Cancel
+// keeps it for the next start.
+TEST_F(RecoveryTest, ALeftCopyIsOfferedWithEachAnswer) {
+    const std::string sheet = folder.file("リリィ.txt");
+    const struct {
+        int answer;
+        std::size_t copiesAfter;
+        const char* shownName;
+    } cases[] = {{IDCANCEL, 1, ""}, {IDNO, 0, ""}, {IDYES, 1, "Lily"}};
+    for (const auto& c : cases) {
+        leaveCopy("1", sheet, "Lily");
+        std::string question;
+        DialogAnswer offered("変更の復元", c.answer,
+                             [&question](HWND box) { question = readControlText(GetDlgItem(box, 0xFFFF)); });
+        offerRecoveryCopies(window, true);
+        EXPECT_TRUE(offered.answered()) << c.answer;
+        EXPECT_TRUE(question.starts_with("リリィ.txt の保存されていない変更が残っています（12月9日 14:03）"))
+            << question;
+        EXPECT_EQ(copies(), c.copiesAfter) << c.answer;
+        EXPECT_EQ(characterSheet.getDollName(), c.shownName) << c.answer;
+    }
+    EXPECT_EQ(readControlText(window), "*リリィ.txt - Velmoraキャラ管理ツール ver 1.002");
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "Lily");
+    command(IDM_SAVE);
+    EXPECT_EQ(copies(), 0u) << "the saved sheet's copy stays";
+    CharacterSheet saved;
+    ASSERT_TRUE(saved.loadSheet(sheet));
+    EXPECT_EQ(saved.getDollName(), "Lily");
+}
+
+// A copy whose window still runs is not offered, one that is no sheet is
+// removed, and of two accepted the second opens in a window of its own.
+TEST_F(RecoveryTest, OnlyCopiesOfWindowsGoneAreOffered) {
+    leaveCopy("1", "", "Lily");
+    leaveCopy("2", "", "Mika");
+    leaveCopy("3", "", "Nana");
+    writeBytes(recoveryFile("4.txt"), "no sheet");
+    writeBytes(recoveryFile("4.about"), recoveryRecordText({"", "2026-12-09 14:03:04"}));
+    HANDLE running = CreateFileW(wideOfNarrow(recoveryFile("3.lock")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(running, INVALID_HANDLE_VALUE);
+    int offered = 0;
+    {
+        DialogAnswer both("変更の復元", 0, [&offered](HWND box) {
+            for (HWND next = box; next != nullptr && offered < 3;) {
+                ++offered;
+                SendMessageA(GetDlgItem(next, IDYES), BM_CLICK, 0, 0);
+                const HWND answered = next;
+                next = nullptr;
+                for (int wait = 0; wait < 20 && next == nullptr; ++wait) {
+                    Sleep(50);
+                    HWND found = FindWindowA("#32770", "変更の復元");
+                    next = found != answered ? found : nullptr;
+                }
+            }
+        });
+        offerRecoveryCopies(window, true);
+    }
+    CloseHandle(running);
+    EXPECT_EQ(offered, 2) << "the copy of a running window was offered";
+    EXPECT_EQ(characterSheet.getDollName(), "Mika") << "the newest first";
+    EXPECT_EQ(ownWindows, std::vector<std::wstring>{L"1"});
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile("4.about")));
+    EXPECT_NE(statusText().find("復元できない変更のコピーを削除しました（1 件）"), std::string::npos)
+        << statusText();
 }
 
 } // namespace
