@@ -833,6 +833,41 @@ void recoverEditsAfterACrash(Session& s) {
           "a saved sheet's edits are offered again");
 }
 
+// The colour the screen shows at a point of the window's client area.
+COLORREF screenColourAt(HWND window, POINT at) {
+    ClientToScreen(window, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// A sheet passed on by another player names its portrait on that player's
+// machine; the picture lies beside the sheet, and shows. The sheet keeps its
+// portrait line.
+void showASharedSheetsPortrait(Session& s) {
+    std::filesystem::create_directory(s.folder.file("shared"));
+    writeBytes(s.folder.file("shared\\doll.jpg"), readBytes(fixturePath("portrait-red-over-blue.jpg")));
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(portraitLine - 1) = "\\\\otherpc\\pictures\\doll.jpg";
+    const std::string path = s.folder.file("shared\\from a friend.txt");
+    writeBytes(path, joinSheetLines(lines));
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
+    settle(s.mainWindow);
+    check(findProcessWindow(s.processId(), dialogClass, "画像の読み込み") == nullptr,
+          "the portrait beside the sheet was not found");
+    RECT frame;
+    GetWindowRect(s.formControl(IDC_PORTRAIT_FRAME), &frame);
+    MapWindowPoints(nullptr, s.form, reinterpret_cast<POINT*>(&frame), 2);
+    const POINT top = {(frame.left + frame.right) / 2, frame.top + 10};
+    waitUntil(s.processId(), "the portrait's red at the frame's top", [&] {
+        const COLORREF colour = screenColourAt(s.form, top);
+        return GetRValue(colour) > 160 && GetBValue(colour) < 100;
+    });
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    checkFileBytes(path, joinSheetLines(lines));
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -880,6 +915,9 @@ constexpr Step steps[] = {
     {"offers an opened sheet's edits back after being ended by force, shows them unsaved and saves them to "
      "the sheet's file; offers nothing after that",
      recoverEditsAfterACrash},
+    {"shows the portrait of a sheet from another player's machine, found beside the sheet, and keeps its "
+     "line",
+     showASharedSheetsPortrait},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 
