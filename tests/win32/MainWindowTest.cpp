@@ -1275,8 +1275,9 @@ namespace {
 class RecoveryTest : public KeyboardTest {
 protected:
     void SetUp() override {
-        SetEnvironmentVariableA("LOCALAPPDATA", folder.file("Local").c_str());
-        std::filesystem::create_directories(recoveryFile(""));
+        // A profile named in characters that code page 932 lacks.
+        SetEnvironmentVariableW(L"LOCALAPPDATA", (wideOfNarrow(folder.file("")) + L"Zoë").c_str());
+        std::filesystem::create_directories(recoveryFile(L""));
         characterSheet.clear();
         ownWindows.clear();
         starter = std::exchange(recoverInOwnWindow, recordOwnWindow);
@@ -1289,13 +1290,13 @@ protected:
         recoverInOwnWindow = starter;
     }
 
-    std::string recoveryFile(const std::string& name) const {
-        return folder.file("Local\\Velmora\\Recovery\\" + name);
+    std::wstring recoveryFile(const std::wstring& name) const {
+        return wideOfNarrow(folder.file("")) + L"Zoë\\Velmora\\Recovery\\" + name;
     }
 
     // The copies' records in the folder.
     std::size_t copies() const {
-        const std::filesystem::path recovery = recoveryFile("");
+        const std::filesystem::path recovery = recoveryFile(L"");
         if (!std::filesystem::exists(recovery))
             return 0;
         return static_cast<std::size_t>(
@@ -1315,12 +1316,14 @@ protected:
     }
 
     // A copy that a window no longer running left of the sheet at `sheetPath`.
-    void leaveCopy(const std::string& name, const std::string& sheetPath, const std::string& dollName) const {
+    void leaveCopy(const std::wstring& name, const std::string& sheetPath,
+                   const std::string& dollName) const {
         CharacterSheet left;
         left.setDollName(dollName);
-        ASSERT_TRUE(left.saveSheet(recoveryFile(name + ".txt")));
-        writeBytes(recoveryFile(name + ".about"),
-                   recoveryRecordText({sheetPath, "2026-12-09 14:03:0" + name}));
+        ASSERT_TRUE(replaceFileContents(recoveryFile(name + L".txt"), left.sheetFileText()));
+        replaceFileContents(
+            recoveryFile(name + L".about"),
+            recoveryRecordText({sheetPath, "2026-12-09 14:03:0" + std::string(name.begin(), name.end())}));
     }
 
     static bool recordOwnWindow(const std::wstring& name) {
@@ -1377,7 +1380,7 @@ TEST_F(RecoveryTest, ALeftCopyIsOfferedWithEachAnswer) {
         const char* shownName;
     } cases[] = {{IDCANCEL, 1, ""}, {IDNO, 0, ""}, {IDYES, 1, "Lily"}};
     for (const auto& c : cases) {
-        leaveCopy("1", sheet, "Lily");
+        leaveCopy(L"1", sheet, "Lily");
         std::string question;
         DialogAnswer offered("変更の復元", c.answer,
                              [&question](HWND box) { question = readControlText(GetDlgItem(box, 0xFFFF)); });
@@ -1400,13 +1403,13 @@ TEST_F(RecoveryTest, ALeftCopyIsOfferedWithEachAnswer) {
 // A copy whose window still runs is not offered, one that is no sheet is
 // removed, and of two accepted the second opens in a window of its own.
 TEST_F(RecoveryTest, OnlyCopiesOfWindowsGoneAreOffered) {
-    leaveCopy("1", "", "Lily");
-    leaveCopy("2", "", "Mika");
-    leaveCopy("3", "", "Nana");
-    writeBytes(recoveryFile("4.txt"), "no sheet");
-    writeBytes(recoveryFile("4.about"), recoveryRecordText({"", "2026-12-09 14:03:04"}));
-    HANDLE running = CreateFileW(wideOfNarrow(recoveryFile("3.lock")).c_str(), GENERIC_WRITE, 0, nullptr,
-                                 OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    leaveCopy(L"1", "", "Lily");
+    leaveCopy(L"2", "", "Mika");
+    leaveCopy(L"3", "", "Nana");
+    replaceFileContents(recoveryFile(L"4.txt"), "no sheet");
+    replaceFileContents(recoveryFile(L"4.about"), recoveryRecordText({"", "2026-12-09 14:03:04"}));
+    HANDLE running = CreateFileW(recoveryFile(L"3.lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     ASSERT_NE(running, INVALID_HANDLE_VALUE);
     int offered = 0;
     {
@@ -1429,7 +1432,7 @@ TEST_F(RecoveryTest, OnlyCopiesOfWindowsGoneAreOffered) {
     EXPECT_EQ(offered, 2) << "the copy of a running window was offered";
     EXPECT_EQ(characterSheet.getDollName(), "Mika") << "the newest first";
     EXPECT_EQ(ownWindows, std::vector<std::wstring>{L"1"});
-    EXPECT_FALSE(std::filesystem::exists(recoveryFile("4.about")));
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile(L"4.about")));
     EXPECT_NE(statusText().find("復元できない変更のコピーを削除しました（1 件）"), std::string::npos)
         << statusText();
 }
