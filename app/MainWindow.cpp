@@ -211,6 +211,13 @@ void endProgram() {
     PostQuitMessage(0);
 }
 
+// Windows may end the process without destroying the window: edits given
+// up with "No" must not come back at the next start.
+void onEndSession(bool ending) {
+    if (ending)
+        endDocument();
+}
+
 void confirmClose(HWND window) {
     if (mayExit(window))
         DestroyWindow(window);
@@ -278,6 +285,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: layoutMainWindow(); return 0;
     case WM_CLOSE: confirmClose(window); return 0;
     case WM_QUERYENDSESSION: return maySheetGo(window) ? TRUE : FALSE;
+    case WM_ENDSESSION: onEndSession(wParam != FALSE); return 0;
     case WM_DROPFILES: openDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_INITMENUPOPUP: onMenuOpening(window, reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_MENUSELECT: onMenuSelect(LOWORD(wParam), HIWORD(wParam)); return 0;
