@@ -95,8 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(!path.empty() && isUtf8(path), "a recent sheet is a UTF-8 path");
     require(readRecentSheets(recentSheetsText(recent)) == recent, "the recent list reads back as written");
 
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (const std::optional<RecoveryRecord> record = readRecoveryRecord(bytes)) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (const std::optional<RecoveryRecord> record = readRecoveryRecord(input)) {
         require(readRecoveryRecord(recoveryRecordText(*record)) == record,
                 "a recovery record reads back as written");
         require(!recoveryQuestion(*record).empty(), "a recovery record gives its question");
