@@ -66,7 +66,6 @@ void createChildren(HWND window) {
     // shown, the window would be drawn at the default size and then again
     // at its own, and a window manager asked to resize it on screen.
     layoutMainWindow();
-    DragAcceptFiles(window, TRUE);
 }
 
 void onRecentSheet(HWND window, int command) {
@@ -231,9 +230,11 @@ bool registerMainWindowClass(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance, UINT codePage) {
-    HWND window =
-        CreateWindowExA(0, windowClassName, programTitle().c_str(), mainWindowStyle, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    // Files dropped on it arrive as WM_DROPFILES: the style says so as
+    // DragAcceptFiles would, without loading shell32 at start.
+    HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, windowClassName, programTitle().c_str(), mainWindowStyle,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                  nullptr, instance, nullptr);
     // Windows before 11 ignore the manifest's Japanese code page.
     if (window != nullptr && codePage != japaneseCodePage)
         warnOfLostJapanese(window, codePage);

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -120,6 +121,10 @@ std::string referenceFolder() {
 }
 
 std::vector<std::wstring> commandLinePaths() {
+    // The C runtime has counted the arguments already; a start that names
+    // none does without shell32, which the split below would load.
+    if (__argc < 2)
+        return {};
     int count = 0;
     const std::unique_ptr<LPWSTR, ArgumentsFree> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> paths;
