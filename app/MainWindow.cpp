@@ -292,8 +292,13 @@ void layoutMainWindow() {
     RECT adjusted = form;
     AdjustWindowRect(&adjusted, mainWindowStyle, TRUE);
     GetClientRect(shell.statusBar, &status);
-    MoveWindow(shell.mainWindow, outer.left, outer.top, adjusted.right - adjusted.left,
-               adjusted.bottom - adjusted.top + status.bottom, TRUE);
-    MoveWindow(shell.form, 0, 0, form.right, form.bottom, TRUE);
-    SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(outer.right - outer.left, outer.bottom - outer.top));
+    const int width = adjusted.right - adjusted.left;
+    const int height = adjusted.bottom - adjusted.top + status.bottom;
+    // Moving the window brings its size notification back here with the
+    // window fitted, so each fitting is done once; the form stays in the
+    // top left corner at its own size throughout.
+    if (outer.right - outer.left != width || outer.bottom - outer.top != height)
+        MoveWindow(shell.mainWindow, outer.left, outer.top, width, height, TRUE);
+    else
+        SendMessageA(shell.statusBar, WM_SIZE, 0, MAKELPARAM(width, height));
 }
