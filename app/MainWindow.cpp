@@ -20,6 +20,7 @@
 #include <shellapi.h>
 
 #include <clocale>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -36,9 +37,14 @@ struct ShellState {
 ShellState shell;
 
 // The C runtime's character classification follows the Japanese code page,
-// so its multi-byte functions read code page 932 texts correctly.
+// so its multi-byte functions read code page 932 texts correctly. A locale
+// given by name is looked for among all of the system's, some 3 ms under
+// Wine; the user's own locale comes at once, and on a Japanese Windows it is
+// the very same one.
 void useJapaneseCharacterTypes() {
-    std::setlocale(LC_CTYPE, "japanese");
+    const char* usersLocale = std::setlocale(LC_CTYPE, "");
+    if (usersLocale == nullptr || std::strcmp(usersLocale, "Japanese_Japan.932") != 0)
+        std::setlocale(LC_CTYPE, "japanese");
 }
 
 // The portrait's open dialog shares its name with the sheet's open dialog.
