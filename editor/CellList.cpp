@@ -29,11 +29,16 @@ int onScreen(int pixels, int dpi) {
     return MulDiv(pixels, dpi, 96);
 }
 
-// A system-aware program draws every window at the system's dots an inch.
-int screenDpi(HWND window) {
-    const HDC dc = GetDC(window);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(window, dc);
+// A system-aware program draws every window at the system's dots an inch,
+// which stay as they were when it started: they are asked for once, not
+// with a device context for each column of each list.
+int screenDpi() {
+    static const int dpi = [] {
+        const HDC screen = GetDC(nullptr);
+        const int logPixels = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return logPixels;
+    }();
     return dpi;
 }
 
@@ -401,7 +406,7 @@ void insertCellColumn(HWND list, int index, int width, const char* title) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = onScreen(width, screenDpi(list));
+    column.cx = onScreen(width, screenDpi());
     // The list copies the title; it never writes through the pointer.
     column.pszText = const_cast<char*>(title);
     column.iSubItem = index;
