@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FileDialogs.h"
+#include "app/MainWindowClass.h"
 #include "app/RecentMenu.h"
 #include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
@@ -216,22 +217,7 @@ void confirmClose(HWND window) {
 
 bool registerMainWindowClass(HINSTANCE instance) {
     shell.instance = instance;
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = instance;
-    // Without an icon of the class, the title bar and the taskbar show the
-    // generic one rather than the program's.
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.hCursor =
-        static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszMenuName = "MENU";
-    windowClass.lpszClassName = windowClassName;
+    const WNDCLASSEXA windowClass = mainWindowClass(instance, mainWindowProc, windowClassName);
     return RegisterClassExA(&windowClass) != 0;
 }
 

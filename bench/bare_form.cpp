@@ -5,6 +5,7 @@
 // and the status bar, fitted around them, shown and painted. No reference
 // files, sheet, list rows, recent list or portrait loader.
 
+#include "app/MainWindowClass.h"
 #include "editor/ListColumns.h"
 
 #include <windows.h>
@@ -18,24 +19,6 @@ constexpr int statusBarId = 1;
 
 INT_PTR CALLBACK templateOnly(HWND, UINT, WPARAM, LPARAM) {
     return 0;
-}
-
-void registerWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.hCursor =
-        static_cast<HCURSOR>(LoadImageA(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszMenuName = "MENU";
-    windowClass.lpszClassName = "bareform";
-    RegisterClassExA(&windowClass);
 }
 
 // Widths scaled to the screen, as the program's are.
@@ -72,7 +55,8 @@ void fitAround(HWND window, HWND form, HWND statusBar) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     InitCommonControls();
-    registerWindowClass(instance);
+    const WNDCLASSEXA windowClass = mainWindowClass(instance, DefWindowProcA, "bareform");
+    RegisterClassExA(&windowClass);
     HWND window = CreateWindowExA(0, "bareform", "bare_form", windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     HWND form = CreateDialogParamA(instance, "MAINDLG", window, templateOnly, 0);
