@@ -10,21 +10,33 @@ namespace {
 
 // In Unicode: the user's profile may be named in characters that code page
 // 932 lacks (Zoë, on a Western Windows).
-std::wstring recoveryFolder() {
+std::wstring velmoraFolder() {
     const DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
     if (size == 0)
         return std::wstring();
     std::wstring localAppData(size, L'\0');
     localAppData.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", localAppData.data(), size));
-    const std::wstring velmora = localAppData + L"\\Velmora";
-    CreateDirectoryW(velmora.c_str(), nullptr);
-    const std::wstring folder = velmora + L"\\Recovery";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    return localAppData + L"\\Velmora";
+}
+
+// None without a profile folder: a copy never goes anywhere else.
+std::wstring recoveryFolder() {
+    const std::wstring velmora = velmoraFolder();
+    return velmora.empty() ? velmora : velmora + L"\\Recovery";
+}
+
+// Made only when a copy is first written: looking for copies at start
+// creates nothing.
+void makeRecoveryFolder() {
+    if (velmoraFolder().empty())
+        return;
+    CreateDirectoryW(velmoraFolder().c_str(), nullptr);
+    CreateDirectoryW(recoveryFolder().c_str(), nullptr);
 }
 
 std::wstring fileOf(const std::wstring& name, const wchar_t* extension) {
-    return recoveryFolder() + L"\\" + name + extension;
+    const std::wstring folder = recoveryFolder();
+    return folder.empty() ? folder : folder + L"\\" + name + extension;
 }
 
 // Held open with no sharing while the copy's window runs; the file goes when
@@ -74,6 +86,7 @@ std::wstring newCopyName() {
 
 bool hasOwnLock() {
     if (own.lock == INVALID_HANDLE_VALUE) {
+        makeRecoveryFolder();
         own.name = newCopyName();
         own.lock = lockCopy(own.name);
     }
@@ -99,7 +112,10 @@ Taken take(const std::wstring& name, LeftCopy& copy) {
 std::vector<std::wstring> copyNames() {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((recoveryFolder() + L"\\*.about").c_str(), &found);
+    const std::wstring folder = recoveryFolder();
+    if (folder.empty())
+        return names;
+    HANDLE search = FindFirstFileW((folder + L"\\*.about").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {

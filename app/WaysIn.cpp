@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -103,6 +104,10 @@ constexpr std::wstring_view recoverySwitch = L"/recover:";
 
 // The command line's arguments after the program.
 std::vector<std::wstring> commandLineArguments() {
+    // The C runtime has counted the arguments already; a start that names
+    // none does without shell32, which the split below would load.
+    if (__argc < 2)
+        return {};
     int count = 0;
     const std::unique_ptr<LPWSTR, ArgumentsFree> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> found;

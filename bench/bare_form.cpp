@@ -1,12 +1,12 @@
-// The floor of the program's start-up: a window holding the sheet form's
-// template "MAINDLG" and nothing else. No menu, status bar, reference
-// files, list set-up or sheet; only the common controls, without which the
-// template's list views cannot be made.
-//
-//   bare_form [columns]
-// With "columns" each list gets five columns as the sheet's lists have,
-// which shows what their headers alone cost. Their titles and widths cost
-// nothing measurable, so the columns are untitled and alike.
+// The floor of the program's start-up: the program's first screen built
+// with plain calls and none of its logic. A window of a class with the
+// program's icon (large and small) and its menu "MENU", holding the sheet
+// form's template "MAINDLG" with the five columns in each of its five lists
+// and the status bar, fitted around them, shown and painted. No reference
+// files, sheet, list rows, recent list or portrait loader.
+
+#include "app/MainWindowClass.h"
+#include "editor/ListColumns.h"
 
 #include <windows.h>
 
@@ -15,53 +15,56 @@
 namespace {
 
 constexpr DWORD windowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int statusBarId = 1;
 
 INT_PTR CALLBACK templateOnly(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-HWND createWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "bareform";
-    RegisterClassExA(&windowClass);
-    return CreateWindowExA(0, "bareform", "MAINDLG", windowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-}
-
+// Widths scaled to the screen, as the program's are.
 void addColumns(HWND form) {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
     for (HWND list = FindWindowExA(form, nullptr, WC_LISTVIEWA, nullptr); list != nullptr;
          list = FindWindowExA(form, list, WC_LISTVIEWA, nullptr)) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_WIDTH;
-        column.cx = 72;
-        for (int index = 0; index < 5; ++index)
+        for (int index = 0; index < static_cast<int>(listColumns.size()); ++index) {
+            LVCOLUMNA column{};
+            column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+            column.cx = MulDiv(listColumns[index].width, dpi, 96);
+            column.pszText = const_cast<char*>(listColumns[index].title);
+            column.iSubItem = index;
             SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+        }
     }
 }
 
-// The window takes the form's size, as the program's does.
-void fitAround(HWND window, HWND form) {
-    RECT rect;
+// The window takes the form's size with the menu and the status bar, as
+// the program's does, before it is first shown.
+void fitAround(HWND window, HWND form, HWND statusBar) {
+    RECT rect, status;
     GetClientRect(form, &rect);
-    AdjustWindowRect(&rect, windowStyle, FALSE);
-    SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+    AdjustWindowRect(&rect, windowStyle, TRUE);
+    GetClientRect(statusBar, &status);
+    SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + status.bottom,
                  SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageA(statusBar, WM_SIZE, 0, 0);
 }
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     InitCommonControls();
-    HWND window = createWindow(instance);
+    const WNDCLASSEXA windowClass = mainWindowClass(instance, DefWindowProcA, "bareform");
+    RegisterClassExA(&windowClass);
+    HWND window = CreateWindowExA(0, "bareform", "bare_form", windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     HWND form = CreateDialogParamA(instance, "MAINDLG", window, templateOnly, 0);
-    if (lstrcmpA(commandLine, "columns") == 0)
-        addColumns(form);
-    fitAround(window, form);
+    addColumns(form);
     ShowWindow(form, SW_SHOW);
+    HWND statusBar =
+        CreateStatusWindowA(WS_CHILD | WS_VISIBLE | CCS_BOTTOM, "ステータスバー", window, statusBarId);
+    fitAround(window, form, statusBar);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     MSG message;

@@ -29,11 +29,16 @@ int onScreen(int pixels, int dpi) {
     return MulDiv(pixels, dpi, 96);
 }
 
-// A system-aware program draws every window at the system's dots an inch.
-int screenDpi(HWND window) {
-    const HDC dc = GetDC(window);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(window, dc);
+// A system-aware program draws every window at the system's dots an inch,
+// which stay as they were when it started: they are asked for once, not
+// with a device context for each column of each list.
+int screenDpi() {
+    static const int dpi = [] {
+        const HDC screen = GetDC(nullptr);
+        const int logPixels = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return logPixels;
+    }();
     return dpi;
 }
 
@@ -207,11 +212,13 @@ bool isInside(const RECT& inner, const RECT& outer) {
 }
 
 // The list owns the box as its child; the registry only refers to it.
-// It is sized where it is placed.
-void createBox(HWND list, CellCheck& cell, CellPlace place) {
+// It is made shown where it stands: each move or show of a window is a
+// round trip to Wine's server, and the first screen alone makes 24 boxes.
+// Setting a clear box clear paints nothing.
+void createBox(HWND list, CellCheck& cell, CellPlace place, const RECT& at) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
-    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_CHECKBOX, 0, 0, 0, 0, list, nullptr, instance,
-                               nullptr);
+    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, at.left, at.top,
+                               at.right - at.left, at.bottom - at.top, list, nullptr, instance, nullptr);
     markBox(cell.box, place);
     SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
 }
@@ -224,13 +231,13 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
     if (cell == nullptr)
         return;
     const RECT place = {textRect.left, textRect.top, textRect.left + boxSize, textRect.top + boxSize};
-    if (isInside(place, rowArea(list))) {
-        if (cell->box == nullptr)
-            createBox(list, *cell, {row, column});
+    if (!isInside(place, rowArea(list))) {
+        destroyBox(*cell);
+    } else if (cell->box == nullptr) {
+        createBox(list, *cell, {row, column}, place);
+    } else {
         MoveWindow(cell->box, place.left, place.top, boxSize, boxSize, TRUE);
         ShowWindow(cell->box, SW_SHOWNA);
-    } else {
-        destroyBox(*cell);
     }
     textRect.left += boxSize;
 }
@@ -399,7 +406,7 @@ void insertCellColumn(HWND list, int index, int width, const char* title) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = onScreen(width, screenDpi(list));
+    column.cx = onScreen(width, screenDpi());
     // The list copies the title; it never writes through the pointer.
     column.pszText = const_cast<char*>(title);
     column.iSubItem = index;

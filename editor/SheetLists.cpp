@@ -2,6 +2,7 @@
 
 #include "editor/CellList.h"
 #include "editor/EntryDialogs.h"
+#include "editor/ListColumns.h"
 #include "editor/SheetForm.h"
 
 #include <commctrl.h>
@@ -9,14 +10,6 @@
 #include <array>
 
 namespace {
-
-struct ListColumn {
-    const char* title;
-    int width; // pixels
-};
-
-constexpr std::array<ListColumn, 5> listColumns = {
-    {{"名称", 100}, {"タイミング", 60}, {"コスト", 40}, {"射程", 40}, {"効果", 124}}};
 
 struct LocationBinding {
     BodyLocation location;

@@ -25,7 +25,7 @@ rm photo.ppm
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/portrait_bench.exe" \
     photo.jpg "Z:$build/deps/libjpeg-mingw/bin/djpeg.exe" 2>&1 | grep -v "^libjpeg-turbo version"
 
-echo "== start-up to idle, against a window holding the MAINDLG template alone"
+echo "== start-up to idle, against the same first screen built with plain calls"
 # The program reads its reference lists from the working folder.
 cp -r "$root/Database" .
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/startup_bench.exe" \
