@@ -1,7 +1,7 @@
 #include "editor/ListCommands.h"
 
 #include "editor/Clipboard.h"
-#include "editor/SheetForm.h"
+#include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
 #include "res/resource.h"
 #include "sheet/EntryClipboard.h"

@@ -2,7 +2,6 @@
 
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
-#include "editor/ListCommands.h"
 #include "editor/SheetLists.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ChoiceBinding.h"
@@ -521,7 +520,6 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG: initSheetForm(form); break;
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
-    case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); break;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
     case WM_PAINT: paintPortrait(form, sheetForm.portraitFrame, sheet()); break;
     case WM_LBUTTONDBLCLK:

@@ -3,38 +3,12 @@
 // The sheet form: the modeless dialog "MAINDLG" that shows the whole record
 // and writes every change of a control straight into it.
 
+#include "editor/SheetFormState.h"
 #include "sheet/CharacterSheet.h"
-#include "sheet/SheetHistory.h"
 
 #include <windows.h>
 
 #include <string>
-
-// What the form's parts share while the form lives.
-struct SheetFormState {
-    HINSTANCE instance = nullptr;
-    HWND form = nullptr;
-    CharacterSheet* sheet = nullptr;
-    HWND skillList = nullptr;
-    HWND headList = nullptr;
-    HWND armList = nullptr;
-    HWND torsoList = nullptr;
-    HWND legList = nullptr;
-    HWND positionCombo = nullptr;
-    HWND mainClassCombo = nullptr;
-    HWND subClassCombo = nullptr;
-    HWND portraitFrame = nullptr;
-    // Asks the user for a portrait file; empty when cancelled. The main
-    // window provides it; without it a double click only removes.
-    std::string (*choosePortraitFile)() = nullptr;
-    // Tells the user in a line of the main window what a command could not
-    // do; without it nothing is said.
-    void (*tellUser)(const std::string& text) = nullptr;
-    // Hears which box the user types into and when the focus leaves it, so
-    // that the typing in one box is one step; none in a form without one.
-    SheetHistory* history = nullptr;
-};
-extern SheetFormState sheetForm;
 
 // Creates the form as a child of `parent`, bound to `sheet`; the form sets
 // itself up completely inside this call. It is not shown yet.

@@ -3,7 +3,7 @@
 #include "editor/CellList.h"
 #include "editor/EntryDialogs.h"
 #include "editor/ListColumns.h"
-#include "editor/SheetForm.h"
+#include "editor/SheetFormState.h"
 
 #include <commctrl.h>
 
