@@ -178,16 +178,21 @@ void onMenuSelect(int item, UINT flags) {
     setStatusText(path);
 }
 
-void enableItem(HMENU menu, int id, bool enabled) {
-    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+// Undo and redo name the step they would take back or do again
+// ("元に戻す(&U): 頭のパーツの移動\tCtrl+Z"), and are greyed with none.
+void nameStepItem(HMENU menu, int id, const char* label, const std::string& step, const char* key) {
+    const std::string text = label + (step.empty() ? std::string() : ": " + step) + "\t" + key;
+    ModifyMenuA(menu, static_cast<UINT>(id),
+                MF_BYCOMMAND | MF_STRING | (step.empty() ? MF_GRAYED : MF_ENABLED), static_cast<UINT_PTR>(id),
+                text.c_str());
 }
 
 void onMenuOpening(HWND window, HMENU menu) {
     if (menu == GetSubMenu(GetMenu(window), 0)) {
         listRecentSheets(menu);
     } else if (menu == GetSubMenu(GetMenu(window), 1)) {
-        enableItem(menu, IDM_UNDO, documentHistory().canUndo());
-        enableItem(menu, IDM_REDO, documentHistory().canRedo());
+        nameStepItem(menu, IDM_UNDO, "元に戻す(&U)", documentHistory().undoName(), "Ctrl+Z");
+        nameStepItem(menu, IDM_REDO, "やり直し(&R)", documentHistory().redoName(), "Ctrl+Y");
         greyEditItems(menu);
     }
 }

@@ -148,16 +148,23 @@ bool openSheet(HWND window, const std::string& path) {
     return true;
 }
 
-// The focus goes where the step shows; the title follows the history.
-void putBack(const std::optional<MemberChange>& step, bool undone) {
+MemberValue memberNow(SheetMember member) {
+    return characterSheet.getMember(member);
+}
+
+// The focus goes where the step's last change shows; the title follows the
+// history.
+void putBack(const std::optional<HistoryStep>& step, bool undone) {
     if (!step)
         return;
     {
         const ChangesUnheard puttingBack;
-        const MemberValue& value = undone ? step->before : step->after;
-        characterSheet.setMember(step->member, value);
-        showChangedMember(step->member, undone ? step->after : step->before);
-        characterSheet.setMember(step->member, value);
+        for (const MemberChange& change : step->changes) {
+            const MemberValue& value = undone ? change.before : change.after;
+            characterSheet.setMember(change.member, value);
+            showChangedMember(change.member, undone ? change.after : change.before);
+            characterSheet.setMember(change.member, value);
+        }
     }
     document.copyStale = true;
     followUnsavedState();
@@ -232,11 +239,11 @@ void startNewSheet(HWND window) {
 }
 
 void undoStep() {
-    putBack(document.history.undo(), true);
+    putBack(document.history.undo(memberNow), true);
 }
 
 void redoStep() {
-    putBack(document.history.redo(), false);
+    putBack(document.history.redo(memberNow), false);
 }
 
 void writeRecoveryCopy() {

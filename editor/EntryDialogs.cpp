@@ -1,6 +1,7 @@
 #include "editor/EntryDialogs.h"
 
 #include "editor/ControlText.h"
+#include "editor/SheetFormState.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -37,6 +38,15 @@ std::vector<SkillEntry> entriesOf(const SkillDialog& state) {
 
 std::vector<PartEntry> entriesOf(const PartDialog& state) {
     return state.sheet.getParts(state.location);
+}
+
+// What the Edit menu calls the entries the dialog edits.
+std::string entriesWord(const SkillDialog&) {
+    return memberWord(SheetMember::skills);
+}
+
+std::string entriesWord(const PartDialog& state) {
+    return memberWord(partsMemberOf(state.location));
 }
 
 void storeEntries(SkillDialog& state, std::vector<SkillEntry> entries) {
@@ -95,6 +105,8 @@ template <class Dialog> void storeEnteredEntry(HWND dialog, Dialog& state) {
     Entry entry = enteredEntry<Entry>(dialog, boxesOf(state));
     if (entry.name.empty() && state.addAfter)
         return;
+    const bool isNew = state.addAfter || state.editedRow == noRow;
+    const NamedStep step(entriesWord(state) + (isNew ? "の追加" : entry.name.empty() ? "の削除" : "の編集"));
     if (state.addAfter) {
         ListEdit<Entry> added = insertEntries(std::move(entries), *state.addAfter, {std::move(entry)});
         state.rowsToSelect = std::move(added.selected);

@@ -62,12 +62,16 @@ template <class Use> void withEntriesOf(HWND list, Use use) {
         use(PartListEntries{*location});
 }
 
-// One change of the list's entries through the record's setter, then the
-// list rebuilt with the rows `edit` answers selected.
-template <class Edit> void editEntries(HWND list, Edit edit) {
+// One change of the list's entries through the record's setter, a step
+// named for `action` ("削除"), then the list rebuilt with the rows `edit`
+// answers selected.
+template <class Edit> void editEntries(HWND list, const char* action, Edit edit) {
     withEntriesOf(list, [&](const auto& entries) {
         auto edited = edit(entries.get(), selectedRows(list));
-        entries.set(std::move(edited.entries));
+        {
+            const NamedStep step(listWord(list) + "の" + action);
+            entries.set(std::move(edited.entries));
+        }
         refreshList(list);
         selectRows(list, edited.selected);
     });
@@ -117,7 +121,7 @@ void pasteInto(HWND list) {
     const std::optional<std::vector<PartEntry>> pasted = pastedEntries();
     if (!pasted || pasted->empty())
         return;
-    editEntries(list, [&](auto entries, const std::vector<int>& rows) {
+    editEntries(list, "貼り付け", [&](auto entries, const std::vector<int>& rows) {
         using Entry = typename decltype(entries)::value_type;
         std::vector<Entry> added;
         for (const PartEntry& entry : *pasted)
@@ -126,14 +130,14 @@ void pasteInto(HWND list) {
     });
 }
 
-void deleteSelected(HWND list) {
-    editEntries(list, [](auto entries, const std::vector<int>& rows) {
+void deleteSelected(HWND list, const char* action) {
+    editEntries(list, action, [](auto entries, const std::vector<int>& rows) {
         return deleteEntries(std::move(entries), rows);
     });
 }
 
 void moveSelected(HWND list, bool up) {
-    editEntries(list, [up](auto entries, const std::vector<int>& rows) {
+    editEntries(list, "移動", [up](auto entries, const std::vector<int>& rows) {
         return moveEntries(std::move(entries), rows, up ? -1 : +1);
     });
 }
@@ -143,13 +147,13 @@ void runListCommand(HWND list, int id) {
     switch (id) {
     case IDM_EDIT_CUT:
         if (copySelected(list))
-            deleteSelected(list);
+            deleteSelected(list, "切り取り");
         break;
     case IDM_EDIT_COPY: copySelected(list); break;
     case IDM_EDIT_PASTE: pasteInto(list); break;
     case IDM_EDIT_DELETE:
         if (anySelected)
-            deleteSelected(list);
+            deleteSelected(list, "削除");
         break;
     case IDM_ADD_ENTRY: openEntryDialog(list, EntryOpening::newAfterSelection); break;
     case IDM_MOVE_UP:

@@ -31,6 +31,7 @@ struct NumberBinding {
 
 struct ChoiceBinding {
     int id;
+    SheetMember member;
     HWND SheetFormState::*combo;
     std::string (CharacterSheet::*get)() const;
     void (CharacterSheet::*set)(std::string);
@@ -51,11 +52,11 @@ const std::array<NumberBinding, 4> numberBindings = {{
 }};
 
 const std::array<ChoiceBinding, 3> choiceBindings = {{
-    {IDC_POSITION, &SheetFormState::positionCombo, &CharacterSheet::getPosition,
+    {IDC_POSITION, SheetMember::position, &SheetFormState::positionCombo, &CharacterSheet::getPosition,
      &CharacterSheet::setPosition},
-    {IDC_MAIN_CLASS, &SheetFormState::mainClassCombo, &CharacterSheet::getMainClass,
+    {IDC_MAIN_CLASS, SheetMember::mainClass, &SheetFormState::mainClassCombo, &CharacterSheet::getMainClass,
      &CharacterSheet::setMainClass},
-    {IDC_SUB_CLASS, &SheetFormState::subClassCombo, &CharacterSheet::getSubClass,
+    {IDC_SUB_CLASS, SheetMember::subClass, &SheetFormState::subClassCombo, &CharacterSheet::getSubClass,
      &CharacterSheet::setSubClass},
 }};
 
@@ -253,16 +254,21 @@ void onEditUpdate(int id) {
 }
 
 void onButtonClicked(int id) {
-    if (isMadnessBox(id))
+    if (isMadnessBox(id)) {
+        const NamedStep tick("狂気点のチェック");
         storeRegretRow((id - regretFirst) % regretCount);
-    else if (id >= IDC_PLACEMENT_FIRST && id < IDC_PLACEMENT_FIRST + placementCount)
+    } else if (id >= IDC_PLACEMENT_FIRST && id < IDC_PLACEMENT_FIRST + placementCount) {
+        const NamedStep choice(memberWord(SheetMember::initialPlacement) + "の選択");
         choosePlacement(id);
+    }
 }
 
 void onChoiceChanged(int id) {
     for (const ChoiceBinding& binding : choiceBindings) {
-        if (binding.id == id)
-            (sheet().*binding.set)(readComboText(sheetForm.*binding.combo));
+        if (binding.id != id)
+            continue;
+        const NamedStep choice(memberWord(binding.member) + "の選択");
+        (sheet().*binding.set)(readComboText(sheetForm.*binding.combo));
     }
 }
 
@@ -351,17 +357,19 @@ constexpr std::array<MemberBox, 9> memberBoxes = {{
     {SheetMember::maxActionBonus, IDC_MAX_ACTION_BONUS},
 }};
 
-constexpr std::array<MemberBox, 3> memberChoices = {{
-    {SheetMember::position, IDC_POSITION},
-    {SheetMember::mainClass, IDC_MAIN_CLASS},
-    {SheetMember::subClass, IDC_SUB_CLASS},
-}};
-
 template <std::size_t count>
 const MemberBox* boxOf(const std::array<MemberBox, count>& boxes, SheetMember member) {
     for (const MemberBox& box : boxes) {
         if (box.member == member)
             return &box;
+    }
+    return nullptr;
+}
+
+const ChoiceBinding* choiceOf(SheetMember member) {
+    for (const ChoiceBinding& binding : choiceBindings) {
+        if (binding.member == member)
+            return &binding;
     }
     return nullptr;
 }
@@ -400,7 +408,7 @@ void showPartList(SheetMember member) {
 void showMember(SheetMember member) {
     if (const MemberBox* box = boxOf(memberBoxes, member))
         return showBox(box->id, sheet().getMember(member));
-    if (const MemberBox* choice = boxOf(memberChoices, member))
+    if (const ChoiceBinding* choice = choiceOf(member))
         return showChoice(choice->id, std::get<std::string>(sheet().getMember(member)));
     switch (member) {
     case SheetMember::portraitPath: InvalidateRect(sheetForm.form, nullptr, TRUE); break;
@@ -475,7 +483,7 @@ HWND partListOf(SheetMember member) {
 int differingControl(SheetMember member, const MemberValue& shown, const MemberValue& other) {
     if (const MemberBox* box = boxOf(memberBoxes, member))
         return box->id;
-    if (const MemberBox* choice = boxOf(memberChoices, member))
+    if (const ChoiceBinding* choice = choiceOf(member))
         return choice->id;
     switch (member) {
     case SheetMember::karma:

@@ -36,3 +36,19 @@ struct SheetFormState {
     SheetHistory* history = nullptr;
 };
 extern SheetFormState sheetForm;
+
+// The changes made while it lives are one step of the history, named as the
+// Edit menu shows it ("頭のパーツの移動").
+class NamedStep {
+public:
+    explicit NamedStep(std::string name) {
+        if (sheetForm.history != nullptr)
+            sheetForm.history->beginStep(std::move(name));
+    }
+    ~NamedStep() {
+        if (sheetForm.history != nullptr)
+            sheetForm.history->endStep();
+    }
+    NamedStep(const NamedStep&) = delete;
+    NamedStep& operator=(const NamedStep&) = delete;
+};

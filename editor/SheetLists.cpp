@@ -59,6 +59,7 @@ void storeCheckMarks(const LocationBinding& binding) {
     const int rows = ListView_GetItemCount(list);
     for (int row = 0; row < rows && static_cast<std::size_t>(row) < parts.size(); ++row)
         parts[static_cast<std::size_t>(row)].checkMark = getCellCheck(list, row, 0);
+    const NamedStep tick(memberWord(partsMemberOf(binding.location)) + "のチェック");
     sheetForm.sheet->setParts(binding.location, std::move(parts));
 }
 
@@ -166,6 +167,12 @@ std::optional<BodyLocation> locationOfList(HWND list) {
 
 HWND listOfLocation(BodyLocation location) {
     return sheetForm.*bindingOfLocation(location).list;
+}
+
+std::string listWord(HWND list) {
+    if (const LocationBinding* binding = bindingOfList(list))
+        return memberWord(partsMemberOf(binding->location));
+    return memberWord(SheetMember::skills);
 }
 
 void refreshList(HWND list) {

@@ -28,6 +28,8 @@ bool isSheetList(HWND window);
 // The body location whose parts `list` shows; none for the skill list.
 std::optional<BodyLocation> locationOfList(HWND list);
 HWND listOfLocation(BodyLocation location);
+// What the Edit menu calls the entries of `list`: "スキル", "頭のパーツ".
+std::string listWord(HWND list);
 // Rebuilds one of the five lists from the record.
 void refreshList(HWND list);
 

@@ -102,6 +102,12 @@ MemberChange nameChange(std::string before, std::string after, SheetMember membe
     return {member, std::move(before), std::move(after)};
 }
 
+// A text's step keeps both of its values whole: nothing is asked of the
+// record.
+MemberValue nothingNow(SheetMember) {
+    return {};
+}
+
 TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
     const struct {
         const char* what;
@@ -142,7 +148,7 @@ TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
          [](SheetHistory& h) {
              h.record(nameChange("", "a"));
              h.record(nameChange("a", "b"));
-             h.undo();
+             h.undo(nothingNow);
              h.record(nameChange("a", "c"));
          },
          2, true, false, false},
@@ -151,16 +157,16 @@ TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
              h.record(nameChange("", "a"));
              h.markSaved();
              h.record(nameChange("a", "b"));
-             h.undo();
+             h.undo(nothingNow);
          },
          2, true, true, true},
         {"the saved state cannot come back once a change replaced it",
          [](SheetHistory& h) {
              h.record(nameChange("", "a"));
              h.markSaved();
-             h.undo();
+             h.undo(nothingNow);
              h.record(nameChange("", "c"));
-             h.undo();
+             h.undo(nothingNow);
          },
          1, false, true, false},
         {"an open starts a new history",
@@ -182,10 +188,11 @@ TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
     typed.typeInto(1);
     typed.record(nameChange("", "a"));
     typed.record(nameChange("a", "ab"));
-    const std::optional<MemberChange> step = typed.undo();
+    const std::optional<HistoryStep> step = typed.undo(nothingNow);
     ASSERT_TRUE(step);
-    EXPECT_EQ(step->before, MemberValue(std::string())) << "the run's first before";
-    EXPECT_EQ(step->after, MemberValue(std::string("ab")));
+    ASSERT_EQ(step->changes.size(), 1u);
+    EXPECT_EQ(step->changes[0].before, MemberValue(std::string())) << "the run's first before";
+    EXPECT_EQ(step->changes[0].after, MemberValue(std::string("ab")));
 }
 
 TEST(SheetHistory, KeepsTheLastStepsUpToItsLimit) {
@@ -194,10 +201,183 @@ TEST(SheetHistory, KeepsTheLastStepsUpToItsLimit) {
         history.record(nameChange(std::to_string(i), std::to_string(i + 1)));
     EXPECT_EQ(history.stepCount(), 3u);
     for (int i = 5; i > 2; --i)
-        EXPECT_EQ(history.undo()->after, MemberValue(std::to_string(i)));
+        EXPECT_EQ(history.undo(nothingNow)->changes[0].after, MemberValue(std::to_string(i)));
     EXPECT_FALSE(history.canUndo());
     EXPECT_FALSE(history.isAtSaved()) << "the saved state went with the oldest steps";
     EXPECT_EQ(SheetHistory::defaultLimit, 1000u);
+}
+
+std::vector<PartEntry> numberedParts(int count) {
+    std::vector<PartEntry> parts;
+    for (int i = 0; i < count; ++i)
+        parts.push_back({i % 2, "part " + std::to_string(i), "オート", "1", "0", std::string(40, 'x')});
+    return parts;
+}
+
+// A sheet whose changes its history records, as the program's document does.
+struct RecordedSheet {
+    CharacterSheet sheet;
+    SheetHistory history;
+    explicit RecordedSheet(std::size_t byteLimit = SheetHistory::defaultByteLimit)
+        : history(SheetHistory::defaultLimit, byteLimit) {
+        sheet.setHeadParts(numberedParts(3000));
+        sheet.setArmParts(numberedParts(3));
+        sheet.listenToChanges([this](const MemberChange& change) { history.record(change); });
+    }
+    MemberNow now() const {
+        return [this](SheetMember member) { return sheet.getMember(member); };
+    }
+    void putBack(const std::optional<HistoryStep>& step, bool undone) {
+        for (const MemberChange& change : step->changes)
+            sheet.setMember(change.member, undone ? change.before : change.after);
+    }
+    std::string file() const { return sheet.sheetFileText(); }
+};
+
+TEST(SheetHistory, PutsBackStepsOfSeveralMembersFromTheRowsItKept) {
+    const struct {
+        const char* what;
+        std::function<void(RecordedSheet&)> edit;
+        std::size_t steps;
+    } cases[] = {
+        {"a row deleted from a long list",
+         [](RecordedSheet& r) {
+             auto parts = r.sheet.getHeadParts();
+             parts.erase(parts.begin() + 1500);
+             r.sheet.setHeadParts(parts);
+         },
+         1},
+        {"rows dragged from one list to another, one step",
+         [](RecordedSheet& r) {
+             auto head = r.sheet.getHeadParts();
+             auto arms = r.sheet.getArmParts();
+             arms.insert(arms.begin() + 1, head.begin() + 10, head.begin() + 12);
+             head.erase(head.begin() + 10, head.begin() + 12);
+             r.history.beginStep("パーツの移動");
+             r.sheet.setHeadParts(head);
+             r.sheet.setArmParts(arms);
+             r.history.endStep();
+         },
+         1},
+        {"a member changed twice in one step keeps its first before",
+         [](RecordedSheet& r) {
+             r.history.beginStep("頭のパーツの移動");
+             auto head = r.sheet.getHeadParts();
+             std::swap(head[0], head[2999]);
+             r.sheet.setHeadParts(head);
+             head.push_back({});
+             r.sheet.setHeadParts(head);
+             r.history.endStep();
+         },
+         1},
+        {"typing into a memory row, one step",
+         [](RecordedSheet& r) {
+             r.history.typeInto(7);
+             auto memories = r.sheet.getMemories();
+             for (const char* typed : {"a", "ab", "abc"}) {
+                 memories[4].content = typed;
+                 r.sheet.setMemories(memories);
+             }
+         },
+         1},
+        {"the whole list emptied, then a tick",
+         [](RecordedSheet& r) {
+             r.sheet.setHeadParts({});
+             auto arms = r.sheet.getArmParts();
+             arms[0].checkMark = 1;
+             r.sheet.setArmParts(arms);
+         },
+         2},
+    };
+    for (const auto& c : cases) {
+        RecordedSheet r;
+        const std::string before = r.file();
+        c.edit(r);
+        const std::string after = r.file();
+        ASSERT_EQ(r.history.stepCount(), c.steps) << c.what;
+        const auto listener = r.sheet.changesListener();
+        r.sheet.listenToChanges({});
+        while (r.history.canUndo())
+            r.putBack(r.history.undo(r.now()), true);
+        EXPECT_EQ(r.file(), before) << c.what;
+        while (r.history.canRedo())
+            r.putBack(r.history.redo(r.now()), false);
+        EXPECT_EQ(r.file(), after) << c.what;
+    }
+}
+
+TEST(SheetHistory, KeepsTheChangedRowsOnlyAndNoMoreThanItsByteLimit) {
+    RecordedSheet r;
+    for (int i = 0; i < 100; ++i) {
+        auto parts = r.sheet.getHeadParts();
+        parts.erase(parts.begin() + 1000);
+        r.sheet.setHeadParts(parts);
+    }
+    EXPECT_EQ(r.history.stepCount(), 100u);
+    EXPECT_LT(r.history.valueBytes(), 100u * 1024) << "each step keeps about its one row, not two lists";
+
+    RecordedSheet bounded(100'000);
+    for (int i = 0; i < 50; ++i)
+        bounded.sheet.setHeadParts(numberedParts(i % 2 == 0 ? 10 : 200));
+    EXPECT_LE(bounded.history.valueBytes(), 100'000u);
+    EXPECT_LT(bounded.history.stepCount(), 50u) << "the oldest steps went";
+    EXPECT_FALSE(bounded.history.isAtSaved());
+    bounded.sheet.listenToChanges({});
+    while (bounded.history.canUndo())
+        bounded.putBack(bounded.history.undo(bounded.now()), true);
+    EXPECT_EQ(bounded.sheet.getHeadParts().size(), 200u) << "put back as far as the kept steps go";
+    EXPECT_EQ(SheetHistory::defaultByteLimit, 32u << 20);
+}
+
+TEST(SheetHistory, NamesEachStepAsTheEditMenuShowsIt) {
+    const struct {
+        const char* what;
+        std::function<void(CharacterSheet&, SheetHistory&)> edit;
+        const char* undoName;
+    } cases[] = {
+        {"typing in a box",
+         [](CharacterSheet& s, SheetHistory& h) {
+             h.typeInto(1);
+             s.setDollName("リ");
+             s.setDollName("リリィ");
+         },
+         "ドール名の入力"},
+        {"typing a number", [](CharacterSheet& s, SheetHistory& h) { h.typeInto(2), s.setFavorPoints(3); },
+         "寵愛点の入力"},
+        {"a portrait", [](CharacterSheet& s, SheetHistory&) { s.setPortrait("a.bmp"); }, "肖像の変更"},
+        {"a named step, nested",
+         [](CharacterSheet& s, SheetHistory& h) {
+             h.beginStep("パーツの移動");
+             h.beginStep("頭のパーツの削除");
+             s.setHeadParts(numberedParts(1));
+             h.endStep();
+             s.setArmParts(numberedParts(1));
+             h.endStep();
+         },
+         "パーツの移動"},
+        {"typing after a named step is a step of its own",
+         [](CharacterSheet& s, SheetHistory& h) {
+             h.beginStep("狂気点のチェック");
+             auto regrets = s.getRegrets();
+             regrets[0].madnessPoints = 1;
+             s.setRegrets(regrets);
+             h.endStep();
+             h.typeInto(3);
+             regrets[0].content = "依存";
+             s.setRegrets(regrets);
+         },
+         "未練の入力"},
+    };
+    for (const auto& c : cases) {
+        CharacterSheet sheet;
+        SheetHistory history;
+        sheet.listenToChanges([&](const MemberChange& change) { history.record(change); });
+        c.edit(sheet, history);
+        EXPECT_EQ(history.undoName(), c.undoName) << c.what;
+        EXPECT_EQ(history.redoName(), "") << c.what;
+        history.undo([&](SheetMember member) { return sheet.getMember(member); });
+        EXPECT_EQ(history.redoName(), c.undoName) << c.what;
+    }
 }
 
 TEST(CharacterSheetEdits, ClearingGivesTheRecordOfANewProgram) {
