@@ -542,6 +542,18 @@ protected:
         return readBytes(folder.file("check.txt"));
     }
 
+    // An item of the Edit menu as it shows once opened, "(grey)" after a
+    // greyed one.
+    std::string editMenuItem(int id) const {
+        HMENU edit = GetSubMenu(GetMenu(window), 1);
+        SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+        char text[128] = {};
+        GetMenuStringA(edit, static_cast<UINT>(id), text, sizeof text, MF_BYCOMMAND);
+        return text + std::string((GetMenuState(edit, static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0
+                                      ? "(grey)"
+                                      : "");
+    }
+
     HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL");
 };
 
@@ -711,40 +723,44 @@ TEST_F(KeyboardTest, ListCommandsActOnTheSelectedEntries) {
 }
 
 // Each kind of step undone and done again: the record (as its file), what
-// the control shows, which control has the focus and the title's star.
+// the control shows, which control has the focus, the title's star and the
+// step's name in the Edit menu.
 TEST_F(KeyboardTest, UndoAndRedoPutBackEachKindOfStep) {
     command(IDM_NEW);
     currentSheetPath = folder.file("undo.txt");
+    EXPECT_EQ(editMenuItem(IDM_UNDO), "元に戻す(&U)\tCtrl+Z(grey)");
+    EXPECT_EQ(editMenuItem(IDM_REDO), "やり直し(&R)\tCtrl+Y(grey)");
     const struct {
         const char* what;
+        const char* step;
         int focused; // the control that shows the step
         std::function<void()> change;
         std::function<std::string()> shown;
     } cases[] = {
-        {"typing in one box, undone by Ctrl+Z in it", IDC_DOLL_NAME,
+        {"typing in one box, undone by Ctrl+Z in it", "ドール名の入力", IDC_DOLL_NAME,
          [this] {
              SetFocus(formControl(IDC_DOLL_NAME));
              type("Lily");
          },
          [this] { return formText(IDC_DOLL_NAME); }},
-        {"a madness box", IDC_MADNESS_1_FIRST + 2,
+        {"a madness box", "狂気点のチェック", IDC_MADNESS_1_FIRST + 2,
          [this] { SendMessageA(formControl(IDC_MADNESS_1_FIRST + 2), BM_CLICK, 0, 0); },
          [this] {
              return std::to_string(SendMessageA(formControl(IDC_MADNESS_1_FIRST + 2), BM_GETCHECK, 0, 0));
          }},
-        {"a placement", IDC_PLACEMENT_FIRST + 1,
+        {"a placement", "初期配置の選択", IDC_PLACEMENT_FIRST + 1,
          [this] { SendMessageA(formControl(IDC_PLACEMENT_FIRST + 1), BM_CLICK, 0, 0); },
          [this] {
              return std::to_string(SendMessageA(formControl(IDC_PLACEMENT_FIRST + 1), BM_GETCHECK, 0, 0));
          }},
-        {"a choice", IDC_POSITION,
+        {"a choice", "ポジションの選択", IDC_POSITION,
          [this] {
              SendMessageA(sheetForm.positionCombo, CB_SETCURSEL, 1, 0);
              SendMessageA(sheetForm.form, WM_COMMAND, MAKEWPARAM(IDC_POSITION, CBN_SELCHANGE),
                           reinterpret_cast<LPARAM>(sheetForm.positionCombo));
          },
          [] { return readComboText(sheetForm.positionCombo); }},
-        {"two parts deleted", IDC_HEAD_LIST,
+        {"two parts deleted", "頭のパーツの削除", IDC_HEAD_LIST,
          [this] {
              select(sheetForm.headList, {0, 1});
              press(VK_DELETE);
@@ -757,6 +773,7 @@ TEST_F(KeyboardTest, UndoAndRedoPutBackEachKindOfStep) {
         c.change();
         const std::string after = savedSheet(), shownAfter = c.shown();
         ASSERT_NE(after, before) << c.what;
+        EXPECT_EQ(editMenuItem(IDM_UNDO), "元に戻す(&U): " + std::string(c.step) + "\tCtrl+Z") << c.what;
         SetFocus(formControl(IDC_DOLL_NAME));
         {
             const HeldKey control(VK_CONTROL);
@@ -768,6 +785,7 @@ TEST_F(KeyboardTest, UndoAndRedoPutBackEachKindOfStep) {
             << c.what;
         EXPECT_EQ(readControlText(window)[0] == '*', false) << c.what;
         EXPECT_EQ(c.shown(), shownBefore) << c.what;
+        EXPECT_EQ(editMenuItem(IDM_REDO), "やり直し(&R): " + std::string(c.step) + "\tCtrl+Y") << c.what;
         command(IDM_REDO);
         EXPECT_EQ(savedSheet(), after) << c.what;
         EXPECT_EQ(c.shown(), shownAfter) << c.what;
