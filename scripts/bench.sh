@@ -14,6 +14,10 @@ cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -D
 cmake --build "$build/native-bench" --target sheet_outputs_bench >/dev/null
 "$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
 
+echo "== the undo history's memory against the list it follows (native)"
+cmake --build "$build/native-bench" --target history_bench >/dev/null
+"$build/native-bench/bench/history_bench"
+
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
 
