@@ -1,6 +1,7 @@
 #include "editor/CellList.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -340,6 +341,41 @@ void takeFocusBeforeClick(HWND list) {
         SetFocus(list);
 }
 
+// A right-click selects as Explorer does: a row not yet selected becomes the
+// only selected row, one already selected keeps the selection with it, and
+// the empty area keeps the selection as it is. Wine's list would clear it
+// there, and asks for its menu only once a drag of the right button is ruled
+// out.
+void selectForMenu(HWND list, LPARAM at) {
+    takeFocusBeforeClick(list);
+    LVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    const auto row = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0)
+        return;
+    if (ListView_GetItemState(list, row, LVIS_SELECTED) == 0)
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// The list's menu is asked for where the list's own handle travels with the
+// message: the parent hears it as the list's.
+void askForMenu(HWND list, LPARAM at) {
+    SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), at);
+}
+
+void askForMenuAtPointer(HWND list, LPARAM at) {
+    POINT place = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ClientToScreen(list, &place);
+    askForMenu(list, MAKELPARAM(place.x, place.y));
+}
+
+// Shift+F10 and the menu key ask for the menu at the keyboard's place.
+bool isMenuKey(UINT message, WPARAM key) {
+    const bool shiftF10 = message == WM_SYSKEYDOWN && key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+    return shiftF10 || (message == WM_KEYDOWN && key == VK_APPS);
+}
+
 void removeCheckBox(HWND list, int row, int column) {
     CellCheck* cell = cellCheck(list, row, column);
     if (cell == nullptr)
@@ -396,6 +432,14 @@ LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_GETDLGCODE: return dialogCode(list, wParam, lParam);
     case WM_LBUTTONDOWN: takeFocusBeforeClick(list); break;
+    case WM_RBUTTONDOWN: selectForMenu(list, lParam); return 0;
+    case WM_RBUTTONUP: askForMenuAtPointer(list, lParam); return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (!isMenuKey(message, wParam))
+            break;
+        askForMenu(list, -1);
+        return 0;
     case WM_PAINT: keepBoxesWithTheirRows(list); break;
     case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }

@@ -5,7 +5,9 @@
 // edge, 12 x 12 pixels at 96 dots an inch and scaled with the screen. A
 // click on such a box toggles it and sends the list's parent a WM_NOTIFY
 // with code cellCheckToggled; the parent reads the states back with
-// getCellCheck. Nothing here knows what the lists show.
+// getCellCheck. A right-click selects as Explorer does and, like Shift+F10
+// and the menu key, sends the parent WM_CONTEXTMENU with the list's handle.
+// Nothing here knows what the lists show.
 
 #include <windows.h>
 

@@ -208,10 +208,13 @@ bool canRunOnTextBox(HWND box, int id) {
     return false;
 }
 
-// Under the first selected row, or at the list's top left corner.
+// Under the row with the item focus (the first selected row when none has
+// it), or at the list's top left corner.
 POINT keyboardMenuPlace(HWND list) {
     RECT place{};
-    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (row < 0)
+        row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (row < 0 || !ListView_GetItemRect(list, row, &place, LVIR_LABEL))
         GetClientRect(list, &place);
     POINT at = {place.left, row < 0 ? place.top : place.bottom};

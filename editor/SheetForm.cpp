@@ -2,6 +2,7 @@
 
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
+#include "editor/ListCommands.h"
 #include "editor/SheetLists.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ChoiceBinding.h"
@@ -521,6 +522,8 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
+    // Passed on, the message would reach the main window as the form's own.
+    case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); return TRUE;
     case WM_PAINT: paintPortrait(form, sheetForm.portraitFrame, sheet()); break;
     case WM_LBUTTONDBLCLK:
         handlePortraitDoubleClick(form, sheetForm.portraitFrame, sheet(), lParam,

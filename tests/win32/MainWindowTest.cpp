@@ -795,6 +795,104 @@ TEST_F(KeyboardTest, PastedPartsKeepTheirTickInPartListsOnly) {
     EXPECT_EQ(characterSheet.getSkills().back(), (SkillEntry{"a", "t", "c", "r", "e"}));
 }
 
+// The point `part` of a row (its upper or lower half, or below the rows for
+// row -1) of `list`, in the client coordinates of `from`.
+LPARAM rowPoint(HWND list, int row, double part, HWND from) {
+    RECT place{};
+    if (row >= 0) {
+        ListView_GetItemRect(list, row, &place, LVIR_BOUNDS);
+    } else {
+        GetClientRect(list, &place);
+        place.top = place.bottom - 6;
+    }
+    POINT at = {place.left + 30, place.top + static_cast<LONG>((place.bottom - place.top) * part)};
+    MapWindowPoints(list, from, &at, 1);
+    return MAKELPARAM(at.x, at.y);
+}
+
+// Waits on another thread for a list's menu to show, tells where it stands
+// and what `list` has selected then, and types `key` into it.
+class MenuAnswer {
+public:
+    MenuAnswer(HWND list, char key)
+        : worker([this, list, key] {
+              for (int wait = 0; wait < 500 && menu == nullptr; ++wait) {
+                  Sleep(10);
+                  HWND found = FindWindowA("#32768", nullptr);
+                  menu = found != nullptr && IsWindowVisible(found) ? found : nullptr;
+              }
+              if (menu == nullptr)
+                  return;
+              GetWindowRect(menu, &shownAt);
+              selected = selectedRows(list);
+              PostMessageA(menu, key == VK_ESCAPE ? WM_KEYDOWN : WM_CHAR, key, 0);
+          }) {}
+    ~MenuAnswer() { answered(); }
+    bool answered() {
+        if (worker.joinable())
+            worker.join();
+        return menu != nullptr;
+    }
+
+    HWND menu = nullptr;
+    RECT shownAt{};
+    std::vector<int> selected;
+
+private:
+    std::thread worker;
+};
+
+// The list's menu, opened by a right-click on a row or below the rows, by
+// Shift+F10 and by the menu key: where it shows, which rows it acts on, and
+// its "削除" (L) on them.
+TEST_F(KeyboardTest, TheListMenuOpensOnTheRowsItActsOn) {
+    const struct {
+        const char* what;
+        std::vector<int> selected;
+        int clicked; // the row right-clicked, -1 below the rows, -2 no click but a key
+        WPARAM key;
+        char choice;
+        std::vector<int> actedOn;
+        const char* after;
+    } cases[] = {
+        {"a row not selected becomes the only one", {0, 2}, 1, 0, 'l', {1}, "ac"},
+        {"a selected row keeps the selection", {0, 2}, 2, 0, 'l', {0, 2}, "b"},
+        {"below the rows the selection stays", {1}, -1, 0, VK_ESCAPE, {1}, "abc"},
+        {"Shift+F10 under the focused row", {0, 1}, -2, VK_F10, 'l', {0, 1}, "c"},
+        {"the menu key", {2}, -2, VK_APPS, 'l', {2}, "ab"},
+    };
+    HWND list = sheetForm.headList;
+    for (const auto& c : cases) {
+        characterSheet.setHeadParts(lettered("abc"));
+        refreshList(list);
+        select(list, c.selected);
+        // At the pointer, or under the focused row.
+        const int row = c.clicked >= 0 ? c.clicked : c.actedOn.back();
+        POINT expectedTop = {0, HIWORD(rowPoint(list, row, c.clicked >= 0 ? 0.5 : 1.0, list))};
+        ClientToScreen(list, &expectedTop);
+        MenuAnswer menu(list, c.choice);
+        if (c.clicked >= -1) {
+            const LPARAM at = rowPoint(list, c.clicked, 0.5, list);
+            PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+            PostMessageA(list, WM_RBUTTONUP, 0, at);
+            runProgramLoop();
+        } else {
+            std::optional<HeldKey> shift;
+            if (c.key == VK_F10)
+                shift.emplace(VK_SHIFT);
+            PostMessageA(list, c.key == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN, c.key, 1);
+            runProgramLoop();
+        }
+        ASSERT_TRUE(menu.answered()) << c.what;
+        EXPECT_EQ(menu.selected, c.actedOn) << c.what;
+        EXPECT_EQ(shownLetters(list), c.after) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), c.after) << c.what;
+        if (c.clicked != -1) {
+            EXPECT_NEAR(menu.shownAt.top, expectedTop.y, 2) << c.what;
+        }
+    }
+}
+
 // The lists' keys stay a text box's own, and the Edit menu acts on its text.
 TEST_F(KeyboardTest, ATextBoxKeepsItsEditingKeys) {
     const std::vector<PartEntry> head = characterSheet.getHeadParts();
