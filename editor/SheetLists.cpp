@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -41,14 +42,17 @@ const LocationBinding* bindingOfList(HWND list) {
     return nullptr;
 }
 
-// A list gaining the focus selects its first row, so Enter has a row to
-// open; rows already selected stay selected. Wine's list sends no NM_RETURN
-// while no row has the item focus, so the first row takes that too when no
-// other row holds it.
+// A list gaining the focus without a selection selects its first row, so
+// Enter has a row to open; a selection it had stays as it was, so that a
+// command after Tab acts on the rows the user chose. Wine's list sends no
+// NM_RETURN while no row has the item focus, so the first row takes that
+// too when no other row holds it.
 void selectFirstRow(HWND list) {
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     const bool rowFocused = ListView_GetNextItem(list, -1, LVNI_FOCUSED) != -1;
-    const UINT state = rowFocused ? LVIS_SELECTED : LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(list, 0, state, state);
+    const UINT state = (selected < 0 ? LVIS_SELECTED : 0) | (rowFocused ? 0 : LVIS_FOCUSED);
+    if (state != 0)
+        ListView_SetItemState(list, std::max(selected, 0), state, state);
 }
 
 // The name-cell ticks are the parts' check marks: every row is read back,
