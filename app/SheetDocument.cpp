@@ -148,16 +148,17 @@ bool openSheet(HWND window, const std::string& path) {
     return true;
 }
 
-// The focus goes where the step shows; the title follows the history.
-void putBack(const std::optional<MemberChange>& step, bool undone) {
-    if (!step)
+// The focus goes where the step's last change put back shows; the title
+// follows the history.
+void putBack(const std::vector<MemberChange>& step, bool undone) {
+    if (step.empty())
         return;
-    {
+    for (const MemberChange& change : step) {
         const ChangesUnheard puttingBack;
-        const MemberValue& value = undone ? step->before : step->after;
-        characterSheet.setMember(step->member, value);
-        showChangedMember(step->member, undone ? step->after : step->before);
-        characterSheet.setMember(step->member, value);
+        const MemberValue& value = undone ? change.before : change.after;
+        characterSheet.setMember(change.member, value);
+        showChangedMember(change.member, undone ? change.after : change.before);
+        characterSheet.setMember(change.member, value);
     }
     document.copyStale = true;
     followUnsavedState();

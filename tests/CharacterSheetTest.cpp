@@ -163,6 +163,32 @@ TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
              h.undo();
          },
          1, false, true, false},
+        {"changes of two members between a step's begin and end are one step, nested steps join it",
+         [](SheetHistory& h) {
+             h.beginStep("s");
+             h.record(nameChange("", "a"));
+             h.beginStep("inner");
+             h.record(nameChange("", "b", SheetMember::playerName));
+             h.endStep();
+             h.endStep();
+             h.record(nameChange("a", "c"));
+         },
+         2, true, false, false},
+        {"a step begun and ended without changes is none",
+         [](SheetHistory& h) {
+             h.beginStep("s");
+             h.endStep();
+         },
+         0, false, false, true},
+        {"typing before a step does not take the step's change",
+         [](SheetHistory& h) {
+             h.typeInto(1);
+             h.record(nameChange("", "a"));
+             h.beginStep("s");
+             h.record(nameChange("a", "ab"));
+             h.endStep();
+         },
+         2, true, false, false},
         {"an open starts a new history",
          [](SheetHistory& h) {
              h.record(nameChange("", "a"));
@@ -182,10 +208,21 @@ TEST(SheetHistory, KeepsStepsTypingRunsAndTheSavedPoint) {
     typed.typeInto(1);
     typed.record(nameChange("", "a"));
     typed.record(nameChange("a", "ab"));
-    const std::optional<MemberChange> step = typed.undo();
-    ASSERT_TRUE(step);
-    EXPECT_EQ(step->before, MemberValue(std::string())) << "the run's first before";
-    EXPECT_EQ(step->after, MemberValue(std::string("ab")));
+    const std::vector<MemberChange> step = typed.undo();
+    ASSERT_EQ(step.size(), 1u);
+    EXPECT_EQ(step[0].before, MemberValue(std::string())) << "the run's first before";
+    EXPECT_EQ(step[0].after, MemberValue(std::string("ab")));
+
+    SheetHistory joined;
+    joined.beginStep("パーツの移動");
+    joined.record(nameChange("", "a"));
+    joined.record(nameChange("", "b", SheetMember::playerName));
+    joined.endStep();
+    EXPECT_EQ(joined.undoName(), "パーツの移動");
+    const std::vector<MemberChange> undone = joined.undo();
+    ASSERT_EQ(undone.size(), 2u);
+    EXPECT_EQ(undone[0].member, SheetMember::playerName) << "the last change is put back first";
+    EXPECT_EQ(joined.redo().front().member, SheetMember::dollName);
 }
 
 TEST(SheetHistory, KeepsTheLastStepsUpToItsLimit) {
@@ -194,7 +231,7 @@ TEST(SheetHistory, KeepsTheLastStepsUpToItsLimit) {
         history.record(nameChange(std::to_string(i), std::to_string(i + 1)));
     EXPECT_EQ(history.stepCount(), 3u);
     for (int i = 5; i > 2; --i)
-        EXPECT_EQ(history.undo()->after, MemberValue(std::to_string(i)));
+        EXPECT_EQ(history.undo().at(0).after, MemberValue(std::to_string(i)));
     EXPECT_FALSE(history.canUndo());
     EXPECT_FALSE(history.isAtSaved()) << "the saved state went with the oldest steps";
     EXPECT_EQ(SheetHistory::defaultLimit, 1000u);
