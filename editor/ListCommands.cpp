@@ -1,6 +1,7 @@
 #include "editor/ListCommands.h"
 
 #include "editor/Clipboard.h"
+#include "editor/ListEntries.h"
 #include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
 #include "res/resource.h"
@@ -16,10 +17,6 @@ namespace {
 
 constexpr std::array<int, 8> editCommands = {IDM_EDIT_CUT,  IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,
                                              IDM_ADD_ENTRY, IDM_MOVE_UP,   IDM_MOVE_DOWN,  IDM_EDIT_ENTRY};
-
-CharacterSheet& sheet() {
-    return *sheetForm.sheet;
-}
 
 void tellUser(const std::string& text) {
     if (sheetForm.tellUser != nullptr)
@@ -41,25 +38,6 @@ bool hasSelectedText(HWND box) {
     DWORD start = 0, end = 0;
     SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return start != end;
-}
-
-// The record's side of a list: its entries, taken and set back whole.
-struct SkillListEntries {
-    std::vector<SkillEntry> get() const { return sheet().getSkills(); }
-    void set(std::vector<SkillEntry> entries) const { sheet().setSkills(std::move(entries)); }
-};
-
-struct PartListEntries {
-    BodyLocation location;
-    std::vector<PartEntry> get() const { return sheet().getParts(location); }
-    void set(std::vector<PartEntry> entries) const { sheet().setParts(location, std::move(entries)); }
-};
-
-template <class Use> void withEntriesOf(HWND list, Use use) {
-    if (list == sheetForm.skillList)
-        use(SkillListEntries{});
-    else if (const std::optional<BodyLocation> location = locationOfList(list))
-        use(PartListEntries{*location});
 }
 
 // One change of the list's entries through the record's setter, then the

@@ -3,6 +3,7 @@
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/ListCommands.h"
+#include "editor/ListDrag.h"
 #include "editor/SheetLists.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ChoiceBinding.h"
@@ -131,6 +132,7 @@ void prepareLists() {
         HWND list = control(binding.id);
         sheetForm.*binding.list = list;
         enableCellList(list);
+        enableRowDragging(list);
         addListColumns(list);
     }
 }

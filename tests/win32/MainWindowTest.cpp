@@ -893,6 +893,130 @@ TEST_F(KeyboardTest, TheListMenuOpensOnTheRowsItActsOn) {
     }
 }
 
+// Rows dragged with the left button: within a list, to another list, to the
+// skills, copied with Ctrl, cancelled by Esc or by a release outside the
+// lists. Each drop is one step, named, and one undo takes it back whole.
+TEST_F(KeyboardTest, DraggedRowsLandWhereTheMarkShowsAndOneUndoTakesThemBack) {
+    command(IDM_NEW);
+    const struct {
+        const char* what;
+        std::vector<int> selected;
+        int pressed;
+        HWND* to;
+        int row; // -1: below the rows
+        double part;
+        int how; // 0 a drop, MK_CONTROL a copy, VK_ESCAPE Esc, -1 released outside the lists
+        const char* head;
+        const char* arms;
+        const char* skills;
+        std::vector<int> selectedAfter;
+        const char* step;
+    } cases[] = {
+        {"after a row's lower half",
+         {0},
+         0,
+         &sheetForm.headList,
+         1,
+         0.8,
+         0,
+         "bac",
+         "xyz",
+         "s",
+         {1},
+         "頭のパーツの移動"},
+        {"two rows before the first",
+         {1, 2},
+         2,
+         &sheetForm.headList,
+         0,
+         0.2,
+         0,
+         "bca",
+         "xyz",
+         "s",
+         {0, 1},
+         "頭のパーツの移動"},
+        {"below the rows, a row not selected",
+         {0},
+         1,
+         &sheetForm.headList,
+         -1,
+         0,
+         0,
+         "acb",
+         "xyz",
+         "s",
+         {2},
+         "頭のパーツの移動"},
+        {"to another list",
+         {0, 1},
+         0,
+         &sheetForm.armList,
+         1,
+         0.2,
+         0,
+         "c",
+         "xabyz",
+         "s",
+         {1, 2},
+         "パーツの移動"},
+        {"copied with Ctrl",
+         {2},
+         2,
+         &sheetForm.armList,
+         2,
+         0.9,
+         MK_CONTROL,
+         "abc",
+         "xyzc",
+         "s",
+         {3},
+         "腕のパーツのコピー"},
+        {"to the skills", {0}, 0, &sheetForm.skillList, 0, 0.1, 0, "bc", "xyz", "as", {0}, "パーツの移動"},
+        {"cancelled by Esc", {0}, 0, &sheetForm.armList, 1, 0.5, VK_ESCAPE, "abc", "xyz", "s", {}, ""},
+        {"released outside the lists", {0}, 0, &sheetForm.armList, 1, 0.5, -1, "abc", "xyz", "s", {}, ""},
+    };
+    for (const auto& c : cases) {
+        characterSheet.setHeadParts(lettered("abc"));
+        characterSheet.setArmParts(lettered("xyz"));
+        characterSheet.setSkills({{"s", "", "", "", ""}});
+        refreshSheetForm();
+        const std::string before = savedSheet();
+        HWND from = sheetForm.headList, to = *c.to;
+        select(from, c.selected);
+        const LPARAM pressed = rowPoint(from, c.pressed, 0.5, from);
+        LPARAM target = rowPoint(to, c.row, c.part, from);
+        if (c.how == -1) {
+            POINT outside = {5, 5};
+            MapWindowPoints(formControl(IDC_DOLL_NAME), from, &outside, 1);
+            target = MAKELPARAM(outside.x, outside.y);
+        }
+        PostMessageA(from, WM_LBUTTONDOWN, MK_LBUTTON, pressed);
+        PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(pressed) + 10, HIWORD(pressed)));
+        PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, target);
+        if (c.how == VK_ESCAPE)
+            PostMessageA(from, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(from, WM_LBUTTONUP, c.how == MK_CONTROL ? MK_CONTROL : 0, target);
+        runProgramLoop();
+        EXPECT_EQ(shownLetters(sheetForm.headList), c.head) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), c.head) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getArmParts()), c.arms) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getSkills()), c.skills) << c.what;
+        EXPECT_EQ(documentHistory().undoName(), c.step) << c.what;
+        if (std::string(c.step).empty()) {
+            EXPECT_EQ(savedSheet(), before) << c.what;
+            continue;
+        }
+        EXPECT_EQ(GetFocus(), to) << c.what;
+        EXPECT_EQ(selectedRows(to), c.selectedAfter) << c.what;
+        {
+            const HeldKey control(VK_CONTROL);
+            press('Z');
+        }
+        EXPECT_EQ(savedSheet(), before) << c.what << ": one undo";
+    }
+}
+
 // The lists' keys stay a text box's own, and the Edit menu acts on its text.
 TEST_F(KeyboardTest, ATextBoxKeepsItsEditingKeys) {
     const std::vector<PartEntry> head = characterSheet.getHeadParts();
