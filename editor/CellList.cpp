@@ -424,7 +424,11 @@ void drawCellRow(const DRAWITEMSTRUCT& item) {
     RestoreDC(item.hDC, -1);
 }
 
-LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+CellListFilter cellListFilter = nullptr;
+
+LRESULT handleCellListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (onCheckBoxCommand(list, wParam, lParam))
@@ -444,6 +448,18 @@ LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }
     return CallWindowProcA(savedListProc, list, message, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (cellListFilter != nullptr)
+        return cellListFilter(list, message, wParam, lParam, handleCellListMessage);
+    return handleCellListMessage(list, message, wParam, lParam);
+}
+
+void filterCellLists(CellListFilter filter) {
+    cellListFilter = filter;
 }
 
 void insertCellColumn(HWND list, int index, int width, const char* title) {

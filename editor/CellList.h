@@ -36,6 +36,16 @@ void enableCellList(HWND list);
 void drawCellRow(const DRAWITEMSTRUCT& item);
 LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
+// What a prepared list does with a message: its own handling.
+using CellListHandling = LRESULT (*)(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+// Sees every message of every prepared list first and hands on to `handle`
+// what it leaves to the list. One filter serves all the lists, as one
+// procedure does: a per-window subclass would look itself up on each of the
+// thousands of messages that fill a long list.
+using CellListFilter = LRESULT (*)(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                   CellListHandling handle);
+void filterCellLists(CellListFilter filter);
+
 // `width` is in pixels at 96 dots an inch; the column gets as many more as
 // the screen has dots an inch.
 void insertCellColumn(HWND list, int index, int width, const char* title);

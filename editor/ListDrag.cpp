@@ -1,5 +1,6 @@
 #include "editor/ListDrag.h"
 
+#include "editor/CellList.h"
 #include "editor/ListEntries.h"
 #include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr UINT_PTR subclassId = 1;
 constexpr UINT_PTR scrollTimer = 0x7D01;
 constexpr UINT scrollEveryMs = 60;
 constexpr int markThickness = 2;
@@ -290,7 +290,9 @@ void drop(bool copy) {
     SetFocus(dropped.target);
 }
 
-LRESULT CALLBACK rowDragProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT rowDragFilter(HWND list, UINT message, WPARAM wParam, LPARAM lParam, CellListHandling handle) {
+    if (!isSheetList(list))
+        return handle(list, message, wParam, lParam);
     switch (message) {
     case WM_LBUTTONDOWN: notePress(list, lParam); break;
     case WM_MOUSEMOVE:
@@ -322,17 +324,16 @@ LRESULT CALLBACK rowDragProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         scrollTowardsPointer(list);
         return 0;
     case WM_PAINT: {
-        const LRESULT painted = DefSubclassProc(list, message, wParam, lParam);
+        const LRESULT painted = handle(list, message, wParam, lParam);
         drawMark(list);
         return painted;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(list, rowDragProc, subclassId); break;
     }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return handle(list, message, wParam, lParam);
 }
 
 } // namespace
 
-void enableRowDragging(HWND list) {
-    SetWindowSubclass(list, rowDragProc, subclassId, 0);
+void enableRowDragging() {
+    filterCellLists(rowDragFilter);
 }

@@ -13,5 +13,5 @@
 
 #include <windows.h>
 
-// Call once for each of the sheet's lists, after enableCellList.
-void enableRowDragging(HWND list);
+// Call once the form's lists are made.
+void enableRowDragging();

@@ -132,9 +132,9 @@ void prepareLists() {
         HWND list = control(binding.id);
         sheetForm.*binding.list = list;
         enableCellList(list);
-        enableRowDragging(list);
         addListColumns(list);
     }
+    enableRowDragging();
 }
 
 void initSheetForm(HWND form) {
