@@ -46,8 +46,7 @@ template <class Edit> void editEntries(HWND list, Edit edit) {
     withEntriesOf(list, [&](const auto& entries) {
         auto edited = edit(entries.get(), selectedRows(list));
         entries.set(std::move(edited.entries));
-        refreshList(list);
-        selectRows(list, edited.selected);
+        refreshSelecting(list, edited.selected);
     });
 }
 

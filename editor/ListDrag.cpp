@@ -255,8 +255,7 @@ void placeInOwnList(const RowDrag& dropped, bool copy) {
     withEntriesOf(dropped.source, [&](const auto& entries) {
         auto edit = placeEntries(entries.get(), dropped.rows, dropped.place, copy);
         entries.set(std::move(edit.entries));
-        refreshList(dropped.source);
-        selectRows(dropped.source, edit.selected);
+        refreshSelecting(dropped.source, edit.selected);
     });
 }
 
@@ -269,8 +268,7 @@ void carryToList(const RowDrag& dropped, bool copy) {
                 refreshList(dropped.source);
             }
             to.set(std::move(carry.target.entries));
-            refreshList(dropped.target);
-            selectRows(dropped.target, carry.target.selected);
+            refreshSelecting(dropped.target, carry.target.selected);
         });
     });
 }

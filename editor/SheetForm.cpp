@@ -462,9 +462,12 @@ std::vector<int> differingRows(const std::vector<Entry>& shown, const std::vecto
     return rows;
 }
 
-template <class Entry> void focusRows(HWND list, const MemberValue& shown, const MemberValue& other) {
+// The list is shown rebuilt with the rows that changed selected, then
+// takes the focus.
+template <class Entry> void showChangedRows(HWND list, const MemberValue& shown, const MemberValue& other) {
+    refreshSelecting(list,
+                     differingRows(std::get<std::vector<Entry>>(shown), std::get<std::vector<Entry>>(other)));
     SetFocus(list);
-    selectRows(list, differingRows(std::get<std::vector<Entry>>(shown), std::get<std::vector<Entry>>(other)));
 }
 
 HWND partListOf(SheetMember member) {
@@ -502,10 +505,6 @@ int differingControl(SheetMember member, const MemberValue& shown, const MemberV
 }
 
 void focusDifference(SheetMember member, const MemberValue& shown, const MemberValue& other) {
-    if (member == SheetMember::skills)
-        return focusRows<SkillEntry>(sheetForm.skillList, shown, other);
-    if (HWND list = partListOf(member))
-        return focusRows<PartEntry>(list, shown, other);
     if (const int id = differingControl(member, shown, other); id != 0)
         SetFocus(control(id));
 }
@@ -541,8 +540,13 @@ void refreshSheetForm() {
 }
 
 void showChangedMember(SheetMember member, const MemberValue& other) {
+    const MemberValue shown = sheet().getMember(member);
+    if (member == SheetMember::skills)
+        return showChangedRows<SkillEntry>(sheetForm.skillList, shown, other);
+    if (HWND list = partListOf(member))
+        return showChangedRows<PartEntry>(list, shown, other);
     showMember(member);
-    focusDifference(member, sheet().getMember(member), other);
+    focusDifference(member, shown, other);
 }
 
 // The record is cleared after the controls, so that nothing the handlers
