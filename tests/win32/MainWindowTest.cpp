@@ -973,7 +973,7 @@ TEST_F(KeyboardTest, DraggedRowsLandWhereTheMarkShowsAndOneUndoTakesThemBack) {
          {3},
          "腕のパーツのコピー"},
         {"to the skills", {0}, 0, &sheetForm.skillList, 0, 0.1, 0, "bc", "xyz", "as", {0}, "パーツの移動"},
-        {"cancelled by Esc", {0}, 0, &sheetForm.armList, 1, 0.5, VK_ESCAPE, "abc", "xyz", "s", {}, ""},
+        {"cancelled by Esc", {0}, 0, &sheetForm.armList, 1, 0.7, VK_ESCAPE, "abc", "xyz", "s", {}, ""},
         {"released outside the lists", {0}, 0, &sheetForm.armList, 1, 0.5, -1, "abc", "xyz", "s", {}, ""},
     };
     for (const auto& c : cases) {
@@ -994,6 +994,15 @@ TEST_F(KeyboardTest, DraggedRowsLandWhereTheMarkShowsAndOneUndoTakesThemBack) {
         PostMessageA(from, WM_LBUTTONDOWN, MK_LBUTTON, pressed);
         PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(pressed) + 10, HIWORD(pressed)));
         PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, target);
+        runProgramLoop();
+        if (c.how != -1) {
+            // The mark: a dark line across the rows where they would land.
+            const HDC dc = GetDC(to);
+            const int markAt = HIWORD(rowPoint(to, c.row < 0 ? ListView_GetItemCount(to) - 1 : c.row,
+                                               c.row < 0 || c.part >= 0.5 ? 1.0 : 0.0, to));
+            EXPECT_EQ(GetPixel(dc, 60, markAt), GetSysColor(COLOR_WINDOWTEXT)) << c.what;
+            ReleaseDC(to, dc);
+        }
         if (c.how == VK_ESCAPE)
             PostMessageA(from, WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageA(from, WM_LBUTTONUP, c.how == MK_CONTROL ? MK_CONTROL : 0, target);
@@ -1015,6 +1024,24 @@ TEST_F(KeyboardTest, DraggedRowsLandWhereTheMarkShowsAndOneUndoTakesThemBack) {
         }
         EXPECT_EQ(savedSheet(), before) << c.what << ": one undo";
     }
+    // Held near the bottom edge, the pointer scrolls the list.
+    characterSheet.setHeadParts(lettered("abcdefghijklmnopqrstuvwxyz"));
+    refreshList(sheetForm.headList);
+    select(sheetForm.headList, {0});
+    RECT rows;
+    GetClientRect(sheetForm.headList, &rows);
+    const LPARAM pressed = rowPoint(sheetForm.headList, 0, 0.5, sheetForm.headList);
+    PostMessageA(sheetForm.headList, WM_LBUTTONDOWN, MK_LBUTTON, pressed);
+    PostMessageA(sheetForm.headList, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(pressed), rows.bottom - 3));
+    for (int wait = 0; wait < 40 && ListView_GetTopIndex(sheetForm.headList) < 3; ++wait) {
+        Sleep(25);
+        runProgramLoop();
+    }
+    EXPECT_GE(ListView_GetTopIndex(sheetForm.headList), 3);
+    PostMessageA(sheetForm.headList, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(sheetForm.headList, WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(pressed), rows.bottom - 3));
+    runProgramLoop();
+    EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abcdefghijklmnopqrstuvwxyz");
 }
 
 // The lists' keys stay a text box's own, and the Edit menu acts on its text.
