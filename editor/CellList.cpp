@@ -193,20 +193,6 @@ std::array<char, cellTextCapacity> cellText(HWND list, int row, int column) {
     return text;
 }
 
-// The part of the list where rows are shown: the client area below the
-// header.
-RECT rowArea(HWND list) {
-    RECT area;
-    GetClientRect(list, &area);
-    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    RECT headerRect;
-    if (header != nullptr && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
-        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&headerRect), 2);
-        area.top = std::max(area.top, headerRect.bottom);
-    }
-    return area;
-}
-
 bool isInside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -232,7 +218,7 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
     if (cell == nullptr)
         return;
     const RECT place = {textRect.left, textRect.top, textRect.left + boxSize, textRect.top + boxSize};
-    if (!isInside(place, rowArea(list))) {
+    if (!isInside(place, cellRowArea(list))) {
         destroyBox(*cell);
     } else if (cell->box == nullptr) {
         createBox(list, *cell, {row, column}, place);
@@ -397,6 +383,18 @@ LRESULT forgetCellList(HWND list, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+RECT cellRowArea(HWND list) {
+    RECT area;
+    GetClientRect(list, &area);
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT headerRect;
+    if (header != nullptr && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
+        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&headerRect), 2);
+        area.top = std::max(area.top, headerRect.bottom);
+    }
+    return area;
+}
 
 void enableCellList(HWND list) {
     const auto extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);

@@ -52,6 +52,9 @@ void insertCellColumn(HWND list, int index, int width, const char* title);
 // Creates missing rows up to `row`, sets the cell's text and gives the cell
 // a clear check box, or takes its box away.
 void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox);
+// The part of the list where rows are shown: the client area below the
+// header.
+RECT cellRowArea(HWND list);
 // Deletes every row and its check boxes.
 void clearCells(HWND list);
 // 1 ticked, 0 clear or no check box in the cell.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -77,19 +78,6 @@ int rowHeight(HWND list) {
     return std::max(1, static_cast<int>(first.bottom - first.top));
 }
 
-// The area below the header, where the rows show.
-RECT rowArea(HWND list) {
-    RECT area;
-    GetClientRect(list, &area);
-    RECT header{};
-    if (const HWND headerWindow = ListView_GetHeader(list); headerWindow != nullptr) {
-        GetWindowRect(headerWindow, &header);
-        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&header), 2);
-        area.top = std::max(area.top, header.bottom);
-    }
-    return area;
-}
-
 // Before which row the rows land with the pointer at `at` (client
 // coordinates): halves of a row go before and after it.
 int placeAt(HWND list, POINT at) {
@@ -106,7 +94,7 @@ int placeAt(HWND list, POINT at) {
 int markY(HWND list, int place) {
     const int count = ListView_GetItemCount(list);
     if (count == 0)
-        return rowArea(list).top;
+        return cellRowArea(list).top;
     return place < count ? rowBounds(list, place).top : rowBounds(list, count - 1).bottom;
 }
 
@@ -125,7 +113,7 @@ void drawMark(HWND list) {
     if (!drag.dragging || list != drag.target)
         return;
     RECT mark = markStrip(list, drag.place);
-    const RECT area = rowArea(list);
+    const RECT area = cellRowArea(list);
     mark.top = std::max(mark.top + markThickness / 2, area.top);
     mark.bottom = std::min(mark.top + markThickness, area.bottom);
     if (mark.top >= mark.bottom)
@@ -165,7 +153,7 @@ HWND listAt(POINT onScreen) {
 
 // Near the top or bottom edge of the rows, the list scrolls towards it.
 int scrollDirection(HWND list, POINT at) {
-    const RECT area = rowArea(list);
+    const RECT area = cellRowArea(list);
     const int zone = rowHeight(list);
     if (at.y < area.top + zone)
         return -1;
