@@ -291,8 +291,6 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER: writeRecoveryCopy(); return 0;
     case WM_DESTROY: endProgram(); return 0;
     case WM_NOTIFY: return 0;
-    // A list's menu: the form passes the message on to its parent.
-    case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,6 +1,7 @@
 #include "editor/CellList.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -192,20 +193,6 @@ std::array<char, cellTextCapacity> cellText(HWND list, int row, int column) {
     return text;
 }
 
-// The part of the list where rows are shown: the client area below the
-// header.
-RECT rowArea(HWND list) {
-    RECT area;
-    GetClientRect(list, &area);
-    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    RECT headerRect;
-    if (header != nullptr && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
-        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&headerRect), 2);
-        area.top = std::max(area.top, headerRect.bottom);
-    }
-    return area;
-}
-
 bool isInside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -231,7 +218,7 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
     if (cell == nullptr)
         return;
     const RECT place = {textRect.left, textRect.top, textRect.left + boxSize, textRect.top + boxSize};
-    if (!isInside(place, rowArea(list))) {
+    if (!isInside(place, cellRowArea(list))) {
         destroyBox(*cell);
     } else if (cell->box == nullptr) {
         createBox(list, *cell, {row, column}, place);
@@ -340,6 +327,41 @@ void takeFocusBeforeClick(HWND list) {
         SetFocus(list);
 }
 
+// A right-click selects as Explorer does: a row not yet selected becomes the
+// only selected row, one already selected keeps the selection with it, and
+// the empty area keeps the selection as it is. Wine's list would clear it
+// there, and asks for its menu only once a drag of the right button is ruled
+// out.
+void selectForMenu(HWND list, LPARAM at) {
+    takeFocusBeforeClick(list);
+    LVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    const auto row = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0)
+        return;
+    if (ListView_GetItemState(list, row, LVIS_SELECTED) == 0)
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// The list's menu is asked for where the list's own handle travels with the
+// message: the parent hears it as the list's.
+void askForMenu(HWND list, LPARAM at) {
+    SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), at);
+}
+
+void askForMenuAtPointer(HWND list, LPARAM at) {
+    POINT place = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ClientToScreen(list, &place);
+    askForMenu(list, MAKELPARAM(place.x, place.y));
+}
+
+// Shift+F10 and the menu key ask for the menu at the keyboard's place.
+bool isMenuKey(UINT message, WPARAM key) {
+    const bool shiftF10 = message == WM_SYSKEYDOWN && key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+    return shiftF10 || (message == WM_KEYDOWN && key == VK_APPS);
+}
+
 void removeCheckBox(HWND list, int row, int column) {
     CellCheck* cell = cellCheck(list, row, column);
     if (cell == nullptr)
@@ -361,6 +383,18 @@ LRESULT forgetCellList(HWND list, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+RECT cellRowArea(HWND list) {
+    RECT area;
+    GetClientRect(list, &area);
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT headerRect;
+    if (header != nullptr && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
+        MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&headerRect), 2);
+        area.top = std::max(area.top, headerRect.bottom);
+    }
+    return area;
+}
 
 void enableCellList(HWND list) {
     const auto extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
@@ -388,7 +422,11 @@ void drawCellRow(const DRAWITEMSTRUCT& item) {
     RestoreDC(item.hDC, -1);
 }
 
-LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+CellListFilter cellListFilter = nullptr;
+
+LRESULT handleCellListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (onCheckBoxCommand(list, wParam, lParam))
@@ -396,10 +434,30 @@ LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_GETDLGCODE: return dialogCode(list, wParam, lParam);
     case WM_LBUTTONDOWN: takeFocusBeforeClick(list); break;
+    case WM_RBUTTONDOWN: selectForMenu(list, lParam); return 0;
+    case WM_RBUTTONUP: askForMenuAtPointer(list, lParam); return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (!isMenuKey(message, wParam))
+            break;
+        askForMenu(list, -1);
+        return 0;
     case WM_PAINT: keepBoxesWithTheirRows(list); break;
     case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }
     return CallWindowProcA(savedListProc, list, message, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (cellListFilter != nullptr)
+        return cellListFilter(list, message, wParam, lParam, handleCellListMessage);
+    return handleCellListMessage(list, message, wParam, lParam);
+}
+
+void filterCellLists(CellListFilter filter) {
+    cellListFilter = filter;
 }
 
 void insertCellColumn(HWND list, int index, int width, const char* title) {

@@ -5,7 +5,9 @@
 // edge, 12 x 12 pixels at 96 dots an inch and scaled with the screen. A
 // click on such a box toggles it and sends the list's parent a WM_NOTIFY
 // with code cellCheckToggled; the parent reads the states back with
-// getCellCheck. Nothing here knows what the lists show.
+// getCellCheck. A right-click selects as Explorer does and, like Shift+F10
+// and the menu key, sends the parent WM_CONTEXTMENU with the list's handle.
+// Nothing here knows what the lists show.
 
 #include <windows.h>
 
@@ -34,12 +36,25 @@ void enableCellList(HWND list);
 void drawCellRow(const DRAWITEMSTRUCT& item);
 LRESULT CALLBACK cellListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
+// What a prepared list does with a message: its own handling.
+using CellListHandling = LRESULT (*)(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+// Sees every message of every prepared list first and hands on to `handle`
+// what it leaves to the list. One filter serves all the lists, as one
+// procedure does: a per-window subclass would look itself up on each of the
+// thousands of messages that fill a long list.
+using CellListFilter = LRESULT (*)(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                   CellListHandling handle);
+void filterCellLists(CellListFilter filter);
+
 // `width` is in pixels at 96 dots an inch; the column gets as many more as
 // the screen has dots an inch.
 void insertCellColumn(HWND list, int index, int width, const char* title);
 // Creates missing rows up to `row`, sets the cell's text and gives the cell
 // a clear check box, or takes its box away.
 void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox);
+// The part of the list where rows are shown: the client area below the
+// header.
+RECT cellRowArea(HWND list);
 // Deletes every row and its check boxes.
 void clearCells(HWND list);
 // 1 ticked, 0 clear or no check box in the cell.

@@ -1,6 +1,7 @@
 #include "editor/ListCommands.h"
 
 #include "editor/Clipboard.h"
+#include "editor/ListEntries.h"
 #include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
 #include "res/resource.h"
@@ -16,10 +17,6 @@ namespace {
 
 constexpr std::array<int, 8> editCommands = {IDM_EDIT_CUT,  IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,
                                              IDM_ADD_ENTRY, IDM_MOVE_UP,   IDM_MOVE_DOWN,  IDM_EDIT_ENTRY};
-
-CharacterSheet& sheet() {
-    return *sheetForm.sheet;
-}
 
 void tellUser(const std::string& text) {
     if (sheetForm.tellUser != nullptr)
@@ -43,25 +40,6 @@ bool hasSelectedText(HWND box) {
     return start != end;
 }
 
-// The record's side of a list: its entries, taken and set back whole.
-struct SkillListEntries {
-    std::vector<SkillEntry> get() const { return sheet().getSkills(); }
-    void set(std::vector<SkillEntry> entries) const { sheet().setSkills(std::move(entries)); }
-};
-
-struct PartListEntries {
-    BodyLocation location;
-    std::vector<PartEntry> get() const { return sheet().getParts(location); }
-    void set(std::vector<PartEntry> entries) const { sheet().setParts(location, std::move(entries)); }
-};
-
-template <class Use> void withEntriesOf(HWND list, Use use) {
-    if (list == sheetForm.skillList)
-        use(SkillListEntries{});
-    else if (const std::optional<BodyLocation> location = locationOfList(list))
-        use(PartListEntries{*location});
-}
-
 // One change of the list's entries through the record's setter, a step
 // named for `action` ("削除"), then the list rebuilt with the rows `edit`
 // answers selected.
@@ -72,8 +50,7 @@ template <class Edit> void editEntries(HWND list, const char* action, Edit edit)
             const NamedStep step(listWord(list) + "の" + action);
             entries.set(std::move(edited.entries));
         }
-        refreshList(list);
-        selectRows(list, edited.selected);
+        refreshSelecting(list, edited.selected);
     });
 }
 
@@ -212,10 +189,13 @@ bool canRunOnTextBox(HWND box, int id) {
     return false;
 }
 
-// Under the first selected row, or at the list's top left corner.
+// Under the row with the item focus (the first selected row when none has
+// it), or at the list's top left corner.
 POINT keyboardMenuPlace(HWND list) {
     RECT place{};
-    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (row < 0)
+        row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (row < 0 || !ListView_GetItemRect(list, row, &place, LVIR_LABEL))
         GetClientRect(list, &place);
     POINT at = {place.left, row < 0 ? place.top : place.bottom};

@@ -21,6 +21,7 @@ bool focusKeepsKeyOf(int id);
 // Greys the items of an Edit menu or context menu that cannot act.
 void greyEditItems(HMENU menu);
 
-// WM_CONTEXTMENU on a list: the list's own menu at the mouse, or under its
-// selected row when the keyboard asked for it (`at` -1).
+// WM_CONTEXTMENU from a list, as its parent hears it: the list's own menu at
+// the mouse, or under its focused row when the keyboard asked for it (`at`
+// -1). Nothing for any other window.
 void showListMenu(HWND list, LPARAM at);

@@ -2,6 +2,8 @@
 
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
+#include "editor/ListCommands.h"
+#include "editor/ListDrag.h"
 #include "editor/SheetLists.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ChoiceBinding.h"
@@ -133,6 +135,7 @@ void prepareLists() {
         enableCellList(list);
         addListColumns(list);
     }
+    enableRowDragging();
 }
 
 void initSheetForm(HWND form) {
@@ -467,9 +470,12 @@ std::vector<int> differingRows(const std::vector<Entry>& shown, const std::vecto
     return rows;
 }
 
-template <class Entry> void focusRows(HWND list, const MemberValue& shown, const MemberValue& other) {
+// The list is shown rebuilt with the rows that changed selected, then
+// takes the focus.
+template <class Entry> void showChangedRows(HWND list, const MemberValue& shown, const MemberValue& other) {
+    refreshSelecting(list,
+                     differingRows(std::get<std::vector<Entry>>(shown), std::get<std::vector<Entry>>(other)));
     SetFocus(list);
-    selectRows(list, differingRows(std::get<std::vector<Entry>>(shown), std::get<std::vector<Entry>>(other)));
 }
 
 HWND partListOf(SheetMember member) {
@@ -507,10 +513,6 @@ int differingControl(SheetMember member, const MemberValue& shown, const MemberV
 }
 
 void focusDifference(SheetMember member, const MemberValue& shown, const MemberValue& other) {
-    if (member == SheetMember::skills)
-        return focusRows<SkillEntry>(sheetForm.skillList, shown, other);
-    if (HWND list = partListOf(member))
-        return focusRows<PartEntry>(list, shown, other);
     if (const int id = differingControl(member, shown, other); id != 0)
         SetFocus(control(id));
 }
@@ -529,6 +531,8 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
+    // Passed on, the message would reach the main window as the form's own.
+    case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); return TRUE;
     case WM_PAINT: paintPortrait(form, sheetForm.portraitFrame, sheet()); break;
     case WM_LBUTTONDBLCLK:
         handlePortraitDoubleClick(form, sheetForm.portraitFrame, sheet(), lParam,
@@ -544,8 +548,13 @@ void refreshSheetForm() {
 }
 
 void showChangedMember(SheetMember member, const MemberValue& other) {
+    const MemberValue shown = sheet().getMember(member);
+    if (member == SheetMember::skills)
+        return showChangedRows<SkillEntry>(sheetForm.skillList, shown, other);
+    if (HWND list = partListOf(member))
+        return showChangedRows<PartEntry>(list, shown, other);
     showMember(member);
-    focusDifference(member, sheet().getMember(member), other);
+    focusDifference(member, shown, other);
 }
 
 // The record is cleared after the controls, so that nothing the handlers

@@ -4,9 +4,11 @@
 #include "editor/EntryDialogs.h"
 #include "editor/ListColumns.h"
 #include "editor/SheetFormState.h"
+#include "sheet/EntryEdit.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -41,14 +43,17 @@ const LocationBinding* bindingOfList(HWND list) {
     return nullptr;
 }
 
-// A list gaining the focus selects its first row, so Enter has a row to
-// open; rows already selected stay selected. Wine's list sends no NM_RETURN
-// while no row has the item focus, so the first row takes that too when no
-// other row holds it.
+// A list gaining the focus without a selection selects its first row, so
+// Enter has a row to open; a selection it had stays as it was, so that a
+// command after Tab acts on the rows the user chose. Wine's list sends no
+// NM_RETURN while no row has the item focus, so the first row takes that
+// too when no other row holds it.
 void selectFirstRow(HWND list) {
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     const bool rowFocused = ListView_GetNextItem(list, -1, LVNI_FOCUSED) != -1;
-    const UINT state = rowFocused ? LVIS_SELECTED : LVIS_SELECTED | LVIS_FOCUSED;
-    ListView_SetItemState(list, 0, state, state);
+    const UINT state = (selected < 0 ? LVIS_SELECTED : 0) | (rowFocused ? 0 : LVIS_FOCUSED);
+    if (state != 0)
+        ListView_SetItemState(list, std::max(selected, 0), state, state);
 }
 
 // The name-cell ticks are the parts' check marks: every row is read back,
@@ -70,8 +75,9 @@ template <class Dialog> void openDialog(HWND list, Dialog dialog, INT_PTR (*open
     const bool stored = open(sheetForm.form, dialog) == IDOK;
     SetFocus(list);
     if (stored)
-        refreshList(list);
-    selectRows(list, stored ? dialog.rowsToSelect : selected);
+        refreshSelecting(list, dialog.rowsToSelect);
+    else
+        selectRows(list, selected);
 }
 
 // While a list is rebuilt it does not repaint: a list view that repaints
@@ -98,16 +104,8 @@ template <class Entry> void setPlainCells(HWND list, int row, const Entry& entry
     setCell(list, row, 4, entry.effect, false);
 }
 
-} // namespace
-
-void addListColumns(HWND list) {
-    for (std::size_t i = 0; i < listColumns.size(); ++i)
-        insertCellColumn(list, static_cast<int>(i), listColumns[i].width, listColumns[i].title);
-}
-
-void refreshSkillList() {
+void fillSkillList() {
     HWND list = sheetForm.skillList;
-    const RebuildWithoutRepaint rebuild(list);
     clearCells(list);
     const std::vector<SkillEntry> skills = sheetForm.sheet->getSkills();
     for (std::size_t i = 0; i < skills.size(); ++i) {
@@ -118,23 +116,64 @@ void refreshSkillList() {
     }
 }
 
-void refreshPartList(const std::string& text) {
-    for (const LocationBinding& binding : locationBindings) {
-        if (text != binding.text)
-            continue;
-        HWND list = sheetForm.*binding.list;
-        const RebuildWithoutRepaint rebuild(list);
-        clearCells(list);
-        const std::vector<PartEntry> parts = sheetForm.sheet->getParts(binding.location);
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            const int row = static_cast<int>(i);
-            setCell(list, row, 0, parts[i].name, true);
-            if (parts[i].checkMark != 0)
-                setCellCheck(list, row, 0, 1);
-            setCell(list, row, 1, parts[i].timing, true);
-            setPlainCells(list, row, parts[i]);
-        }
+void fillPartList(const LocationBinding& binding) {
+    HWND list = sheetForm.*binding.list;
+    clearCells(list);
+    const std::vector<PartEntry> parts = sheetForm.sheet->getParts(binding.location);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const int row = static_cast<int>(i);
+        setCell(list, row, 0, parts[i].name, true);
+        if (parts[i].checkMark != 0)
+            setCellCheck(list, row, 0, 1);
+        setCell(list, row, 1, parts[i].timing, true);
+        setPlainCells(list, row, parts[i]);
     }
+}
+
+void fillList(HWND list) {
+    if (list == sheetForm.skillList)
+        fillSkillList();
+    else if (const LocationBinding* binding = bindingOfList(list))
+        fillPartList(*binding);
+}
+
+// Only the rows whose state changes are touched: the list's "every row"
+// form walks all the rows, one notification each. The last row scrolled to
+// is the first: a second scroll of a long list costs more than the first.
+void markSelection(HWND list, const std::vector<int>& rows) {
+    const std::vector<bool> wanted = markedRows(rows, static_cast<std::size_t>(ListView_GetItemCount(list)));
+    for (int row : selectedRows(list))
+        if (!wanted[static_cast<std::size_t>(row)])
+            ListView_SetItemState(list, row, 0, LVIS_SELECTED);
+    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (focused >= 0 && (rows.empty() || focused != rows.back()))
+        ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
+    if (rows.empty())
+        return;
+    for (int row : rows)
+        if (ListView_GetItemState(list, row, LVIS_SELECTED) == 0)
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
+    if (rows.back() - rows.front() < ListView_GetCountPerPage(list))
+        ListView_EnsureVisible(list, rows.back(), FALSE);
+    ListView_EnsureVisible(list, rows.front(), FALSE);
+}
+
+} // namespace
+
+void refreshSkillList() {
+    refreshList(sheetForm.skillList);
+}
+
+void refreshPartList(const std::string& text) {
+    for (const LocationBinding& binding : locationBindings)
+        if (text == binding.text)
+            refreshList(sheetForm.*binding.list);
+}
+
+void addListColumns(HWND list) {
+    for (std::size_t i = 0; i < listColumns.size(); ++i)
+        insertCellColumn(list, static_cast<int>(i), listColumns[i].width, listColumns[i].title);
 }
 
 std::string locationText(BodyLocation location) {
@@ -176,10 +215,8 @@ std::string listWord(HWND list) {
 }
 
 void refreshList(HWND list) {
-    if (list == sheetForm.skillList)
-        refreshSkillList();
-    else if (const LocationBinding* binding = bindingOfList(list))
-        refreshPartList(binding->text);
+    const RebuildWithoutRepaint rebuild(list);
+    fillList(list);
 }
 
 std::vector<int> selectedRows(HWND list) {
@@ -193,14 +230,15 @@ std::vector<int> selectedRows(HWND list) {
 // Each row selected would repaint on its own.
 void selectRows(HWND list, const std::vector<int>& rows) {
     const RebuildWithoutRepaint selection(list);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (rows.empty())
-        return;
-    for (int row : rows)
-        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_SetItemState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
-    ListView_EnsureVisible(list, rows.back(), FALSE);
-    ListView_EnsureVisible(list, rows.front(), FALSE);
+    markSelection(list, rows);
+}
+
+// Setting the list to draw again costs about as much as selecting a hundred
+// rows: a rebuild and its selection share one.
+void refreshSelecting(HWND list, const std::vector<int>& rows) {
+    const RebuildWithoutRepaint rebuild(list);
+    fillList(list);
+    markSelection(list, rows);
 }
 
 void openEntryDialog(HWND list, EntryOpening opening) {

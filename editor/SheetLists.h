@@ -38,6 +38,8 @@ std::vector<int> selectedRows(HWND list);
 // Selects exactly `rows`, the last with the item focus, and scrolls them
 // into view.
 void selectRows(HWND list, const std::vector<int>& rows);
+// Rebuilds the list and selects `rows` as selectRows does, in one go.
+void refreshSelecting(HWND list, const std::vector<int>& rows);
 
 // The list's entry dialog, on its first selected row (a new entry at the
 // end when none is selected), or for a new entry after the selected rows.

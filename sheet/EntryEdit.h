@@ -111,6 +111,30 @@ ListEdit<Entry> moveEntriesDown(std::vector<Entry> list, const std::vector<int>&
     return moveEntries(std::move(list), rows, +1);
 }
 
+// The selected entries put before row `at` of the same list (its size: at
+// the end), keeping their order; moved, or copied when `copy`. The entries
+// placed are selected.
+template <class Entry>
+ListEdit<Entry> placeEntries(const std::vector<Entry>& list, const std::vector<int>& rows, int at,
+                             bool copy) {
+    const std::vector<bool> marked = markedRows(rows, list.size());
+    const std::size_t place = static_cast<std::size_t>(std::clamp(at, 0, static_cast<int>(list.size())));
+    std::vector<Entry> placed, before, after;
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        if (marked[row])
+            placed.push_back(list[row]);
+        if (!marked[row] || copy)
+            (row < place ? before : after).push_back(list[row]);
+    }
+    const int first = static_cast<int>(before.size());
+    std::vector<int> selected(placed.size());
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        selected[i] = first + static_cast<int>(i);
+    before.insert(before.end(), placed.begin(), placed.end());
+    before.insert(before.end(), after.begin(), after.end());
+    return {std::move(before), std::move(selected)};
+}
+
 // An entry carried between a part list and the skill list: a skill has no
 // box to tick, so a part leaves its tick behind and a skill comes unticked.
 template <class To, class From> To convertEntry(const From& from) {
@@ -120,4 +144,29 @@ template <class To, class From> To convertEntry(const From& from) {
         return {from.name, from.timing, from.cost, from.range, from.effect};
     else
         return {0, from.name, from.timing, from.cost, from.range, from.effect};
+}
+
+// The selected entries of one list carried before row `at` of another,
+// converted as a paste converts them; they leave their list unless copied.
+template <class From, class To> struct ListCarry {
+    std::vector<From> source;
+    ListEdit<To> target;
+};
+
+template <class From, class To>
+ListCarry<From, To> carryEntries(const std::vector<From>& source, const std::vector<int>& rows,
+                                 std::vector<To> target, int at, bool copy) {
+    const std::vector<bool> marked = markedRows(rows, source.size());
+    std::vector<To> carried;
+    for (int row : rowsOf(marked))
+        carried.push_back(convertEntry<To>(source[static_cast<std::size_t>(row)]));
+    // The carried entries go after the target's own, then find their place.
+    at = std::clamp(at, 0, static_cast<int>(target.size()));
+    std::vector<int> placed(carried.size());
+    for (std::size_t i = 0; i < carried.size(); ++i)
+        placed[i] = static_cast<int>(target.size() + i);
+    target.insert(target.end(), carried.begin(), carried.end());
+    ListCarry<From, To> carry{copy ? source : deleteEntries(source, rows).entries, {}};
+    carry.target = placeEntries(target, placed, at, false);
+    return carry;
 }

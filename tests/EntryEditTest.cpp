@@ -84,6 +84,62 @@ TEST(ListEdits, SelectedEntriesAreInsertedAfterDeletedAndMoved) {
     }
 }
 
+// Rows dropped before row `at`, in their own list or in another.
+TEST(ListEdits, DroppedRowsLandBeforeTheirPlaceInOrder) {
+    const struct {
+        const char* what;
+        const char* source;
+        Rows rows;
+        const char* target; // null: the rows' own list
+        int at;
+        bool copy;
+        const char* sourceAfter;
+        const char* targetAfter;
+        Rows selected;
+    } cases[] = {
+        {"one row up, before a row", "abcde", {3}, nullptr, 1, false, "adbce", "", {1}},
+        {"one row down, after a row", "abcde", {1}, nullptr, 4, false, "acdbe", "", {3}},
+        {"to the start", "abcde", {2, 4}, nullptr, 0, false, "ceabd", "", {0, 1}},
+        {"to the end", "abcde", {0, 2}, nullptr, 5, false, "bdeac", "", {3, 4}},
+        {"onto their own place", "abcde", {1, 2}, nullptr, 2, false, "abcde", "", {1, 2}},
+        {"rows apart close up around a row among them",
+         "abcde",
+         {0, 2, 4},
+         nullptr,
+         2,
+         false,
+         "baced",
+         "",
+         {1, 2, 3}},
+        {"copied within", "abc", {0, 2}, nullptr, 1, true, "aacbc", "", {1, 2}},
+        {"a stale row and a place past the end", "abc", {1, 7}, nullptr, 9, false, "acb", "", {2}},
+        {"to another list", "abcde", {1, 3}, "xyz", 1, false, "ace", "xbdyz", {1, 2}},
+        {"to the end of an empty list", "abc", {2}, "", 0, false, "ab", "c", {0}},
+        {"copied to another list", "abc", {0}, "xy", 2, true, "abc", "xya", {2}},
+    };
+    for (const auto& c : cases) {
+        if (c.target == nullptr) {
+            const ListEdit<PartEntry> result = placeEntries(lettered(c.source), c.rows, c.at, c.copy);
+            std::string after;
+            for (const PartEntry& entry : result.entries)
+                after += entry.name;
+            EXPECT_EQ(after, c.sourceAfter) << c.what;
+            EXPECT_EQ(result.selected, c.selected) << c.what;
+            continue;
+        }
+        const auto carry = carryEntries(lettered(c.source), c.rows, lettered(c.target), c.at, c.copy);
+        EXPECT_EQ(carry.source, lettered(c.sourceAfter)) << c.what;
+        EXPECT_EQ(carry.target.entries, lettered(c.targetAfter)) << c.what;
+        EXPECT_EQ(carry.target.selected, c.selected) << c.what;
+    }
+    const Parts ticked = {part("a", 1), part("b")};
+    EXPECT_EQ(carryEntries(ticked, {0}, std::vector<SkillEntry>{}, 0, false).target.entries,
+              (std::vector<SkillEntry>{{"a", "", "", "", ""}}))
+        << "a part leaves its tick behind in the skills";
+    EXPECT_EQ(carryEntries(ticked, {0}, Parts{}, 0, true).target.entries, Parts{part("a", 1)})
+        << "a part keeps its tick in another part list";
+}
+
 TEST(ListEdits, AnEntryChangingListsLosesOrComesWithoutItsTick) {
     const PartEntry ticked{1, "n", "t", "c", "r", "e"};
     EXPECT_EQ(convertEntry<SkillEntry>(ticked), (SkillEntry{"n", "t", "c", "r", "e"}));

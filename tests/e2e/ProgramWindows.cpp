@@ -1,6 +1,9 @@
 #include "ProgramWindows.h"
 
+#include <commctrl.h>
 #include <dlgs.h>
+
+#include <iterator>
 
 #include <vector>
 
@@ -219,6 +222,65 @@ void postKey(HWND window, WPARAM key) {
 void postText(HWND window, const std::string& text) {
     for (char c : text)
         post(window, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+RECT listRowOnScreen(DWORD processId, HWND list, int row) {
+    const HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr)
+        throw CheckFailed{"the program's memory cannot be reached"};
+    RECT rect{LVIR_BOUNDS, 0, 0, 0};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
+    const bool read =
+        remote != nullptr && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
+        sendAndWait(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote), "a row's bounds") &&
+        ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (remote != nullptr)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!read)
+        throw CheckFailed{"the list has no row " + std::to_string(row)};
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void sendInput(INPUT input) {
+    if (SendInput(1, &input, sizeof input) != 1)
+        throw CheckFailed{"input could not be sent (error " + std::to_string(GetLastError()) + ")"};
+    // Each step of the hand reaches the program before the next.
+    Sleep(40);
+}
+
+void moveMouseTo(POINT onScreen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(onScreen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(onScreen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    sendInput(input);
+}
+
+void mouseButton(DWORD button) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = button;
+    sendInput(input);
+}
+
+void holdKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    sendInput(input);
+}
+
+void pressKeys(std::initializer_list<WORD> keys) {
+    for (WORD key : keys)
+        holdKey(key, true);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        holdKey(*key, false);
 }
 
 void answerFileDialog(HWND dialog, const std::string& path) {

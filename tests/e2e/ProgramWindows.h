@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 // Drives the windows of another process the way a user would, through the
@@ -82,6 +83,19 @@ void postClick(HWND window);
 void postKey(HWND window, WPARAM key);
 // ASCII text typed into `window`, one character message a letter.
 void postText(HWND window, const std::string& text);
+
+// The bounds of a row of a list view in another process, on the screen. A
+// pointer does not cross processes: the list is handed a rectangle in the
+// program's own memory, read back afterwards.
+RECT listRowOnScreen(DWORD processId, HWND list, int row);
+// Real input, as the mouse and the keyboard give it, to whatever window is
+// under the pointer or has the focus.
+void moveMouseTo(POINT onScreen);
+// MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTUP and the like, where the pointer is.
+void mouseButton(DWORD button);
+// The keys pressed in their order and released in the reverse order.
+void pressKeys(std::initializer_list<WORD> keys);
+void holdKey(WORD key, bool down);
 
 // Types `path` into the name box of a common file dialog and presses OK.
 void answerFileDialog(HWND dialog, const std::string& path);

@@ -868,6 +868,65 @@ void showASharedSheetsPortrait(Session& s) {
     checkFileBytes(path, joinSheetLines(lines));
 }
 
+POINT rowPoint(const Session& s, HWND list, int row, int percent) {
+    const RECT bounds = listRowOnScreen(s.processId(), list, row);
+    return {bounds.left + 40, bounds.top + (bounds.bottom - bounds.top) * percent / 100};
+}
+
+// The list's menu, opened with real input, waited for and closed by `key`.
+void chooseFromListMenu(const Session& s, WORD key) {
+    HWND menu = waitForProcessWindow(s.processId(), "#32768", nullptr, "the list's menu");
+    pressKeys({key});
+    waitUntil(s.processId(), "the list's menu to close", [&] { return !IsWindowVisible(menu); });
+}
+
+// A press on a row, moves of the mouse held down, and a release on the
+// target's place.
+void dragRow(const Session& s, HWND list, int row, POINT to) {
+    const POINT from = rowPoint(s, list, row, 50);
+    // A press soon after another at the same place is a double click.
+    Sleep(GetDoubleClickTime());
+    moveMouseTo(from);
+    mouseButton(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 5; ++step)
+        moveMouseTo({from.x + (to.x - from.x) * step / 5, from.y + 8 + (to.y - from.y - 8) * step / 5});
+    mouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+// Four head parts and an arm part, by the mouse: a right-click on the
+// second head part and its menu's "削除" (L) remove it, Shift+F10 opens the
+// menu again (Esc closes it), the first part is dragged below the third,
+// the new first dragged onto the arms' first, and one Ctrl+Z takes that last
+// drag back whole.
+void useTheListsByMouse(Session& s) {
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(headPartsLine - 1) = partsLine({"p1", "p2", "p3", "p4"});
+    lines.at(headPartsLine) = partsLine({"a1"});
+    const std::string path = s.folder.file("by mouse.txt");
+    writeBytes(path, joinSheetLines(lines));
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
+    SetForegroundWindow(s.mainWindow);
+    HWND head = s.formControl(IDC_HEAD_LIST), arms = s.formControl(IDC_ARM_LIST);
+    moveMouseTo(rowPoint(s, head, 1, 50));
+    mouseButton(MOUSEEVENTF_RIGHTDOWN);
+    mouseButton(MOUSEEVENTF_RIGHTUP);
+    chooseFromListMenu(s, 'L');
+    waitForList(s, head, 3, 1, "the right-clicked part to go");
+    pressKeys({VK_SHIFT, VK_F10});
+    chooseFromListMenu(s, VK_ESCAPE);
+    dragRow(s, head, 0, rowPoint(s, head, 2, 80));
+    waitForList(s, head, 3, 2, "the first part to land below the third");
+    dragRow(s, head, 0, rowPoint(s, arms, 0, 20));
+    waitForList(s, arms, 2, 0, "the part to land before the arm part");
+    waitForList(s, head, 2, std::nullopt, "the part to leave the head");
+    pressKeys({VK_CONTROL, 'Z'});
+    waitForList(s, head, 3, std::nullopt, "the part to come back to the head");
+    waitForList(s, arms, 1, std::nullopt, "the part to leave the arms");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    lines.at(headPartsLine - 1) = partsLine({"p3", "p4", "p1"});
+    checkFileBytes(path, joinSheetLines(lines));
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -918,6 +977,9 @@ constexpr Step steps[] = {
     {"shows the portrait of a sheet from another player's machine, found beside the sheet, and keeps its "
      "line",
      showASharedSheetsPortrait},
+    {"removes a part through the menu of a right-click on it, opens the menu by Shift+F10, drags a part "
+     "within the head parts and another to the arms, takes the second drag back by one Ctrl+Z, and saves",
+     useTheListsByMouse},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 

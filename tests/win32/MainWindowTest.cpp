@@ -813,6 +813,255 @@ TEST_F(KeyboardTest, PastedPartsKeepTheirTickInPartListsOnly) {
     EXPECT_EQ(characterSheet.getSkills().back(), (SkillEntry{"a", "t", "c", "r", "e"}));
 }
 
+// The point `part` of a row (its upper or lower half, or below the rows for
+// row -1) of `list`, in the client coordinates of `from`.
+LPARAM rowPoint(HWND list, int row, double part, HWND from) {
+    RECT place{};
+    if (row >= 0) {
+        ListView_GetItemRect(list, row, &place, LVIR_BOUNDS);
+    } else {
+        GetClientRect(list, &place);
+        place.top = place.bottom - 6;
+    }
+    POINT at = {place.left + 30, place.top + static_cast<LONG>((place.bottom - place.top) * part)};
+    MapWindowPoints(list, from, &at, 1);
+    return MAKELPARAM(at.x, at.y);
+}
+
+// Waits on another thread for a list's menu to show, tells where it stands
+// and what `list` has selected then, and types `key` into it.
+class MenuAnswer {
+public:
+    MenuAnswer(HWND list, char key)
+        : worker([this, list, key] {
+              for (int wait = 0; wait < 500 && menu == nullptr; ++wait) {
+                  Sleep(10);
+                  HWND found = FindWindowA("#32768", nullptr);
+                  menu = found != nullptr && IsWindowVisible(found) ? found : nullptr;
+              }
+              if (menu == nullptr)
+                  return;
+              GetWindowRect(menu, &shownAt);
+              selected = selectedRows(list);
+              PostMessageA(menu, key == VK_ESCAPE ? WM_KEYDOWN : WM_CHAR, key, 0);
+          }) {}
+    ~MenuAnswer() { answered(); }
+    bool answered() {
+        if (worker.joinable())
+            worker.join();
+        return menu != nullptr;
+    }
+
+    HWND menu = nullptr;
+    RECT shownAt{};
+    std::vector<int> selected;
+
+private:
+    std::thread worker;
+};
+
+// The list's menu, opened by a right-click on a row or below the rows, by
+// Shift+F10 and by the menu key: where it shows, which rows it acts on, and
+// its "削除" (L) on them.
+TEST_F(KeyboardTest, TheListMenuOpensOnTheRowsItActsOn) {
+    const struct {
+        const char* what;
+        std::vector<int> selected;
+        int clicked; // the row right-clicked, -1 below the rows, -2 no click but a key
+        WPARAM key;
+        char choice;
+        std::vector<int> actedOn;
+        const char* after;
+    } cases[] = {
+        {"a row not selected becomes the only one", {0, 2}, 1, 0, 'l', {1}, "ac"},
+        {"a selected row keeps the selection", {0, 2}, 2, 0, 'l', {0, 2}, "b"},
+        {"below the rows the selection stays", {1}, -1, 0, VK_ESCAPE, {1}, "abc"},
+        {"Shift+F10 under the focused row", {0, 1}, -2, VK_F10, 'l', {0, 1}, "c"},
+        {"the menu key", {2}, -2, VK_APPS, 'l', {2}, "ab"},
+    };
+    HWND list = sheetForm.headList;
+    for (const auto& c : cases) {
+        characterSheet.setHeadParts(lettered("abc"));
+        refreshList(list);
+        select(list, c.selected);
+        // At the pointer, or under the focused row.
+        const int row = c.clicked >= 0 ? c.clicked : c.actedOn.back();
+        POINT expectedTop = {0, HIWORD(rowPoint(list, row, c.clicked >= 0 ? 0.5 : 1.0, list))};
+        ClientToScreen(list, &expectedTop);
+        MenuAnswer menu(list, c.choice);
+        if (c.clicked >= -1) {
+            const LPARAM at = rowPoint(list, c.clicked, 0.5, list);
+            PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+            PostMessageA(list, WM_RBUTTONUP, 0, at);
+            runProgramLoop();
+        } else {
+            std::optional<HeldKey> shift;
+            if (c.key == VK_F10)
+                shift.emplace(VK_SHIFT);
+            PostMessageA(list, c.key == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN, c.key, 1);
+            runProgramLoop();
+        }
+        ASSERT_TRUE(menu.answered()) << c.what;
+        EXPECT_EQ(menu.selected, c.actedOn) << c.what;
+        EXPECT_EQ(shownLetters(list), c.after) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), c.after) << c.what;
+        if (c.clicked != -1) {
+            EXPECT_NEAR(menu.shownAt.top, expectedTop.y, 2) << c.what;
+        }
+    }
+}
+
+// Rows dragged with the left button: within a list, to another list, to the
+// skills, copied with Ctrl, cancelled by Esc or by a release outside the
+// lists. Each drop is one step, named, and one undo takes it back whole.
+TEST_F(KeyboardTest, DraggedRowsLandWhereTheMarkShowsAndOneUndoTakesThemBack) {
+    command(IDM_NEW);
+    const struct {
+        const char* what;
+        std::vector<int> selected;
+        int pressed;
+        HWND* to;
+        int row; // -1: below the rows
+        double part;
+        int how; // 0 a drop, MK_CONTROL a copy, VK_ESCAPE Esc, -1 released outside the lists
+        const char* head;
+        const char* arms;
+        const char* skills;
+        std::vector<int> selectedAfter;
+        const char* step;
+    } cases[] = {
+        {"after a row's lower half",
+         {0},
+         0,
+         &sheetForm.headList,
+         1,
+         0.8,
+         0,
+         "bac",
+         "xyz",
+         "s",
+         {1},
+         "頭のパーツの移動"},
+        {"two rows before the first",
+         {1, 2},
+         2,
+         &sheetForm.headList,
+         0,
+         0.2,
+         0,
+         "bca",
+         "xyz",
+         "s",
+         {0, 1},
+         "頭のパーツの移動"},
+        {"below the rows, a row not selected",
+         {0},
+         1,
+         &sheetForm.headList,
+         -1,
+         0,
+         0,
+         "acb",
+         "xyz",
+         "s",
+         {2},
+         "頭のパーツの移動"},
+        {"to another list",
+         {0, 1},
+         0,
+         &sheetForm.armList,
+         1,
+         0.2,
+         0,
+         "c",
+         "xabyz",
+         "s",
+         {1, 2},
+         "パーツの移動"},
+        {"copied with Ctrl",
+         {2},
+         2,
+         &sheetForm.armList,
+         2,
+         0.9,
+         MK_CONTROL,
+         "abc",
+         "xyzc",
+         "s",
+         {3},
+         "腕のパーツのコピー"},
+        {"to the skills", {0}, 0, &sheetForm.skillList, 0, 0.1, 0, "bc", "xyz", "as", {0}, "パーツの移動"},
+        {"cancelled by Esc", {0}, 0, &sheetForm.armList, 1, 0.7, VK_ESCAPE, "abc", "xyz", "s", {}, ""},
+        {"released outside the lists", {0}, 0, &sheetForm.armList, 1, 0.5, -1, "abc", "xyz", "s", {}, ""},
+    };
+    for (const auto& c : cases) {
+        characterSheet.setHeadParts(lettered("abc"));
+        characterSheet.setArmParts(lettered("xyz"));
+        characterSheet.setSkills({{"s", "", "", "", ""}});
+        refreshSheetForm();
+        const std::string before = savedSheet();
+        HWND from = sheetForm.headList, to = *c.to;
+        select(from, c.selected);
+        const LPARAM pressed = rowPoint(from, c.pressed, 0.5, from);
+        LPARAM target = rowPoint(to, c.row, c.part, from);
+        if (c.how == -1) {
+            POINT outside = {5, 5};
+            MapWindowPoints(formControl(IDC_DOLL_NAME), from, &outside, 1);
+            target = MAKELPARAM(outside.x, outside.y);
+        }
+        PostMessageA(from, WM_LBUTTONDOWN, MK_LBUTTON, pressed);
+        PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(pressed) + 10, HIWORD(pressed)));
+        PostMessageA(from, WM_MOUSEMOVE, MK_LBUTTON, target);
+        runProgramLoop();
+        if (c.how != -1) {
+            // The mark: a dark line across the rows where they would land.
+            const HDC dc = GetDC(to);
+            const int markAt = HIWORD(rowPoint(to, c.row < 0 ? ListView_GetItemCount(to) - 1 : c.row,
+                                               c.row < 0 || c.part >= 0.5 ? 1.0 : 0.0, to));
+            EXPECT_EQ(GetPixel(dc, 60, markAt), GetSysColor(COLOR_WINDOWTEXT)) << c.what;
+            ReleaseDC(to, dc);
+        }
+        if (c.how == VK_ESCAPE)
+            PostMessageA(from, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(from, WM_LBUTTONUP, c.how == MK_CONTROL ? MK_CONTROL : 0, target);
+        runProgramLoop();
+        EXPECT_EQ(shownLetters(sheetForm.headList), c.head) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), c.head) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getArmParts()), c.arms) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getSkills()), c.skills) << c.what;
+        EXPECT_EQ(documentHistory().undoName(), c.step) << c.what;
+        if (std::string(c.step).empty()) {
+            EXPECT_EQ(savedSheet(), before) << c.what;
+            continue;
+        }
+        EXPECT_EQ(GetFocus(), to) << c.what;
+        EXPECT_EQ(selectedRows(to), c.selectedAfter) << c.what;
+        {
+            const HeldKey control(VK_CONTROL);
+            press('Z');
+        }
+        EXPECT_EQ(savedSheet(), before) << c.what << ": one undo";
+    }
+    // Held near the bottom edge, the pointer scrolls the list.
+    characterSheet.setHeadParts(lettered("abcdefghijklmnopqrstuvwxyz"));
+    refreshList(sheetForm.headList);
+    select(sheetForm.headList, {0});
+    RECT rows;
+    GetClientRect(sheetForm.headList, &rows);
+    const LPARAM pressed = rowPoint(sheetForm.headList, 0, 0.5, sheetForm.headList);
+    PostMessageA(sheetForm.headList, WM_LBUTTONDOWN, MK_LBUTTON, pressed);
+    PostMessageA(sheetForm.headList, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(pressed), rows.bottom - 3));
+    for (int wait = 0; wait < 40 && ListView_GetTopIndex(sheetForm.headList) < 3; ++wait) {
+        Sleep(25);
+        runProgramLoop();
+    }
+    EXPECT_GE(ListView_GetTopIndex(sheetForm.headList), 3);
+    PostMessageA(sheetForm.headList, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(sheetForm.headList, WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(pressed), rows.bottom - 3));
+    runProgramLoop();
+    EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abcdefghijklmnopqrstuvwxyz");
+}
+
 // The lists' keys stay a text box's own, and the Edit menu acts on its text.
 TEST_F(KeyboardTest, ATextBoxKeepsItsEditingKeys) {
     const std::vector<PartEntry> head = characterSheet.getHeadParts();

@@ -1,3 +1,4 @@
+#include "editor/SheetLists.h"
 #include "editor/CellList.h"
 #include "editor/ControlText.h"
 #include "editor/SheetForm.h"
@@ -176,13 +177,15 @@ TEST_F(SheetListsTest, AStoredCheckMarkShowsTickedAndIsReadBackAsOne) {
     EXPECT_EQ(sheet.getArmParts()[0].checkMark, 1);
 }
 
-TEST_F(SheetListsTest, GainingTheFocusSelectsTheFirstRow) {
+TEST_F(SheetListsTest, GainingTheFocusSelectsTheFirstRowOnlyWithoutASelection) {
     SetFocus(GetDlgItem(form, IDC_DOLL_NAME));
     ListView_SetItemState(list(IDC_ARM_LIST), 2, LVIS_SELECTED, LVIS_SELECTED);
     SetFocus(list(IDC_ARM_LIST));
     pumpMessages();
-    EXPECT_EQ(ListView_GetItemState(list(IDC_ARM_LIST), 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
-    EXPECT_EQ(ListView_GetItemState(list(IDC_ARM_LIST), 2, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
+    EXPECT_EQ(selectedRows(list(IDC_ARM_LIST)), std::vector<int>{2});
+    SetFocus(list(IDC_HEAD_LIST));
+    pumpMessages();
+    EXPECT_EQ(selectedRows(list(IDC_HEAD_LIST)), std::vector<int>{0});
     SetFocus(list(IDC_SKILL_LIST));
     pumpMessages();
     EXPECT_EQ(ListView_GetItemCount(list(IDC_SKILL_LIST)), 0);
