@@ -39,33 +39,12 @@ std::array<HWND, 5> sheetLists() {
             sheetForm.legList};
 }
 
-std::string listWord(HWND list) {
-    if (const std::optional<BodyLocation> location = locationOfList(list))
-        return locationText(*location) + "のパーツ";
-    return "スキル";
-}
-
 // What the history calls the drop.
 std::string stepName(HWND source, HWND target, bool copy) {
     if (copy)
         return listWord(target) + "のコピー";
     return source == target ? listWord(source) + "の移動" : "パーツの移動";
 }
-
-// The changes made while this lives are one step of the form's history.
-class HistoryStep {
-public:
-    explicit HistoryStep(std::string name) {
-        if (sheetForm.history != nullptr)
-            sheetForm.history->beginStep(std::move(name));
-    }
-    ~HistoryStep() {
-        if (sheetForm.history != nullptr)
-            sheetForm.history->endStep();
-    }
-    HistoryStep(const HistoryStep&) = delete;
-    HistoryStep& operator=(const HistoryStep&) = delete;
-};
 
 RECT rowBounds(HWND list, int row) {
     RECT rect{};
@@ -266,7 +245,7 @@ void drop(bool copy) {
     if (dropped.target == nullptr || dropped.rows.empty())
         return;
     {
-        const HistoryStep step(stepName(dropped.source, dropped.target, copy));
+        const NamedStep step(stepName(dropped.source, dropped.target, copy));
         if (dropped.target == dropped.source)
             placeInOwnList(dropped, copy);
         else
