@@ -2,6 +2,7 @@
 
 #include "app/FileDialogs.h"
 #include "app/MainWindowClass.h"
+#include "app/OtherWindows.h"
 #include "app/RecentMenu.h"
 #include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
@@ -81,7 +82,9 @@ void createChildren(HWND window) {
 
 void onRecentSheet(HWND window, int command) {
     const std::string path = recentSheetPath(command);
-    if (!path.empty() && openSheetInPlace(window, path) == OpenOutcome::refused)
+    if (path.empty() || shownElsewhere(window, wideOfNarrow(path)))
+        return;
+    if (openSheetInPlace(window, path) == OpenOutcome::refused)
         forgetRecentSheet(path);
 }
 
@@ -224,6 +227,12 @@ void onEndSession(bool ending) {
         endDocument();
 }
 
+// A window restored from the taskbar is activated while still minimised.
+void onActivate(HWND window, WPARAM wParam) {
+    if (LOWORD(wParam) != WA_INACTIVE)
+        onWindowActive(window);
+}
+
 void confirmClose(HWND window) {
     if (mayExit(window))
         DestroyWindow(window);
@@ -284,6 +293,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MENUSELECT: onMenuSelect(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_EXITMENULOOP: restoreStatusText(); return 0;
     case WM_TIMER: writeRecoveryCopy(); return 0;
+    // Left to the default as well, which gives the focus back.
+    case WM_ACTIVATE: onActivate(window, wParam); break;
+    case checkSheetFileMessage: checkSheetFile(window); return 0;
+    case WM_COPYDATA: return answerWhetherHeld(window, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_DESTROY: endProgram(); return 0;
     case WM_NOTIFY: return 0;
     // A list's menu: the form passes the message on to its parent.
