@@ -885,9 +885,11 @@ void minimise(Session& s) {
 void bringTheWindowOfAnOpenSheetForward(Session& s) {
     minimise(s);
     ProgramProcess second(s.program, s.folder.file(""), "\"" + s.sharedSheet + "\"");
+    while (second.isRunning())
+        check(findProcessWindow(second.id(), "toolbase", nullptr) == nullptr,
+              "the second start showed a window");
     const DWORD exitCode = second.waitForExit();
     check(exitCode == 0, "the second start ended with exit code " + std::to_string(exitCode));
-    check(findProcessWindow(second.id(), "toolbase", nullptr) == nullptr, "the second start showed a window");
     waitUntil(s.processId(), "the first window to come forward",
               [&] { return !IsIconic(s.mainWindow) && GetForegroundWindow() == s.mainWindow; });
     const std::string told = "このシートはこのウィンドウで開いています";
