@@ -12,6 +12,8 @@
 #include "editor/WindowsText.h"
 #include "sheet/CharacterSheet.h"
 
+#include <cstdint>
+
 std::string currentSheetPath;
 
 namespace {
@@ -94,6 +96,21 @@ void startHistory() {
     followUnsavedState();
 }
 
+std::int64_t lastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) == 0)
+        return 0;
+    return static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                     data.ftLastWriteTime.dwLowDateTime);
+}
+
+// The copy's edits are of the sheet's file as its window last had it: a
+// file written after the copy was has been changed by another program since,
+// and saving the recovered sheet over it asks first.
+bool changedSinceCopy(const LeftCopy& copy, const FileStamp& file) {
+    return file.state == FileStamp::State::present && file.writeTime > lastWriteTime(sheetFileOf(copy));
+}
+
 // The copy's sheet with its edits unsaved, standing for the sheet's own file.
 bool showCopiedSheet(HWND window, LeftCopy& copy) {
     {
@@ -103,8 +120,8 @@ bool showCopiedSheet(HWND window, LeftCopy& copy) {
         refreshSheetForm();
     }
     currentSheetPath = copy.record.sheetPath;
-    // The copy's edits are of the file as it is now: saving them asks nothing.
     matchFile(currentSheetPath.empty() ? FileStamp() : stampOfFile(currentSheetPath));
+    document.behindFile = changedSinceCopy(copy, document.seen);
     document.history.clear();
     document.history.forgetSavedPoint();
     adoptCopy(copy);

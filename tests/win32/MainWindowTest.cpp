@@ -1571,6 +1571,31 @@ TEST_F(RecoveryTest, ACopyOfASheetHeldElsewhereWaits) {
     EXPECT_TRUE(ownWindows.empty());
 }
 
+// A sheet written after its copy was: saving the recovered edits over it
+// asks first.
+TEST_F(RecoveryTest, ACopyOfASheetWrittenSinceAsksBeforeItsSave) {
+    const std::string sheet = folder.file("リリィ.txt");
+    for (const bool writtenSince : {false, true}) {
+        writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        Sleep(50);
+        // Each a copy of its own: the window keeps the name of one it took on.
+        leaveCopy(writtenSince ? L"2" : L"1", sheet, "Lily");
+        Sleep(50);
+        if (writtenSince)
+            writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        {
+            DialogAnswer yes("変更の復元", IDYES);
+            offerRecoveryCopies(window, true);
+            ASSERT_TRUE(yes.answered());
+        }
+        DialogAnswer overwrite(
+            "ファイルの変更", IDYES, [](HWND) {}, writtenSince ? 20 : 1);
+        command(IDM_SAVE);
+        EXPECT_EQ(overwrite.answered(), writtenSince);
+        EXPECT_NE(readBytes(sheet).find("\r\nLily\r\n"), std::string::npos) << writtenSince;
+    }
+}
+
 // Asked by another window, with the sheet spelled otherwise, the program's
 // window comes forward from the taskbar; it answers no for another file and
 // while its sheet has no file.
