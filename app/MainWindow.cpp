@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr char windowClassName[] = "toolbase";
 constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Once a second it writes the recovery copy, when a change came since: a
 // change is in the copy soon, and typing never waits for a write.
@@ -242,16 +241,16 @@ void confirmClose(HWND window) {
 
 bool registerMainWindowClass(HINSTANCE instance) {
     shell.instance = instance;
-    const WNDCLASSEXA windowClass = mainWindowClass(instance, mainWindowProc, windowClassName);
+    const WNDCLASSEXA windowClass = mainWindowClass(instance, mainWindowProc, mainWindowClassName);
     return RegisterClassExA(&windowClass) != 0;
 }
 
 HWND createMainWindow(HINSTANCE instance, UINT codePage) {
     // Files dropped on it arrive as WM_DROPFILES: the style says so as
     // DragAcceptFiles would, without loading shell32 at start.
-    HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, windowClassName, programTitle().c_str(), mainWindowStyle,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, mainWindowClassName, programTitle().c_str(),
+                                  mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  nullptr, nullptr, instance, nullptr);
     // Windows before 11 ignore the manifest's Japanese code page.
     if (window != nullptr && codePage != japaneseCodePage)
         warnOfLostJapanese(window, codePage);

@@ -1,5 +1,6 @@
 #include "app/OtherWindows.h"
 
+#include "app/MainWindowClass.h"
 #include "app/SheetDocument.h"
 #include "app/StatusBar.h"
 #include "editor/WindowsText.h"
@@ -44,11 +45,12 @@ struct Search {
 
 bool isMainWindow(HWND window) {
     char name[16] = {};
-    return GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "toolbase") == 0;
+    return GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, mainWindowClassName) == 0;
 }
 
 // Whether `window` answers that it holds the sheet.
-bool holds(HWND window, const std::wstring& path) {
+bool holds(HWND window, const Search& search) {
+    const std::wstring& path = search.path;
     // The asking process, brought up by the user, may hand the front on.
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -56,14 +58,14 @@ bool holds(HWND window, const std::wstring& path) {
     COPYDATASTRUCT question{sheetQuestion, static_cast<DWORD>(path.size() * sizeof(wchar_t)),
                             const_cast<wchar_t*>(path.data())};
     DWORD_PTR answer = FALSE;
-    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&question), SMTO_ABORTIFHUNG,
-                               1000, &answer) != 0 &&
+    return SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(search.asking),
+                               reinterpret_cast<LPARAM>(&question), SMTO_ABORTIFHUNG, 1000, &answer) != 0 &&
            answer == TRUE;
 }
 
 BOOL CALLBACK askWindow(HWND window, LPARAM lParam) {
     Search& search = *reinterpret_cast<Search*>(lParam);
-    if (window == search.asking || !isMainWindow(window) || !holds(window, search.path))
+    if (window == search.asking || !isMainWindow(window) || !holds(window, search))
         return TRUE;
     search.found = true;
     return FALSE;
