@@ -2,6 +2,7 @@
 
 #include "app/FileDialogs.h"
 #include "app/MainWindowClass.h"
+#include "app/OtherWindows.h"
 #include "app/RecentMenu.h"
 #include "app/SheetDocument.h"
 #include "app/SheetSharing.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr char windowClassName[] = "toolbase";
 constexpr DWORD mainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Once a second it writes the recovery copy, when a change came since: a
 // change is in the copy soon, and typing never waits for a write.
@@ -81,7 +81,9 @@ void createChildren(HWND window) {
 
 void onRecentSheet(HWND window, int command) {
     const std::string path = recentSheetPath(command);
-    if (!path.empty() && openSheetInPlace(window, path) == OpenOutcome::refused)
+    if (path.empty() || shownElsewhere(window, wideOfNarrow(path)))
+        return;
+    if (openSheetInPlace(window, path) == OpenOutcome::refused)
         forgetRecentSheet(path);
 }
 
@@ -229,6 +231,12 @@ void onEndSession(bool ending) {
         endDocument();
 }
 
+// A window restored from the taskbar is activated while still minimised.
+void onActivate(HWND window, WPARAM wParam) {
+    if (LOWORD(wParam) != WA_INACTIVE)
+        onWindowActive(window);
+}
+
 void confirmClose(HWND window) {
     if (mayExit(window))
         DestroyWindow(window);
@@ -238,16 +246,16 @@ void confirmClose(HWND window) {
 
 bool registerMainWindowClass(HINSTANCE instance) {
     shell.instance = instance;
-    const WNDCLASSEXA windowClass = mainWindowClass(instance, mainWindowProc, windowClassName);
+    const WNDCLASSEXA windowClass = mainWindowClass(instance, mainWindowProc, mainWindowClassName);
     return RegisterClassExA(&windowClass) != 0;
 }
 
 HWND createMainWindow(HINSTANCE instance, UINT codePage) {
     // Files dropped on it arrive as WM_DROPFILES: the style says so as
     // DragAcceptFiles would, without loading shell32 at start.
-    HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, windowClassName, programTitle().c_str(), mainWindowStyle,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_ACCEPTFILES, mainWindowClassName, programTitle().c_str(),
+                                  mainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  nullptr, nullptr, instance, nullptr);
     // Windows before 11 ignore the manifest's Japanese code page.
     if (window != nullptr && codePage != japaneseCodePage)
         warnOfLostJapanese(window, codePage);
@@ -289,6 +297,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MENUSELECT: onMenuSelect(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_EXITMENULOOP: restoreStatusText(); return 0;
     case WM_TIMER: writeRecoveryCopy(); return 0;
+    // Left to the default as well, which gives the focus back.
+    case WM_ACTIVATE: onActivate(window, wParam); break;
+    case checkSheetFileMessage: checkSheetFile(window); return 0;
+    case WM_COPYDATA: return answerWhetherHeld(window, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_DESTROY: endProgram(); return 0;
     case WM_NOTIFY: return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+// The class of the program's main windows, by which they find each other.
+inline constexpr char mainWindowClassName[] = "toolbase";
+
 inline WNDCLASSEXA mainWindowClass(HINSTANCE instance, WNDPROC procedure, const char* name) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;

@@ -1,13 +1,18 @@
 #include "app/SheetDocument.h"
 
 #include "app/FileDialogs.h"
+#include "app/FileStamp.h"
+#include "app/OtherWindows.h"
 #include "app/ProgramStart.h"
 #include "app/RecentMenu.h"
 #include "app/RecoveryCopy.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
 #include "editor/SheetForm.h"
+#include "editor/WindowsText.h"
 #include "sheet/CharacterSheet.h"
+
+#include <cstdint>
 
 std::string currentSheetPath;
 
@@ -16,7 +21,10 @@ namespace {
 struct DocumentState {
     HWND mainWindow = nullptr;
     SheetHistory history;
-    bool copyStale = false; // a change came since the recovery copy was written
+    bool copyStale = false;  // a change came since the recovery copy was written
+    FileStamp seen;          // the sheet's file as last read, written or kept unread
+    bool behindFile = false; // its file changed and the window kept its own sheet
+    int fileQuestions = 0;   // flows that ask about the file, underway
 };
 DocumentState document;
 
@@ -66,10 +74,41 @@ private:
     std::function<void(const MemberChange&)> listener;
 };
 
+// The sheet shown is what the file holds, as `stamp` saw it.
+void matchFile(const FileStamp& stamp) {
+    document.seen = stamp;
+    document.behindFile = false;
+}
+
+// While the window asks about its file or writes it, a return to the window
+// (the question's own closing among them) asks nothing more.
+class FileQuestionsHeld {
+public:
+    FileQuestionsHeld() { ++document.fileQuestions; }
+    ~FileQuestionsHeld() { --document.fileQuestions; }
+    FileQuestionsHeld(const FileQuestionsHeld&) = delete;
+    FileQuestionsHeld& operator=(const FileQuestionsHeld&) = delete;
+};
+
 // A sheet that now matches a file (or no file, new) starts a history.
 void startHistory() {
     document.history.clear();
     followUnsavedState();
+}
+
+std::int64_t lastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) == 0)
+        return 0;
+    return static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                     data.ftLastWriteTime.dwLowDateTime);
+}
+
+// The copy's edits are of the sheet's file as its window last had it: a
+// file written after the copy was has been changed by another program since,
+// and saving the recovered sheet over it asks first.
+bool changedSinceCopy(const LeftCopy& copy, const FileStamp& file) {
+    return file.state == FileStamp::State::present && file.writeTime > lastWriteTime(sheetFileOf(copy));
 }
 
 // The copy's sheet with its edits unsaved, standing for the sheet's own file.
@@ -81,6 +120,8 @@ bool showCopiedSheet(HWND window, LeftCopy& copy) {
         refreshSheetForm();
     }
     currentSheetPath = copy.record.sheetPath;
+    matchFile(currentSheetPath.empty() ? FileStamp() : stampOfFile(currentSheetPath));
+    document.behindFile = changedSinceCopy(copy, document.seen);
     document.history.clear();
     document.history.forgetSavedPoint();
     adoptCopy(copy);
@@ -93,6 +134,10 @@ void answerCopyOffer(HWND window, LeftCopy& copy, bool& hereFirst) {
     switch (MessageBoxA(window, recoveryQuestion(copy.record).c_str(), "変更の復元",
                         MB_YESNOCANCEL | MB_ICONWARNING)) {
     case IDYES:
+        // Its sheet open in another window: that one comes forward, and the
+        // copy waits for a later start.
+        if (!copy.record.sheetPath.empty() && shownElsewhere(window, wideOfNarrow(copy.record.sheetPath)))
+            break;
         if (hereFirst && showCopiedSheet(window, copy)) {
             hereFirst = false;
             return;
@@ -125,6 +170,7 @@ bool saveTo(const std::string& path) {
         return false;
     }
     currentSheetPath = path;
+    matchFile(stampOfWritten(path, characterSheet.sheetFileText()));
     document.history.markSaved();
     followUnsavedState();
     showSavedMessage();
@@ -133,6 +179,9 @@ bool saveTo(const std::string& path) {
 }
 
 bool openSheet(HWND window, const std::string& path) {
+    // Taken before it is read: a change in between is asked about later
+    // rather than missed.
+    const FileStamp stamp = stampOfFile(path);
     {
         const ChangesUnheard loading;
         if (!characterSheet.loadSheet(path)) {
@@ -142,6 +191,7 @@ bool openSheet(HWND window, const std::string& path) {
         refreshSheetForm();
     }
     currentSheetPath = path;
+    matchFile(stamp);
     startHistory();
     InvalidateRect(window, nullptr, FALSE);
     rememberRecentSheet(path);
@@ -170,6 +220,46 @@ void putBack(const std::optional<HistoryStep>& step, bool undone) {
     followUnsavedState();
 }
 
+int askAboutFile(const std::string& question, UINT buttons) {
+    const FileQuestionsHeld asking;
+    return MessageBoxA(document.mainWindow, question.c_str(), "ファイルの変更", buttons);
+}
+
+// Whether the sheet may go over its file: asked when another program changed
+// the file since, or the window kept its sheet over such a change; No saves
+// under a new name instead. A file gone is written anew.
+enum class Overwrite { yes, elsewhere, no };
+Overwrite mayOverwrite() {
+    const FileChange change = changeSince(document.seen, currentSheetPath);
+    if (change == FileChange::gone || (change == FileChange::unchanged && !document.behindFile))
+        return Overwrite::yes;
+    const std::string question = sheetName(currentSheetPath) +
+                                 " は、開いた後でほかのプログラムによって変更されています。上書きしますか？";
+    switch (askAboutFile(question, MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3)) {
+    case IDYES: return Overwrite::yes;
+    case IDNO: return Overwrite::elsewhere;
+    }
+    return Overwrite::no;
+}
+
+// Only the user back at the window is asked: not while another question or
+// dialog of its own is up (its modal loop handles the posted check too) or
+// the window is minimised, and never about a sheet without a file.
+bool mayAskAboutFile(HWND window) {
+    return document.fileQuestions == 0 && IsWindowEnabled(window) && GetActiveWindow() == window &&
+           !IsIconic(window) && !currentSheetPath.empty();
+}
+
+// The file's sheet in place of the one shown; a file that cannot be read
+// leaves the window as a No does.
+void reloadOrKeep(HWND window, bool reload) {
+    const std::string path = currentSheetPath;
+    if (reload && openSheet(window, path))
+        return;
+    document.seen = stampOfFile(path);
+    document.behindFile = true;
+}
+
 } // namespace
 
 bool (*recoverInOwnWindow)(const std::wstring& copyName) = startForCopy;
@@ -177,6 +267,7 @@ bool (*recoverInOwnWindow)(const std::wstring& copyName) = startForCopy;
 void startDocument(HWND mainWindow) {
     document.mainWindow = mainWindow;
     currentSheetPath.clear();
+    matchFile({});
     characterSheet.listenToChanges(onChange);
     startHistory();
 }
@@ -199,7 +290,32 @@ bool saveUnderNewName() {
 }
 
 bool saveToSheetFile() {
-    return currentSheetPath.empty() ? saveUnderNewName() : saveTo(currentSheetPath);
+    if (currentSheetPath.empty())
+        return saveUnderNewName();
+    const FileQuestionsHeld saving;
+    switch (mayOverwrite()) {
+    case Overwrite::yes: return saveTo(currentSheetPath);
+    case Overwrite::elsewhere: return saveUnderNewName();
+    case Overwrite::no: break;
+    }
+    return false;
+}
+
+void onWindowActive(HWND window) {
+    if (document.fileQuestions == 0)
+        PostMessageA(window, checkSheetFileMessage, 0, 0);
+}
+
+void checkSheetFile(HWND window) {
+    if (!mayAskAboutFile(window) || changeSince(document.seen, currentSheetPath) != FileChange::changed)
+        return;
+    const bool edited = hasUnsavedEdits();
+    std::string question =
+        sheetName(currentSheetPath) + " は、ほかのプログラムによって変更されました。読み込み直しますか？";
+    if (edited)
+        question += "\nこのウィンドウの変更は失われます。";
+    reloadOrKeep(window, askAboutFile(question, MB_YESNO | MB_ICONQUESTION |
+                                                    (edited ? MB_DEFBUTTON2 : MB_DEFBUTTON1)) == IDYES);
 }
 
 bool maySheetGo(HWND window) {
@@ -217,7 +333,7 @@ void openChosenSheet(HWND window) {
     if (!maySheetGo(window))
         return;
     const std::string path = askOpenFileName("ファイルを開く", sheetFileFilter, "txt");
-    if (!path.empty())
+    if (!path.empty() && !shownElsewhere(window, wideOfNarrow(path)))
         openSheet(window, path);
 }
 
@@ -235,6 +351,7 @@ void startNewSheet(HWND window) {
         showNewSheet();
     }
     currentSheetPath.clear();
+    matchFile({});
     startHistory();
 }
 

@@ -26,8 +26,21 @@ bool hasUnsavedEdits();
 // Names the sheet and whether it holds unsaved edits in the title.
 void showSheetTitle();
 
+// "上書き保存": a file that another program changed since the window read
+// or wrote it, or whose change the window did not take, is written over
+// only when the user says so; No saves under a new name instead.
 bool saveToSheetFile();
 bool saveUnderNewName();
+// The window became the active one again: unless that came of a question
+// about its file closing, the file is looked at once the activation is done
+// and a question can take the focus, by this message posted to the window.
+inline constexpr UINT checkSheetFileMessage = WM_APP + 1;
+void onWindowActive(HWND window);
+// When another program has changed the sheet's file since, offers to read
+// the file again, warning of the window's unsaved edits. Kept, the sheet is
+// not asked about again until the file changes once more. A file gone asks
+// nothing.
+void checkSheetFile(HWND window);
 // The one question before the sheet on screen goes, closed or replaced by
 // another: answers whether it may go. Nothing is asked when it holds no
 // unsaved edits; Yes saves it as Ctrl+S does, and it may go only once saved.

@@ -1,5 +1,6 @@
 #include "app/WaysIn.h"
 
+#include "app/OtherWindows.h"
 #include "app/ProgramStart.h"
 #include "app/SheetDocument.h"
 #include "app/StatusBar.h"
@@ -76,7 +77,10 @@ void openDroppedFile(HWND window, const std::wstring& path, bool& openedHere) {
     if (!narrow)
         return;
     switch (kindOf(path, *narrow)) {
-    case Dropped::sheet: openOneSheet(window, path, *narrow, openedHere); break;
+    case Dropped::sheet:
+        if (!shownElsewhere(window, path))
+            openOneSheet(window, path, *narrow, openedHere);
+        break;
     case Dropped::picture: showPortraitFile(*narrow); break;
     case Dropped::other: showOpenFailedMessage(*narrow); break;
     }
@@ -132,6 +136,15 @@ std::vector<std::wstring> commandLinePaths() {
     for (const std::wstring& argument : commandLineArguments())
         paths.push_back(fullPath(argument));
     return paths;
+}
+
+std::vector<std::wstring> sheetsHeldNowhere(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> nowhere;
+    for (const std::wstring& path : paths) {
+        if (!shownElsewhere(nullptr, path))
+            nowhere.push_back(path);
+    }
+    return nowhere;
 }
 
 void openSheets(HWND window, const std::vector<std::wstring>& paths) {

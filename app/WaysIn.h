@@ -25,6 +25,10 @@ std::vector<std::wstring> commandLinePaths();
 // with which a window starts the program for a copy; none without it.
 std::optional<std::wstring> recoveryCopyArgument();
 
+// The paths of `paths` that no other window of the program holds; each one
+// held has come forward in its window.
+std::vector<std::wstring> sheetsHeldNowhere(const std::vector<std::wstring>& paths);
+
 // Opens the first of `paths` in place of the sheet shown (after the
 // question about unsaved edits) and each other in a window of its own.
 void openSheets(HWND window, const std::vector<std::wstring>& paths);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +11,17 @@
 std::FILE* openForReading(const std::string& path);
 std::FILE* openForWriting(const std::string& path);
 void removeFile(const std::string& path);
+
+// What the file system tells of a path without opening the file there:
+// nothing, a file with its size and last write time (in the system's own
+// units), or something else, such as a folder or a path it will not look at.
+struct FileLook {
+    enum class Kind { none, file, other };
+    Kind kind = Kind::none;
+    std::uint64_t size = 0;
+    std::int64_t writeTime = 0;
+};
+FileLook lookAtFile(const std::string& path);
 
 // Pushes a written file's data through to the disk.
 bool flushToDisk(std::FILE* file);

@@ -147,6 +147,8 @@ struct Session {
     std::string pickedClass;
     // A Japanese name with a space, as Explorer hands it over.
     std::string explorerSheet = folder.file(std::string("my sheets\\") + explorerSheetName);
+    // A sheet with a portrait beside it, as another player passes it on.
+    std::string sharedSheet = folder.file("shared\\from a friend.txt");
     std::string installedProgram;
     std::unique_ptr<ProgramProcess> process;
     HWND mainWindow = nullptr;
@@ -850,7 +852,7 @@ void showASharedSheetsPortrait(Session& s) {
     writeBytes(s.folder.file("shared\\doll.jpg"), readBytes(fixturePath("portrait-red-over-blue.jpg")));
     std::vector<std::string> lines = sheetLines(s.exampleSheet);
     lines.at(portraitLine - 1) = "\\\\otherpc\\pictures\\doll.jpg";
-    const std::string path = s.folder.file("shared\\from a friend.txt");
+    const std::string& path = s.sharedSheet;
     writeBytes(path, joinSheetLines(lines));
     s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
     settle(s.mainWindow);
@@ -925,6 +927,66 @@ void useTheListsByMouse(Session& s) {
     sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
     lines.at(headPartsLine - 1) = partsLine({"p3", "p4", "p1"});
     checkFileBytes(path, joinSheetLines(lines));
+constexpr const char* fileChangeCaption = "ファイルの変更";
+
+void minimise(Session& s) {
+    check(PostMessageA(s.mainWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0) != 0,
+          "the main window could not be minimised");
+    waitUntil(s.processId(), "the main window to be minimised",
+              [&] { return IsIconic(s.mainWindow) != FALSE; });
+}
+
+// From the taskbar, the minimised window is started again for its sheet, as
+// Explorer does on a double click: the second start shows no window and
+// ends, and the first comes forward.
+void bringTheWindowOfAnOpenSheetForward(Session& s) {
+    minimise(s);
+    ProgramProcess second(s.program, s.folder.file(""), "\"" + s.sharedSheet + "\"");
+    while (second.isRunning())
+        check(findProcessWindow(second.id(), "toolbase", nullptr) == nullptr,
+              "the second start showed a window");
+    const DWORD exitCode = second.waitForExit();
+    check(exitCode == 0, "the second start ended with exit code " + std::to_string(exitCode));
+    waitUntil(s.processId(), "the first window to come forward",
+              [&] { return !IsIconic(s.mainWindow) && GetForegroundWindow() == s.mainWindow; });
+    const std::string told = "このシートはこのウィンドウで開いています";
+    check(readText(s.statusBar).ends_with(told),
+          "the status bar shows \"" + forLog(readText(s.statusBar)) + "\"");
+}
+
+// The sheet's file as another program leaves it: the same sheet with
+// another doll's name.
+std::string rewrittenSheet(const Session& s, const std::string& dollName) {
+    std::vector<std::string> lines = sheetLines(readBytes(s.sharedSheet));
+    lines.at(dollNameLine - 1) = dollName;
+    return joinSheetLines(lines);
+}
+
+void askBeforeWritingOverAChangedFile(Session& s) {
+    const std::string programs = readBytes(s.sharedSheet);
+    const std::string others = rewrittenSheet(s, "ミカ");
+    writeBytes(s.sharedSheet, others);
+    const std::string question =
+        "from a friend.txt は、開いた後でほかのプログラムによって変更されています。上書きしますか？";
+    for (int answer : {IDCANCEL, IDYES}) {
+        postCommand(s.mainWindow, IDM_SAVE);
+        s.answerQuestion(fileChangeCaption, question, {IDYES, IDNO, IDCANCEL}, answer);
+        settle(s.mainWindow);
+        checkFileBytes(s.sharedSheet, answer == IDCANCEL ? others : programs);
+    }
+}
+
+void offerToReadAChangedFileAgain(Session& s) {
+    minimise(s);
+    writeBytes(s.sharedSheet, rewrittenSheet(s, "ノワール"));
+    check(PostMessageA(s.mainWindow, WM_SYSCOMMAND, SC_RESTORE, 0) != 0,
+          "the main window could not be restored");
+    s.answerQuestion(fileChangeCaption,
+                     "from a friend.txt は、ほかのプログラムによって変更されました。読み込み直しますか？",
+                     {IDYES, IDNO}, IDYES);
+    waitUntil(s.processId(), "the sheet to be read again",
+              [&] { return readText(s.formControl(IDC_DOLL_NAME)) == "ノワール"; });
+    s.checkTitle("from a friend.txt");
 }
 
 struct Step {
@@ -980,6 +1042,14 @@ constexpr Step steps[] = {
     {"removes a part through the menu of a right-click on it, opens the menu by Shift+F10, drags a part "
      "within the head parts and another to the arms, takes the second drag back by one Ctrl+Z, and saves",
      useTheListsByMouse},
+    {"ends without a window when started again for that sheet, and brings the window holding it forward",
+     bringTheWindowOfAnOpenSheetForward},
+    {"asks before Ctrl+S writes over the sheet rewritten by another program: Cancel keeps its bytes, Yes "
+     "writes the window's",
+     askBeforeWritingOverAChangedFile},
+    {"offers to read the sheet again when it was rewritten while the window was minimised, and Yes shows the "
+     "new doll's name",
+     offerToReadAChangedFileAgain},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 

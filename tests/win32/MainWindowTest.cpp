@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/OtherWindows.h"
 #include "app/RecentSheets.h"
 #include "app/RecoveryRecord.h"
 #include "app/SheetDocument.h"
@@ -24,8 +25,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -1193,6 +1197,10 @@ TEST_F(UnsavedEditsTest, AreAskedAboutBeforeTheSheetGoes) {
                 "終了確認", IDYES, [](HWND) {}, way == Way::close && !a.edited ? 20 : 1);
             DialogAnswer saveDialog(
                 "名前を付けてファイルを保存", IDCANCEL, [](HWND) {}, a.hasFile ? 1 : 20);
+            // A folder in the file's place cannot be compared with the file read.
+            std::optional<DialogAnswer> overwrite;
+            if (a.unwritable)
+                overwrite.emplace("ファイルの変更", IDYES);
             const bool opens = way == Way::open && a.sheetGoes;
             DialogAnswer openDialog(
                 "ファイルを開く", IDOK,
@@ -1626,6 +1634,9 @@ TEST_F(RecoveryTest, ACopyFollowsTheUnsavedEdits) {
          }},
     };
     for (const auto& c : cases) {
+        // Named here without the window reading it, a file there would be
+        // one the window does not know, and Ctrl+S would ask first.
+        std::filesystem::remove(folder.file("doll.txt"));
         currentSheetPath = folder.file("doll.txt");
         command(IDM_SAVE);
         SetFocus(formControl(IDC_DOLL_NAME));
@@ -1702,6 +1713,341 @@ TEST_F(RecoveryTest, OnlyCopiesOfWindowsGoneAreOffered) {
     EXPECT_FALSE(std::filesystem::exists(recoveryFile(L"4.about")));
     EXPECT_NE(statusText().find("復元できない変更のコピーを削除しました（1 件）"), std::string::npos)
         << statusText();
+}
+
+} // namespace
+
+namespace {
+
+// ---- One window a sheet; a file changed elsewhere ----
+
+// Another main window of the program, as a second process would show it: of
+// the class "toolbase" (registered for another module, the test's own being
+// the program's), holding `sheet` and answering the program's question as
+// the program's windows do.
+class OtherMainWindow {
+public:
+    explicit OtherMainWindow(std::string sheet) : sheet(wideOfNarrow(sheet)) {
+        static const bool registered = [] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = procedure;
+            windowClass.hInstance = GetModuleHandleA("kernel32.dll");
+            windowClass.lpszClassName = "toolbase";
+            return RegisterClassA(&windowClass) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        window = CreateWindowExA(0, "toolbase", "other", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, GetModuleHandleA("kernel32.dll"), nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~OtherMainWindow() { DestroyWindow(window); }
+    OtherMainWindow(const OtherMainWindow&) = delete;
+    OtherMainWindow& operator=(const OtherMainWindow&) = delete;
+
+    std::vector<std::wstring> asked;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<OtherMainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message != WM_COPYDATA || self == nullptr)
+            return DefWindowProcA(window, message, wParam, lParam);
+        const std::optional<std::wstring> path = askedSheetPath(*reinterpret_cast<COPYDATASTRUCT*>(lParam));
+        if (path)
+            self->asked.push_back(*path);
+        return path && isSameFile(*path, self->sheet);
+    }
+
+    std::wstring sheet;
+    HWND window = nullptr;
+};
+
+// The program's window holds a sheet with an unsaved edit; the other window
+// holds another sheet, which each way in asks for, spelled otherwise: the
+// program's window keeps its sheet and asks nothing.
+TEST_F(SheetsFromOutsideTest, ASheetHeldByAnotherWindowBringsThatOneForward) {
+    const std::string held = exampleSheetAt("other", "ソ.txt");
+    const std::string link = folder.file("other\\link.txt");
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), held.c_str(), nullptr));
+    std::string upper = folder.file("");
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return std::toupper(c); });
+    upper += "other\\ソ.TXT";
+    const std::string roundabout = folder.file("other\\..\\other\\ソ.txt");
+    const struct {
+        const char* way;
+        std::string asked;
+        std::function<void()> ask;
+        bool questionFirst; // the question about unsaved edits comes before the way is chosen
+    } ways[] = {
+        {"the command line", held, [&] { EXPECT_TRUE(sheetsHeldNowhere({wideOf(held)}).empty()); }, false},
+        {"a drop of a hard link", link,
+         [&] { SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf({link})), 0); }, false},
+        {"the recent list", upper,
+         [&] {
+             writeBytes(listFile(), utf8OfWide(wideOf(upper)) + "\r\n");
+             recentItems();
+             command(IDM_RECENT_FIRST);
+         },
+         false},
+        {"the open dialog, which takes \"..\" out", held,
+         [&] {
+             DialogAnswer no("変更の保存", IDNO);
+             DialogAnswer ok("ファイルを開く", IDOK, roundabout);
+             command(IDM_OPEN);
+             EXPECT_TRUE(ok.answered());
+         },
+         true},
+    };
+    const std::string mine = exampleSheetAt("sheets", "リリィ.txt");
+    for (const auto& w : ways) {
+        OtherMainWindow other(held);
+        open(mine);
+        typeDollName();
+        other.asked.clear();
+        {
+            std::optional<DialogAnswer> none;
+            if (!w.questionFirst)
+                none.emplace(
+                    "変更の保存", IDCANCEL, [](HWND) {}, 1);
+            w.ask();
+            EXPECT_FALSE(none && none->answered()) << w.way;
+        }
+        EXPECT_EQ(other.asked, std::vector<std::wstring>{wideOf(w.asked)}) << w.way;
+        EXPECT_EQ(title(), "*リリィ.txt - " + startTitle()) << w.way;
+        EXPECT_EQ(characterSheet.getDollName(), "Lily") << w.way;
+        EXPECT_TRUE(ownWindows.empty()) << w.way;
+        DialogAnswer no("変更の保存", IDNO);
+        command(IDM_NEW);
+    }
+}
+
+// A copy accepted at start whose sheet another window holds: that window
+// comes forward, and the copy waits for a later start.
+TEST_F(RecoveryTest, ACopyOfASheetHeldElsewhereWaits) {
+    const std::string held = folder.file("リリィ.txt");
+    writeBytes(held, readBytes(fixturePath("example-sheet.txt")));
+    OtherMainWindow other(held);
+    leaveCopy(L"1", held, "Lily");
+    const std::string title = readControlText(window);
+    DialogAnswer yes("変更の復元", IDYES);
+    offerRecoveryCopies(window, true);
+    EXPECT_TRUE(yes.answered());
+    EXPECT_EQ(other.asked, std::vector<std::wstring>{wideOfNarrow(held)});
+    EXPECT_EQ(readControlText(window), title);
+    EXPECT_NE(characterSheet.getDollName(), "Lily");
+    EXPECT_EQ(copies(), 1u);
+    EXPECT_TRUE(ownWindows.empty());
+}
+
+// A sheet written after its copy was: saving the recovered edits over it
+// asks first.
+TEST_F(RecoveryTest, ACopyOfASheetWrittenSinceAsksBeforeItsSave) {
+    const std::string sheet = folder.file("リリィ.txt");
+    for (const bool writtenSince : {false, true}) {
+        writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        Sleep(50);
+        // Each a copy of its own: the window keeps the name of one it took on.
+        leaveCopy(writtenSince ? L"2" : L"1", sheet, "Lily");
+        Sleep(50);
+        if (writtenSince)
+            writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        {
+            DialogAnswer yes("変更の復元", IDYES);
+            offerRecoveryCopies(window, true);
+            ASSERT_TRUE(yes.answered());
+        }
+        DialogAnswer overwrite(
+            "ファイルの変更", IDYES, [](HWND) {}, writtenSince ? 20 : 1);
+        command(IDM_SAVE);
+        EXPECT_EQ(overwrite.answered(), writtenSince);
+        EXPECT_NE(readBytes(sheet).find("\r\nLily\r\n"), std::string::npos) << writtenSince;
+    }
+}
+
+// Asked by another window, with the sheet spelled otherwise, the program's
+// window comes forward from the taskbar; it answers no for another file and
+// while its sheet has no file.
+TEST_F(UnsavedEditsTest, AnotherWindowAskingForTheSheetBringsThisOneForward) {
+    const std::string sheet = exampleSheetAt("sheets", "リリィ.txt");
+    const std::string other = exampleSheetAt("sheets", "ソ.txt");
+    HWND asking = createHostWindow(200, 100);
+    EXPECT_FALSE(shownElsewhere(asking, wideOf(sheet))) << "a sheet never saved";
+    open(sheet);
+    const struct {
+        std::string asked;
+        bool held;
+    } cases[] = {{other, false}, {folder.file("sheets\\..\\sheets\\リリィ.txt"), true}};
+    for (const auto& c : cases) {
+        ShowWindow(window, SW_MINIMIZE);
+        SetForegroundWindow(asking);
+        pumpMessages();
+        const std::string status = statusText();
+        EXPECT_EQ(shownElsewhere(asking, wideOf(c.asked)), c.held) << c.asked;
+        pumpMessages();
+        EXPECT_EQ(IsIconic(window) == FALSE, c.held) << c.asked;
+        EXPECT_EQ(GetForegroundWindow() == window, c.held) << c.asked;
+        if (c.held)
+            EXPECT_TRUE(endsWith(statusText(), " このシートはこのウィンドウで開いています")) << statusText();
+        else
+            EXPECT_EQ(statusText(), status);
+    }
+    DestroyWindow(asking);
+}
+
+// The sheet's file as another program writes it: the example with another
+// doll's name.
+std::string otherProgramsBytes() {
+    std::string bytes = readBytes(fixturePath("example-sheet.txt"));
+    const std::size_t name = bytes.find("\r\nリリィ\r\n") + 2;
+    return bytes.replace(name, std::string("リリィ").size(), "Mika");
+}
+
+bool isDefaultButton(HWND box, int id) {
+    return (GetWindowLongA(GetDlgItem(box, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+// What a message box asked, and which of its buttons was the default.
+struct Asked {
+    std::string text;
+    int defaultButton = 0;
+    void operator()(HWND box) {
+        text = readControlText(GetDlgItem(box, 0xFFFF));
+        for (int id : {IDYES, IDNO, IDCANCEL})
+            defaultButton = isDefaultButton(box, id) ? id : defaultButton;
+    }
+};
+
+class FileChangedElsewhereTest : public UnsavedEditsTest {
+protected:
+    void SetUp() override {
+        UnsavedEditsTest::SetUp();
+        sheet = exampleSheetAt("sheets", "リリィ.txt");
+        open(sheet);
+    }
+
+    // The user goes to another window and comes back.
+    void leaveAndComeBack() const {
+        HWND elsewhere = createHostWindow(200, 100);
+        SetForegroundWindow(elsewhere);
+        pumpMessages();
+        SetForegroundWindow(window);
+        pumpMessages();
+        DestroyWindow(elsewhere);
+        SetForegroundWindow(window);
+        pumpMessages();
+    }
+
+    std::string sheet;
+};
+
+// Ctrl+S, and the Yes of the question before the edits go (here, before a
+// new sheet), on a file another program rewrote.
+TEST_F(FileChangedElsewhereTest, ASaveOverItAsksFirst) {
+    const std::string other = folder.file("sheets\\other.txt");
+    const struct {
+        int answer;
+        bool viaNewSheet;
+        std::string file; // what the sheet's file holds afterwards
+        bool savedElsewhere;
+        const char* title;
+    } cases[] = {
+        {IDYES, false, "Lily", false, "リリィ.txt"},
+        {IDNO, false, "Mika", true, "other.txt"},
+        {IDCANCEL, false, "Mika", false, "*リリィ.txt"},
+        {IDCANCEL, true, "Mika", false, "*リリィ.txt"},
+    };
+    for (const auto& c : cases) {
+        const std::string where = std::to_string(c.answer) + (c.viaNewSheet ? " via a new sheet" : "");
+        restart();
+        writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        open(sheet);
+        std::filesystem::remove(other);
+        typeDollName();
+        writeBytes(sheet, otherProgramsBytes());
+        Asked asked;
+        DialogAnswer question("ファイルの変更", c.answer, std::ref(asked));
+        DialogAnswer saveAs(
+            "名前を付けてファイルを保存", IDOK,
+            [&](HWND dialog) {
+                SendMessageA(fileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
+            },
+            c.savedElsewhere ? 20 : 1);
+        std::optional<DialogAnswer> goes;
+        if (c.viaNewSheet)
+            goes.emplace("変更の保存", IDYES);
+        command(c.viaNewSheet ? IDM_NEW : IDM_SAVE);
+        EXPECT_TRUE(question.answered()) << where;
+        EXPECT_EQ(asked.text,
+                  "リリィ.txt は、開いた後でほかのプログラムによって変更されています。上書きしますか？")
+            << where;
+        EXPECT_EQ(asked.defaultButton, IDCANCEL) << where;
+        EXPECT_EQ(saveAs.answered(), c.savedElsewhere) << where;
+        EXPECT_NE(readBytes(sheet).find("\r\n" + c.file + "\r\n"), std::string::npos) << where;
+        EXPECT_EQ(fileExists(other), c.savedElsewhere) << where;
+        EXPECT_EQ(title(), c.title + (" - " + startTitle())) << where;
+    }
+    // Written over, the file is the window's own again.
+    {
+        DialogAnswer yes("ファイルの変更", IDYES);
+        command(IDM_SAVE);
+        EXPECT_TRUE(yes.answered());
+    }
+    DialogAnswer none(
+        "ファイルの変更", IDCANCEL, [](HWND) {}, 1);
+    command(IDM_SAVE);
+    EXPECT_FALSE(none.answered());
+}
+
+// Coming back to the window after another program rewrote its file, with
+// and without an unsaved edit; No is remembered until the file changes
+// again, and a later save asks first. A file gone asks nothing.
+TEST_F(FileChangedElsewhereTest, ComingBackOffersToReadItAgain) {
+    const std::string question =
+        "リリィ.txt は、ほかのプログラムによって変更されました。読み込み直しますか？";
+    const struct {
+        bool edited;
+        int answer;
+        const char* shownName;
+    } cases[] = {
+        {false, IDYES, "Mika"}, {true, IDYES, "Mika"}, {false, IDNO, "リリィ"}, {true, IDNO, "Lily"}};
+    for (const auto& c : cases) {
+        const std::string where = std::to_string(c.edited) + "/" + std::to_string(c.answer);
+        restart();
+        writeBytes(sheet, readBytes(fixturePath("example-sheet.txt")));
+        open(sheet);
+        if (c.edited)
+            typeDollName();
+        writeBytes(sheet, otherProgramsBytes());
+        Asked asked;
+        {
+            DialogAnswer answer("ファイルの変更", c.answer, std::ref(asked));
+            leaveAndComeBack();
+            EXPECT_TRUE(answer.answered()) << where;
+        }
+        EXPECT_EQ(asked.text, c.edited ? question + "\nこのウィンドウの変更は失われます。" : question)
+            << where;
+        EXPECT_EQ(asked.defaultButton, c.edited ? IDNO : IDYES) << where;
+        EXPECT_EQ(characterSheet.getDollName(), c.shownName) << where;
+        EXPECT_EQ(formText(IDC_DOLL_NAME), c.shownName) << where;
+        EXPECT_EQ(title().starts_with("*"), c.edited && c.answer == IDNO) << where;
+        {
+            DialogAnswer none(
+                "ファイルの変更", IDCANCEL, [](HWND) {}, 1);
+            leaveAndComeBack();
+            EXPECT_FALSE(none.answered()) << where << ": asked again";
+        }
+        DialogAnswer overwrite(
+            "ファイルの変更", IDCANCEL, [](HWND) {}, c.answer == IDNO ? 20 : 1);
+        command(IDM_SAVE);
+        EXPECT_EQ(overwrite.answered(), c.answer == IDNO) << where;
+    }
+    std::filesystem::remove(sheet);
+    DialogAnswer none(
+        "ファイルの変更", IDCANCEL, [](HWND) {}, 1);
+    leaveAndComeBack();
+    command(IDM_SAVE);
+    EXPECT_FALSE(none.answered());
+    EXPECT_EQ(readBytes(sheet).find("\r\nMika\r\n"), std::string::npos);
+    EXPECT_TRUE(fileExists(sheet));
 }
 
 } // namespace

@@ -1,0 +1,89 @@
+#include "app/FileStamp.h"
+
+#include "sheet/FileSystem.h"
+
+#include <array>
+#include <memory>
+
+namespace {
+
+// FNV-1a, 64 bits: a sheet is small, and the hash only tells the window's
+// own bytes from someone else's.
+constexpr std::uint64_t hashStart = 14695981039346656037ULL;
+
+std::uint64_t hashed(std::uint64_t hash, std::string_view bytes) {
+    for (const char byte : bytes) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::optional<std::uint64_t> hashOfFile(const std::string& path) {
+    const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
+    if (file == nullptr)
+        return std::nullopt;
+    std::uint64_t hash = hashStart;
+    std::array<char, 64 * 1024> buffer;
+    std::size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0)
+        hash = hashed(hash, std::string_view(buffer.data(), got));
+    if (std::ferror(file.get()) != 0)
+        return std::nullopt;
+    return hash;
+}
+
+FileStamp stampOfLook(const FileLook& look) {
+    FileStamp stamp;
+    switch (look.kind) {
+    case FileLook::Kind::none: break;
+    case FileLook::Kind::other: stamp.state = FileStamp::State::unreadable; break;
+    case FileLook::Kind::file:
+        stamp.state = FileStamp::State::present;
+        stamp.size = look.size;
+        stamp.writeTime = look.writeTime;
+        break;
+    }
+    return stamp;
+}
+
+} // namespace
+
+FileStamp stampOfFile(const std::string& path) {
+    FileStamp stamp = stampOfLook(lookAtFile(path));
+    if (stamp.state == FileStamp::State::present)
+        stamp.hash = hashOfFile(path);
+    return stamp;
+}
+
+FileStamp stampOfWritten(const std::string& path, std::string_view bytes) {
+    FileStamp stamp = stampOfLook(lookAtFile(path));
+    // Another program that wrote in between made the size or the hash
+    // differ from what is in the file.
+    stamp.size = bytes.size();
+    stamp.hash = hashed(hashStart, bytes);
+    return stamp;
+}
+
+FileChange changeSince(FileStamp& seen, const std::string& path) {
+    const FileLook now = lookAtFile(path);
+    switch (now.kind) {
+    case FileLook::Kind::none: return FileChange::gone;
+    case FileLook::Kind::other:
+        return seen.state == FileStamp::State::unreadable ? FileChange::unchanged : FileChange::changed;
+    case FileLook::Kind::file: break;
+    }
+    if (seen.state != FileStamp::State::present || now.size != seen.size)
+        return FileChange::changed;
+    if (now.writeTime == seen.writeTime)
+        return FileChange::unchanged;
+    const std::optional<std::uint64_t> hash = hashOfFile(path);
+    if (!hash || !seen.hash || *hash != *seen.hash)
+        return FileChange::changed;
+    seen.writeTime = now.writeTime;
+    return FileChange::unchanged;
+}
