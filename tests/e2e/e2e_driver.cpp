@@ -927,6 +927,8 @@ void useTheListsByMouse(Session& s) {
     sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
     lines.at(headPartsLine - 1) = partsLine({"p3", "p4", "p1"});
     checkFileBytes(path, joinSheetLines(lines));
+}
+
 constexpr const char* fileChangeCaption = "ファイルの変更";
 
 void minimise(Session& s) {
