@@ -58,7 +58,8 @@ std::string choosePortraitFile() {
 
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
-    loadReferenceData(referenceFolder());
+    sheetForm.referenceFolder = referenceFolder();
+    loadReferenceData(sheetForm.referenceFolder);
     shell.mainWindow = window;
     InitCommonControls();
     installPortraitLoader(&windowsPortraitLoader);

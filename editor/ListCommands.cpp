@@ -1,5 +1,6 @@
 #include "editor/ListCommands.h"
 
+#include "editor/CatalogueDialog.h"
 #include "editor/Clipboard.h"
 #include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
@@ -14,8 +15,9 @@
 
 namespace {
 
-constexpr std::array<int, 8> editCommands = {IDM_EDIT_CUT,  IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,
-                                             IDM_ADD_ENTRY, IDM_MOVE_UP,   IDM_MOVE_DOWN,  IDM_EDIT_ENTRY};
+constexpr std::array<int, 9> editCommands = {IDM_EDIT_CUT,    IDM_EDIT_COPY,  IDM_EDIT_PASTE,
+                                             IDM_EDIT_DELETE, IDM_ADD_ENTRY,  IDM_MOVE_UP,
+                                             IDM_MOVE_DOWN,   IDM_EDIT_ENTRY, IDM_ADD_FROM_CATALOGUE};
 
 CharacterSheet& sheet() {
     return *sheetForm.sheet;
@@ -113,17 +115,36 @@ std::optional<std::vector<PartEntry>> pastedEntries() {
     return std::move(pasted.entries);
 }
 
-void pasteInto(HWND list) {
-    const std::optional<std::vector<PartEntry>> pasted = pastedEntries();
-    if (!pasted || pasted->empty())
+// New entries right after the last selected row, as one change.
+void insertIntoList(HWND list, const std::vector<PartEntry>& newEntries) {
+    if (newEntries.empty())
         return;
     editEntries(list, [&](auto entries, const std::vector<int>& rows) {
         using Entry = typename decltype(entries)::value_type;
         std::vector<Entry> added;
-        for (const PartEntry& entry : *pasted)
+        for (const PartEntry& entry : newEntries)
             added.push_back(convertEntry<Entry>(entry));
         return insertEntries(std::move(entries), rows, std::move(added));
     });
+}
+
+void pasteInto(HWND list) {
+    if (const std::optional<std::vector<PartEntry>> pasted = pastedEntries())
+        insertIntoList(list, *pasted);
+}
+
+// The part catalogue starts on the list's own location. The list gets the
+// focus back as the dialog ends, which selects its first row when none was:
+// the selection it had decides where the entries go.
+void addFromCatalogue(HWND list) {
+    const std::vector<int> selected = selectedRows(list);
+    const std::optional<BodyLocation> location = locationOfList(list);
+    const CatalogueKind kind = location ? CatalogueKind::parts : CatalogueKind::skills;
+    const std::string group = location ? locationText(*location) : std::string();
+    const std::vector<PartEntry> chosen = chooseFromCatalogue(sheetForm.form, kind, group);
+    SetFocus(list);
+    selectRows(list, selected);
+    insertIntoList(list, chosen);
 }
 
 void deleteSelected(HWND list) {
@@ -152,6 +173,7 @@ void runListCommand(HWND list, int id) {
             deleteSelected(list);
         break;
     case IDM_ADD_ENTRY: openEntryDialog(list, EntryOpening::newAfterSelection); break;
+    case IDM_ADD_FROM_CATALOGUE: addFromCatalogue(list); break;
     case IDM_MOVE_UP:
     case IDM_MOVE_DOWN:
         if (anySelected)
@@ -190,7 +212,8 @@ bool canRunOnList(HWND list, int id) {
     const bool anySelected = ListView_GetSelectedCount(list) > 0;
     switch (id) {
     case IDM_EDIT_PASTE: return clipboardHasEntriesOrText();
-    case IDM_ADD_ENTRY: return true;
+    case IDM_ADD_ENTRY:
+    case IDM_ADD_FROM_CATALOGUE: return true;
     case IDM_MOVE_UP: return canMove(list, true);
     case IDM_MOVE_DOWN: return canMove(list, false);
     }
