@@ -111,19 +111,6 @@ std::optional<PartEntry> ownFormatEntry(std::string_view line) {
     return entry;
 }
 
-// A line of a pasted text and where the next one begins: a line break at the
-// very end begins none.
-struct Line {
-    std::string_view text;
-    std::size_t next;
-};
-
-Line lineAt(std::string_view text, std::size_t at) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-    const std::size_t breakLength = text.substr(end, 2) == "\r\n" ? 2 : end < text.size() ? 1 : 0;
-    return {text.substr(at, end - at), end + breakLength};
-}
-
 // Counts no further than it must, so that a huge text costs no more than
 // its first lines.
 bool isTooLargeToPaste(std::string_view text) {
@@ -258,7 +245,7 @@ PastedEntries readPastedText(std::string_view utf8) {
     PastedEntries pasted;
     skipPrefix(utf8, utf8ByteOrderMark);
     for (std::size_t at = 0; at < utf8.size();) {
-        const Line line = lineAt(utf8, at);
+        const TextLine line = lineAt(utf8, at);
         if (std::optional<PartEntry> entry = pastedLineEntry(line.text))
             pasted.entries.push_back(std::move(*entry));
         at = line.next;

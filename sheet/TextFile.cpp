@@ -2,6 +2,7 @@
 
 #include "sheet/FileSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -9,6 +10,12 @@ namespace {
 constexpr std::size_t chunkSize = 64 * 1024;
 
 } // namespace
+
+TextLine lineAt(std::string_view text, std::size_t at) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    const std::size_t breakLength = text.substr(end, 2) == "\r\n" ? 2 : end < text.size() ? 1 : 0;
+    return {text.substr(at, end - at), end + breakLength};
+}
 
 LineReader::LineReader(const std::string& path, std::size_t byteLimit)
     : LineReader(openForReading(path), byteLimit) {}
