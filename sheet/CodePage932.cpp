@@ -167,6 +167,17 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
+bool isCodePage932(std::string_view text) {
+    const std::vector<char16_t>& characterOf = cp932Index().characterOf;
+    for (std::size_t at = 0; at < text.size();) {
+        const Cp932Step step = stepCp932(text, at, characterOf);
+        if (step.character == replacementCharacter)
+            return false;
+        at += step.length;
+    }
+    return true;
+}
+
 std::string utf8ToCodePage932(std::string_view utf8) {
     const std::vector<std::uint16_t>& bytesOf = cp932Index().bytesOf;
     std::string out;
