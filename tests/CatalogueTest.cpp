@@ -1,9 +1,12 @@
 #include "refdata/Catalogue.h"
+#include "sheet/NewSheet.h"
 #include "sheet/TextFile.h"
 
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -76,6 +79,20 @@ TEST(ReadCatalogue, ReadsEveryLineFormUnderItsHeading) {
     }
     EXPECT_EQ(readCatalogue(folder.file("none.txt")).problem, CatalogueProblem::missing);
     EXPECT_EQ(readCatalogue(folder.file("")).problem, CatalogueProblem::missing) << "a folder";
+}
+
+TEST(ReadCatalogue, ShipsTheNewSheetsPartsUnderTheirLocations) {
+    const Catalogue catalogue = readCatalogue(fixturePath(utf8Bytes(u8"../../Database/パーツ.txt")));
+    ASSERT_EQ(catalogue.groups, (std::vector<std::string>{"頭", "腕", "胴", "脚"}));
+    for (std::size_t i = 0; i < bodyLocations.size(); ++i) {
+        std::vector<PartEntry> parts = standardParts(bodyLocations[i]), shipped;
+        parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
+        for (const CatalogueEntry& entry : catalogue.entries)
+            if (entry.group == catalogue.groups[i])
+                shipped.push_back(entry.entry);
+        EXPECT_EQ(shipped, parts) << catalogue.groups[i];
+    }
+    EXPECT_FALSE(readCatalogue(fixturePath(utf8Bytes(u8"../../Database/スキル.txt"))).entries.empty());
 }
 
 struct MatchCase {
