@@ -16,6 +16,9 @@ struct CatalogueDialog {
     std::shared_ptr<const LoadedCatalogue> loaded;
     std::string startGroup;
     std::vector<std::size_t> matches;
+    // What the matches were found for.
+    FoldedWords searched;
+    int searchedGroup = -1;
     std::vector<PartEntry> chosen;
 };
 
@@ -92,21 +95,51 @@ void showSummary(HWND dialog, const CatalogueDialog& state) {
     SetDlgItemTextA(dialog, IDC_CATALOGUE_SUMMARY, summary.c_str());
 }
 
-// The list asks for the rows it shows, so a search costs the same whatever
-// the catalogue's length once the matches are known. The first match is
-// selected, so that Enter adds it.
-void showMatches(HWND dialog, CatalogueDialog& state) {
-    const FoldedWords words = searchWords(readControlText(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH)));
+// Typing on at the end of a word, or adding a word, only narrows the
+// search: what matches now matched before.
+bool narrows(const FoldedWords& before, const FoldedWords& after) {
+    if (after.size() < before.size())
+        return false;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (!after[i].starts_with(before[i]))
+            return false;
+    }
+    return true;
+}
+
+void findMatches(HWND dialog, CatalogueDialog& state) {
+    FoldedWords words = searchWords(readControlText(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH)));
+    const int groupChosen = ComboBox_GetCurSel(groupChoice(dialog));
     const std::string* group = chosenGroup(dialog, state);
     const std::vector<CatalogueEntry>& entries = catalogueIn(state).entries;
+    std::vector<std::size_t> candidates;
+    const bool narrowing = groupChosen == state.searchedGroup && narrows(state.searched, words);
+    if (narrowing)
+        candidates.swap(state.matches);
     state.matches.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::size_t count = narrowing ? candidates.size() : entries.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t i = narrowing ? candidates[n] : n;
         if ((group == nullptr || entries[i].group == *group) && matchesSearch(state.loaded->folded[i], words))
             state.matches.push_back(i);
     }
+    state.searched = std::move(words);
+    state.searchedGroup = groupChosen;
+}
+
+// The list asks for the rows it shows, so showing the matches costs the same
+// whatever their number. The first is selected, so that Enter adds it.
+void showMatches(HWND dialog, CatalogueDialog& state) {
+    findMatches(dialog, state);
     HWND list = entryList(dialog);
-    ListView_SetItemCountEx(list, static_cast<int>(state.matches.size()), 0);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // Clearing the selection row by row, and repainting the rows without
+    // the list's own scrolling, keeps both to the rows that show.
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+        ListView_SetItemState(list, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(list, static_cast<int>(state.matches.size()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(list, nullptr, TRUE);
     if (!state.matches.empty()) {
         ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(list, 0, FALSE);
@@ -183,7 +216,7 @@ INT_PTR CALLBACK catalogueDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 } // namespace
 
 std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group) {
-    CatalogueDialog state{catalogueOf(kind), group, {}, {}};
+    CatalogueDialog state{catalogueOf(kind), group, {}, {}, -1, {}};
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
     if (DialogBoxParamA(instance, "CATALOGDLG", owner, catalogueDialogProc,
                         reinterpret_cast<LPARAM>(&state)) != IDOK)
