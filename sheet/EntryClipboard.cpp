@@ -28,19 +28,40 @@ std::size_t controlLengthAt(std::string_view utf8, std::size_t at) {
     return 0;
 }
 
+bool hasControls(std::string_view utf8) {
+    for (std::size_t at = 0; at < utf8.size(); ++at)
+        if (controlLengthAt(utf8, at) != 0)
+            return true;
+    return false;
+}
+
+// Text between controls is copied a run at a time.
 std::string replacingControls(std::string_view utf8, std::string_view replacement) {
     std::string replaced;
     replaced.reserve(utf8.size());
+    std::size_t runStart = 0;
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t control = controlLengthAt(utf8, at);
         if (control == 0) {
-            replaced += utf8[at++];
-        } else {
-            replaced += replacement;
-            at += control;
+            ++at;
+            continue;
         }
+        replaced.append(utf8.substr(runStart, at - runStart));
+        replaced += replacement;
+        at += control;
+        runStart = at;
     }
+    replaced.append(utf8.substr(runStart));
     return replaced;
+}
+
+// The text without its control characters; `storage` holds it when any had
+// to go, and most texts have none.
+std::string_view withoutControls(std::string_view utf8, std::string& storage) {
+    if (!hasControls(utf8))
+        return utf8;
+    storage = replacingControls(utf8, "");
+    return storage;
 }
 
 // The own format: a first line naming it and its version, then an entry a
@@ -138,8 +159,9 @@ PastedTexts tabSeparatedTexts(std::string_view line) {
 PartEntry pastedEntry(std::int32_t checkMark, const PastedTexts& texts) {
     PartEntry entry;
     entry.checkMark = checkMark;
+    std::string storage;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        entry.*entryTexts[i] = utf8ToCodePage932(replacingControls(texts[i], ""));
+        entry.*entryTexts[i] = utf8ToCodePage932(withoutControls(texts[i], storage));
     return entry;
 }
 
@@ -184,7 +206,8 @@ std::optional<PartEntry> sheetLineEntry(std::string_view line) {
 }
 
 std::optional<PartEntry> pastedLineEntry(std::string_view line) {
-    const std::string kept = replacingControls(line, "");
+    std::string storage;
+    const std::string_view kept = withoutControls(line, storage);
     if (kept.empty())
         return std::nullopt;
     if (line.find('\t') != std::string_view::npos)
