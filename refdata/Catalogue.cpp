@@ -21,8 +21,8 @@ struct FileBytes {
     CatalogueProblem problem = CatalogueProblem::none;
 };
 
-// Read in pieces, so that a file that grows while it is read still stops at
-// the limit.
+// The file's size is a hint only: a folder may give any, and a file that
+// grows while it is read still stops at the limit.
 FileBytes readFileBytes(const std::string& path) {
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
@@ -30,19 +30,23 @@ FileBytes readFileBytes(const std::string& path) {
     const std::unique_ptr<std::FILE, Closer> file(openForReading(path));
     if (!file)
         return {{}, CatalogueProblem::missing};
-    constexpr std::size_t pieceSize = 64 * 1024;
+    long size = 0;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0)
+        size = std::clamp(std::ftell(file.get()), 0L, static_cast<long>(catalogueByteLimit));
+    std::rewind(file.get());
     FileBytes read;
-    std::size_t got = pieceSize;
-    while (got == pieceSize) {
-        const std::size_t kept = read.bytes.size();
-        read.bytes.resize(kept + pieceSize);
-        got = std::fread(read.bytes.data() + kept, 1, pieceSize, file.get());
-        read.bytes.resize(kept + got);
-        if (read.bytes.size() > catalogueByteLimit)
-            return {{}, CatalogueProblem::tooLarge};
+    read.bytes.resize(static_cast<std::size_t>(size) + 1);
+    std::size_t have = 0;
+    for (std::size_t got = 1; got > 0 && have <= catalogueByteLimit; have += got) {
+        if (have == read.bytes.size())
+            read.bytes.resize(have * 2);
+        got = std::fread(read.bytes.data() + have, 1, read.bytes.size() - have, file.get());
     }
+    if (have > catalogueByteLimit)
+        return {{}, CatalogueProblem::tooLarge};
     if (std::ferror(file.get()) != 0) // a folder, or a read that failed
         return {{}, CatalogueProblem::missing};
+    read.bytes.resize(have);
     return read;
 }
 
@@ -57,19 +61,21 @@ bool beyondAscii(std::string_view text) {
     return std::ranges::any_of(text, [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
 }
 
-// The file's text in UTF-8, which the reader of pasted text takes, or none
-// when the file is no text. It is taken for UTF-8 as the reference lists are:
-// when marked so, or when it is UTF-8 and holds more than ASCII; else it has
-// to be code page 932.
-std::optional<std::string> catalogueUtf8(std::string_view bytes) {
+enum class Encoding { utf8, codePage932 };
+
+// How the file's text is written, or none when it is no text; the
+// byte-order mark is taken off. It is taken for UTF-8 as the reference
+// lists are: when marked so, or when it is UTF-8 and holds more than ASCII;
+// else it has to be code page 932.
+std::optional<Encoding> encodingOf(std::string_view& bytes) {
     if (bytes.find('\0') != std::string_view::npos)
         return std::nullopt;
     if (skipPrefix(bytes, utf8ByteOrderMark))
-        return isUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
+        return isUtf8(bytes) ? std::optional(Encoding::utf8) : std::nullopt;
     if (beyondAscii(bytes) && isUtf8(bytes))
-        return std::string(bytes);
+        return Encoding::utf8;
     if (isCodePage932(bytes))
-        return codePage932ToUtf8(bytes);
+        return Encoding::codePage932;
     return std::nullopt;
 }
 
@@ -113,10 +119,14 @@ std::optional<std::string_view> heading(std::string_view line) {
     return trimmed(line, true);
 }
 
-// Entry lines go to the reader of pasted text together, a group's lines at
-// a time, in runs no larger than it takes.
+// Entry lines go to the reader of pasted text together, in runs that stay
+// in the processor's cache and within what the reader takes.
+constexpr std::size_t runLineLimit = std::min<std::size_t>(256, pastedLineLimit);
+
 class CatalogueBuilder {
 public:
+    explicit CatalogueBuilder(std::size_t lines) { catalogue.entries.reserve(lines); }
+
     void addLine(std::string_view line) {
         const std::string_view text = trimmed(line, true);
         if (text.empty() || text.starts_with(";"))
@@ -127,7 +137,7 @@ public:
             return;
         }
         const std::string_view entryLine = trimmed(line, false);
-        if (runLines == pastedLineLimit || run.size() + entryLine.size() + 1 > pastedByteLimit)
+        if (runLines == runLineLimit || run.size() + entryLine.size() + 1 > pastedByteLimit)
             endRun();
         run += entryLine;
         run += '\n';
@@ -161,11 +171,21 @@ private:
     std::size_t runLines = 0;
 };
 
-Catalogue catalogueOf(std::string_view utf8) {
-    CatalogueBuilder builder;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const TextLine line = lineAt(utf8, at);
-        builder.addLine(line.text);
+// A code page 932 file goes to the reader of pasted text a line at a time
+// in UTF-8: a line feed or a carriage return is never part of a double-byte
+// character.
+Catalogue catalogueOf(std::string_view text, Encoding encoding) {
+    CatalogueBuilder builder(static_cast<std::size_t>(std::ranges::count(text, '\n')));
+    std::string utf8;
+    for (std::size_t at = 0; at < text.size();) {
+        const TextLine line = lineAt(text, at);
+        if (encoding == Encoding::utf8) {
+            builder.addLine(line.text);
+        } else {
+            utf8.clear();
+            appendAsUtf8(utf8, line.text);
+            builder.addLine(utf8);
+        }
         at = line.next;
     }
     return builder.finished();
@@ -309,10 +329,10 @@ Catalogue readCatalogue(const std::string& path) {
 Catalogue readCatalogueText(std::string_view bytes) {
     if (bytes.size() > catalogueByteLimit)
         return {{}, {}, CatalogueProblem::tooLarge};
-    const std::optional<std::string> utf8 = catalogueUtf8(bytes);
-    if (!utf8)
+    const std::optional<Encoding> encoding = encodingOf(bytes);
+    if (!encoding)
         return {{}, {}, CatalogueProblem::notText};
-    return catalogueOf(*utf8);
+    return catalogueOf(bytes, *encoding);
 }
 
 std::string catalogueProblemText(CatalogueProblem problem) {
