@@ -167,6 +167,20 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
+std::string wellFormedUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const Utf8Step step = stepUtf8(utf8, at);
+        if (step.wellFormed)
+            out.append(utf8.substr(at, step.length));
+        else
+            out += "\xEF\xBF\xBD"; // U+FFFD
+        at += step.length;
+    }
+    return out;
+}
+
 bool isCodePage932(std::string_view text) {
     const std::vector<char16_t>& characterOf = cp932Index().characterOf;
     for (std::size_t at = 0; at < text.size();) {

@@ -205,7 +205,14 @@ std::optional<PartEntry> sheetLineEntry(std::string_view line) {
                                    head.substr(secondSlash + 1), line.substr(colon + fullWidthColon.size())});
 }
 
+// Broken sequences are replaced first, so that dropping a control between
+// their bytes cannot join them into a character, or into another control.
 std::optional<PartEntry> pastedLineEntry(std::string_view line) {
+    std::string wellFormed;
+    if (!isUtf8(line)) {
+        wellFormed = wellFormedUtf8(line);
+        line = wellFormed;
+    }
     std::string storage;
     const std::string_view kept = withoutControls(line, storage);
     if (kept.empty())
