@@ -41,7 +41,9 @@ std::string catalogueProblemText(CatalogueProblem problem);
 
 // Matching as a player types: hiragana and katakana match each other; full-
 // and half-width letters, digits and katakana match each other; Latin letters
-// match in either case. Each text is folded once.
+// match in either case. Each text is folded once. The folded form is for
+// comparing only, never for showing: it gives every character two bytes, so
+// that a match never begins inside a double-byte character.
 std::string foldForSearch(std::string_view text);
 
 // An entry's texts folded once: its name, and what a search looks in (name,
