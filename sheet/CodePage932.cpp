@@ -192,11 +192,17 @@ bool isCodePage932(std::string_view text) {
     return true;
 }
 
+// ASCII, most of the texts' punctuation and digits, is taken a byte at a
+// time without the full step.
 std::string utf8ToCodePage932(std::string_view utf8) {
     const std::vector<std::uint16_t>& bytesOf = cp932Index().bytesOf;
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[at]) < 0x80) {
+            out += utf8[at++];
+            continue;
+        }
         const Utf8Step step = stepUtf8(utf8, at);
         if (step.wellFormed)
             appendCodePage932(out, step.character, bytesOf);

@@ -209,7 +209,7 @@ std::optional<PartEntry> sheetLineEntry(std::string_view line) {
 // their bytes cannot join them into a character, or into another control.
 std::optional<PartEntry> pastedLineEntry(std::string_view line) {
     std::string wellFormed;
-    if (!isUtf8(line)) {
+    if (hasControls(line) && !isUtf8(line)) {
         wellFormed = wellFormedUtf8(line);
         line = wellFormed;
     }
