@@ -153,7 +153,7 @@ private:
     void endRun() {
         for (PartEntry& entry : readPastedText(run).entries) {
             entry.checkMark = 0;
-            catalogue.entries.push_back({std::move(entry), group});
+            catalogue.entries.emplace_back(std::move(entry), group);
         }
         run.clear();
         runLines = 0;

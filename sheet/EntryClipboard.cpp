@@ -156,13 +156,22 @@ PastedTexts tabSeparatedTexts(std::string_view line) {
     return texts;
 }
 
+// The texts hold no controls any more.
 PartEntry pastedEntry(std::int32_t checkMark, const PastedTexts& texts) {
     PartEntry entry;
     entry.checkMark = checkMark;
-    std::string storage;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        entry.*entryTexts[i] = utf8ToCodePage932(withoutControls(texts[i], storage));
+        entry.*entryTexts[i] = utf8ToCodePage932(texts[i]);
     return entry;
+}
+
+// The fields are split at the line's tabs before its other controls go.
+PartEntry tabSeparatedEntry(std::string_view line) {
+    PastedTexts texts = tabSeparatedTexts(line);
+    std::array<std::string, entryTexts.size()> storage;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = withoutControls(texts[i], storage[i]);
+    return pastedEntry(0, texts);
 }
 
 // The sheet's entry text, in UTF-8, where no byte of a longer character can
@@ -218,7 +227,7 @@ std::optional<PartEntry> pastedLineEntry(std::string_view line) {
     if (kept.empty())
         return std::nullopt;
     if (line.find('\t') != std::string_view::npos)
-        return pastedEntry(0, tabSeparatedTexts(line));
+        return tabSeparatedEntry(line);
     if (std::optional<PartEntry> entry = sheetLineEntry(kept))
         return entry;
     return pastedEntry(0, {kept});
