@@ -153,7 +153,9 @@ private:
     void endRun() {
         for (PartEntry& entry : readPastedText(run).entries) {
             entry.checkMark = 0;
-            catalogue.entries.emplace_back(std::move(entry), group);
+            CatalogueEntry& added = catalogue.entries.emplace_back();
+            added.entry = std::move(entry);
+            added.group = group;
         }
         run.clear();
         runLines = 0;
