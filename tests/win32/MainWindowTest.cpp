@@ -1603,6 +1603,21 @@ TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
     }
 }
 
+// Start-up leaves the catalogues alone: one that is no text is told of only
+// when the catalogue dialog first needs it.
+TEST_F(MainWindowTest, StartsWithoutReadingTheCatalogues) {
+    writeBytes("Database\\パーツ.txt", std::string("\0", 1));
+    DestroyWindow(window);
+    pumpMessages();
+    startMainWindow();
+    EXPECT_EQ(statusText(), "ステータスバー");
+    SetFocus(sheetForm.headList);
+    DialogAnswer close("カタログ", IDCANCEL);
+    command(IDM_ADD_FROM_CATALOGUE);
+    ASSERT_TRUE(close.answered());
+    EXPECT_NE(statusText().find("パーツ.txt"), std::string::npos) << statusText();
+}
+
 // A missing file, one over the size limit and one that is no text: the
 // dialog opens empty and says why; the status bar names the file that
 // could not be read.
