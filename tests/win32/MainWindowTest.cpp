@@ -1493,9 +1493,10 @@ bool eventually(const std::function<bool()>& done) {
     return done();
 }
 
-// Ctrl+K on a list, a search typed, then the dialog answered: what it
-// showed, what the list and the record hold after, the title's star and one
-// undo putting the list back.
+// Ctrl+K on a list, a search typed, then the dialog answered by a key in the
+// search box, or by 追加 with every row selected (key 0): what it showed,
+// what the list and the record hold after, the title's star and one undo
+// putting the list back.
 TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
     const struct {
         const char* what;
@@ -1503,55 +1504,39 @@ TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
         std::vector<int> selected;
         bool allGroups; // the group choice set to "すべて"
         const char* search;
-        std::function<void(HWND dialog)> answer;
+        WPARAM key;
         ShownCatalogue shown;
         const char* after;
         std::vector<int> selectedAfter;
     } cases[] = {
-        {"a part list on its location, katakana searched, Enter",
+        {"a part list on its location, katakana searched",
          false,
          {0},
          false,
          "メダマ",
-         [](HWND dialog) {
-             PostMessageA(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH), WM_KEYDOWN, VK_RETURN, 1);
-         },
+         VK_RETURN,
          {"頭", "めだま", {0}, "1 件: "},
          "aめだまbc",
          {1}},
-        {"the skill list, all entries, the first taken by 追加",
+        {"the skill list, both added",
          true,
          {},
          false,
          "",
-         [](HWND dialog) { SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); },
+         0,
          {"すべて", "加速かばう", {0}, "2 件: "},
-         "abc加速",
-         {3}},
-        {"every group, a timing searched, both rows added",
+         "abc加速かばう",
+         {3, 4}},
+        {"every group, a timing in half-width searched",
          false,
          {1, 2},
          true,
          "ｵｰﾄ",
-         [](HWND dialog) {
-             ListView_SetItemState(GetDlgItem(dialog, IDC_CATALOGUE_ENTRIES), -1, LVIS_SELECTED,
-                                   LVIS_SELECTED);
-             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-         },
+         VK_RETURN,
          {"すべて", "のうみそめだま", {0}, "2 件: "},
-         "abcのうみそめだま",
-         {3, 4}},
-        {"closed with Escape",
-         false,
-         {0},
-         false,
-         "",
-         [](HWND dialog) {
-             PostMessageA(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH), WM_KEYDOWN, VK_ESCAPE, 1);
-         },
-         {"頭", "のうみそめだま", {0}, "2 件: "},
-         "abc",
-         {0}},
+         "abcのうみそ",
+         {3}},
+        {"Escape", false, {0}, false, "", VK_ESCAPE, {"頭", "のうみそめだま", {0}, "2 件: "}, "abc", {0}},
     };
     for (const auto& c : cases) {
         HWND list = c.skills ? sheetForm.skillList : sheetForm.headList;
@@ -1574,7 +1559,13 @@ TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
                 }
                 SetDlgItemTextA(dialog, IDC_CATALOGUE_SEARCH, c.search);
                 shown = shownCatalogue(dialog);
-                c.answer(dialog);
+                if (c.key != 0) {
+                    PostMessageA(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH), WM_KEYDOWN, c.key, 1);
+                    return;
+                }
+                ListView_SetItemState(GetDlgItem(dialog, IDC_CATALOGUE_ENTRIES), -1, LVIS_SELECTED,
+                                      LVIS_SELECTED);
+                SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
             });
             const HeldKey control(VK_CONTROL);
             press('K');
