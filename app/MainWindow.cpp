@@ -56,9 +56,23 @@ std::string choosePortraitFile() {
     return askOpenFileName("ファイルを開く", portraitFileFilter, "bmp");
 }
 
+// The catalogues are read when first needed, after an open or save dialog
+// may have moved the working folder: the working folder meant is today's.
+std::string fixedFolder(const std::string& folder) {
+    char working[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, working);
+    if (!folder.empty() || length == 0 || length >= MAX_PATH)
+        return folder;
+    std::string fixed(working, length);
+    if (fixed.back() != '\\')
+        fixed += '\\';
+    return fixed;
+}
+
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
-    loadReferenceData(referenceFolder());
+    sheetForm.referenceFolder = fixedFolder(referenceFolder());
+    loadReferenceData(sheetForm.referenceFolder);
     shell.mainWindow = window;
     InitCommonControls();
     installPortraitLoader(&windowsPortraitLoader);

@@ -6,8 +6,7 @@
 #include "export/SheetOutputs.h"
 
 #include "LongSheet.h"
-
-#include <time.h>
+#include "NativeClock.h"
 
 #include <algorithm>
 #include <array>
@@ -18,12 +17,6 @@ namespace {
 
 constexpr int entries = 3000;
 constexpr int runs = 7;
-
-double nowMs() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 // Each output as velmora-sheet writes it, to its last byte.
 struct Output {

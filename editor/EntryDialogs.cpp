@@ -1,10 +1,15 @@
 #include "editor/EntryDialogs.h"
 
+#include "editor/Catalogues.h"
 #include "editor/ControlText.h"
+#include "editor/NameSuggestions.h"
 #include "editor/SheetFormState.h"
+#include "editor/SheetLists.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
+
+#include <memory>
 
 namespace {
 
@@ -47,6 +52,23 @@ std::string entriesWord(const SkillDialog&) {
 
 std::string entriesWord(const PartDialog& state) {
     return memberWord(partsMemberOf(state.location));
+}
+
+// The catalogue whose names a dialog offers, and the group looked in first.
+CatalogueKind catalogueKindOf(const SkillDialog&) {
+    return CatalogueKind::skills;
+}
+
+CatalogueKind catalogueKindOf(const PartDialog&) {
+    return CatalogueKind::parts;
+}
+
+std::string preferredGroupOf(const SkillDialog&) {
+    return std::string();
+}
+
+std::string preferredGroupOf(const PartDialog& state) {
+    return locationText(state.location);
 }
 
 void storeEntries(SkillDialog& state, std::vector<SkillEntry> entries) {
@@ -121,30 +143,78 @@ template <class Dialog> void storeEnteredEntry(HWND dialog, Dialog& state) {
     storeEntries(state, std::move(entries));
 }
 
-template <class Dialog> void onEntryCommand(HWND dialog, int id, Dialog& state) {
-    if (id == IDOK) {
-        storeEnteredEntry(dialog, state);
+// One opening of an entry dialog: what it edits, and the catalogue whose
+// names it offers as they were when it opened.
+template <class Dialog> struct OpenedEntryDialog {
+    Dialog& state;
+    std::shared_ptr<const LoadedCatalogue> catalogue;
+    std::optional<NameSuggestions> suggestions;
+};
+
+// A name that is exactly a catalogue entry's fills the boxes still empty
+// with that entry's texts; what the user wrote is never replaced.
+template <class Dialog> void fillFromCatalogue(HWND dialog, const OpenedEntryDialog<Dialog>& opened) {
+    const EntryBoxes& boxes = boxesOf(opened.state);
+    const CatalogueEntry* found = findCatalogueEntry(opened.catalogue->catalogue, boxText(dialog, boxes.name),
+                                                     preferredGroupOf(opened.state));
+    if (found == nullptr)
+        return;
+    const std::pair<int, const std::string*> texts[] = {{boxes.timing, &found->entry.timing},
+                                                        {boxes.cost, &found->entry.cost},
+                                                        {boxes.range, &found->entry.range},
+                                                        {boxes.effect, &found->entry.effect}};
+    for (const auto& [box, text] : texts) {
+        if (boxText(dialog, box).empty())
+            setBoxText(dialog, box, *text);
+    }
+}
+
+// Names are offered only once the dialog shows: the edited entry's name
+// set as it opens offers none.
+template <class Dialog> void onNameChanged(HWND dialog, OpenedEntryDialog<Dialog>& opened) {
+    if (IsWindowVisible(dialog) && opened.suggestions)
+        opened.suggestions->offer();
+    fillFromCatalogue(dialog, opened);
+}
+
+template <class Dialog> void initEntryDialog(HWND dialog, OpenedEntryDialog<Dialog>& opened) {
+    opened.catalogue = catalogueOf(catalogueKindOf(opened.state));
+    opened.suggestions.emplace(GetDlgItem(dialog, boxesOf(opened.state).name), opened.catalogue);
+    showEditedEntry(dialog, opened.state);
+}
+
+template <class Dialog>
+void onEntryCommand(HWND dialog, int id, int notification, HWND from, OpenedEntryDialog<Dialog>& opened) {
+    if (id == boxesOf(opened.state).name && notification == EN_CHANGE) {
+        onNameChanged(dialog, opened);
+    } else if (id == IDOK) {
+        storeEnteredEntry(dialog, opened.state);
         EndDialog(dialog, IDOK);
     } else if (id == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
+    } else if (opened.suggestions) {
+        opened.suggestions->onCommand(from, notification);
     }
 }
 
 // The opening's state arrives with WM_INITDIALOG and stays with the dialog
 // window; messages before it find none.
-template <class Dialog> Dialog* dialogState(HWND dialog, UINT message, LPARAM lParam) {
+template <class Dialog> OpenedEntryDialog<Dialog>* dialogState(HWND dialog, UINT message, LPARAM lParam) {
     if (message == WM_INITDIALOG)
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return reinterpret_cast<OpenedEntryDialog<Dialog>*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 template <class Dialog> INT_PTR entryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    Dialog* state = dialogState<Dialog>(dialog, message, lParam);
-    if (state == nullptr)
+    OpenedEntryDialog<Dialog>* opened = dialogState<Dialog>(dialog, message, lParam);
+    if (opened == nullptr)
         return 0;
     switch (message) {
-    case WM_INITDIALOG: showEditedEntry(dialog, *state); break;
-    case WM_COMMAND: onEntryCommand(dialog, LOWORD(wParam), *state); break;
+    case WM_INITDIALOG: initEntryDialog(dialog, *opened); break;
+    case WM_COMMAND:
+        onEntryCommand(dialog, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam), *opened);
+        break;
+    case WM_DESTROY: opened->suggestions.reset(); break;
     }
     return 0;
 }
@@ -164,11 +234,13 @@ HINSTANCE instanceOf(HWND window) {
 } // namespace
 
 INT_PTR openSkillDialog(HWND owner, SkillDialog& dialog) {
+    OpenedEntryDialog<SkillDialog> opened{dialog, nullptr, std::nullopt};
     return DialogBoxParamA(instanceOf(owner), "SKILLDLG", owner, skillDialogProc,
-                           reinterpret_cast<LPARAM>(&dialog));
+                           reinterpret_cast<LPARAM>(&opened));
 }
 
 INT_PTR openPartsDialog(HWND owner, PartDialog& dialog) {
+    OpenedEntryDialog<PartDialog> opened{dialog, nullptr, std::nullopt};
     return DialogBoxParamA(instanceOf(owner), "PARTSDLG", owner, partsDialogProc,
-                           reinterpret_cast<LPARAM>(&dialog));
+                           reinterpret_cast<LPARAM>(&opened));
 }

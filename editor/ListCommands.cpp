@@ -1,5 +1,6 @@
 #include "editor/ListCommands.h"
 
+#include "editor/CatalogueDialog.h"
 #include "editor/Clipboard.h"
 #include "editor/ListEntries.h"
 #include "editor/SheetFormState.h"
@@ -15,8 +16,9 @@
 
 namespace {
 
-constexpr std::array<int, 8> editCommands = {IDM_EDIT_CUT,  IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,
-                                             IDM_ADD_ENTRY, IDM_MOVE_UP,   IDM_MOVE_DOWN,  IDM_EDIT_ENTRY};
+constexpr std::array<int, 9> editCommands = {IDM_EDIT_CUT,    IDM_EDIT_COPY,  IDM_EDIT_PASTE,
+                                             IDM_EDIT_DELETE, IDM_ADD_ENTRY,  IDM_MOVE_UP,
+                                             IDM_MOVE_DOWN,   IDM_EDIT_ENTRY, IDM_ADD_FROM_CATALOGUE};
 
 void tellUser(const std::string& text) {
     if (sheetForm.tellUser != nullptr)
@@ -94,17 +96,37 @@ std::optional<std::vector<PartEntry>> pastedEntries() {
     return std::move(pasted.entries);
 }
 
-void pasteInto(HWND list) {
-    const std::optional<std::vector<PartEntry>> pasted = pastedEntries();
-    if (!pasted || pasted->empty())
+// New entries right after the last selected row, as one step named for
+// `action`.
+void insertIntoList(HWND list, const char* action, const std::vector<PartEntry>& newEntries) {
+    if (newEntries.empty())
         return;
-    editEntries(list, "貼り付け", [&](auto entries, const std::vector<int>& rows) {
+    editEntries(list, action, [&](auto entries, const std::vector<int>& rows) {
         using Entry = typename decltype(entries)::value_type;
         std::vector<Entry> added;
-        for (const PartEntry& entry : *pasted)
+        for (const PartEntry& entry : newEntries)
             added.push_back(convertEntry<Entry>(entry));
         return insertEntries(std::move(entries), rows, std::move(added));
     });
+}
+
+void pasteInto(HWND list) {
+    if (const std::optional<std::vector<PartEntry>> pasted = pastedEntries())
+        insertIntoList(list, "貼り付け", *pasted);
+}
+
+// The part catalogue starts on the list's own location. The list gets the
+// focus back as the dialog ends, which selects its first row when none was:
+// the selection it had decides where the entries go.
+void addFromCatalogue(HWND list) {
+    const std::vector<int> selected = selectedRows(list);
+    const std::optional<BodyLocation> location = locationOfList(list);
+    const CatalogueKind kind = location ? CatalogueKind::parts : CatalogueKind::skills;
+    const std::string group = location ? locationText(*location) : std::string();
+    const std::vector<PartEntry> chosen = chooseFromCatalogue(sheetForm.form, kind, group);
+    SetFocus(list);
+    selectRows(list, selected);
+    insertIntoList(list, "追加", chosen);
 }
 
 void deleteSelected(HWND list, const char* action) {
@@ -133,6 +155,7 @@ void runListCommand(HWND list, int id) {
             deleteSelected(list, "削除");
         break;
     case IDM_ADD_ENTRY: openEntryDialog(list, EntryOpening::newAfterSelection); break;
+    case IDM_ADD_FROM_CATALOGUE: addFromCatalogue(list); break;
     case IDM_MOVE_UP:
     case IDM_MOVE_DOWN:
         if (anySelected)
@@ -171,7 +194,8 @@ bool canRunOnList(HWND list, int id) {
     const bool anySelected = ListView_GetSelectedCount(list) > 0;
     switch (id) {
     case IDM_EDIT_PASTE: return clipboardHasEntriesOrText();
-    case IDM_ADD_ENTRY: return true;
+    case IDM_ADD_ENTRY:
+    case IDM_ADD_FROM_CATALOGUE: return true;
     case IDM_MOVE_UP: return canMove(list, true);
     case IDM_MOVE_DOWN: return canMove(list, false);
     }

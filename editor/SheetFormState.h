@@ -34,6 +34,9 @@ struct SheetFormState {
     // Hears which box the user types into and when the focus leaves it, so
     // that the typing in one box is one step; none in a form without one.
     SheetHistory* history = nullptr;
+    // The folder whose "Database" holds the catalogues, ending in a
+    // separator; empty for the working folder.
+    std::string referenceFolder;
 };
 extern SheetFormState sheetForm;
 

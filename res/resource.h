@@ -26,6 +26,7 @@
 #define IDM_MOVE_UP 40208
 #define IDM_MOVE_DOWN 40209
 #define IDM_EDIT_ENTRY 40210
+#define IDM_ADD_FROM_CATALOGUE 40211
 // The recent sheets' group in the File menu: its separator, then one item a
 // sheet, 40101 to 40108.
 #define IDM_RECENT_GROUP 40100
@@ -76,3 +77,9 @@
 #define IDC_SKILL_RANGE 2008
 #define IDC_SKILL_COST 2009
 #define IDC_SKILL_EFFECT 2010
+
+// Catalogue dialog "CATALOGDLG": the entries of a catalogue file to add
+#define IDC_CATALOGUE_SEARCH 4001
+#define IDC_CATALOGUE_ENTRIES 4002
+#define IDC_CATALOGUE_GROUP 4003
+#define IDC_CATALOGUE_SUMMARY 4004

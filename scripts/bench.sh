@@ -11,15 +11,20 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 echo "== the four outputs of a long sheet against reading it (native, optimised, no sanitizers)"
 cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSANITIZE=OFF >/dev/null
-cmake --build "$build/native-bench" --target sheet_outputs_bench >/dev/null
+cmake --build "$build/native-bench" --target sheet_outputs_bench catalogue_bench history_bench >/dev/null
 "$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
 
 echo "== the undo history's memory against the list it follows (native)"
-cmake --build "$build/native-bench" --target history_bench >/dev/null
 "$build/native-bench/bench/history_bench"
+
+echo "== a catalogue of 5,000 entries: reading it against reading a sheet as large, and a search against a plain scan"
+"$build/native-bench/bench/catalogue_bench" "$work"
 
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"
+
+echo "== one more character in the catalogue dialog's search, until the list shows its matches"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/catalogue_search_bench.exe"
 
 echo "== a photo-sized portrait (opened through loadSheet, refreshSheetForm and the paint)"
 # About 24 megapixels of photo-like content: smooth shading with grain.

@@ -21,7 +21,7 @@ ctest --test-dir "$build/native" --output-on-failure
 echo "== fuzz targets"
 configure fuzz -DBUILD_FUZZERS=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
-for target in sheet reference jpeg; do
+for target in sheet reference jpeg text; do
     seeds=$root/tests/fuzz/corpus/$target
     [ "$target" = reference ] && seeds=$root/tests/fuzz/corpus/refdata
     corpus=$build/fuzz/corpus-$target

@@ -167,11 +167,42 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
+std::string wellFormedUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const Utf8Step step = stepUtf8(utf8, at);
+        if (step.wellFormed)
+            out.append(utf8.substr(at, step.length));
+        else
+            out += "\xEF\xBF\xBD"; // U+FFFD
+        at += step.length;
+    }
+    return out;
+}
+
+bool isCodePage932(std::string_view text) {
+    const std::vector<char16_t>& characterOf = cp932Index().characterOf;
+    for (std::size_t at = 0; at < text.size();) {
+        const Cp932Step step = stepCp932(text, at, characterOf);
+        if (step.character == replacementCharacter)
+            return false;
+        at += step.length;
+    }
+    return true;
+}
+
+// ASCII, most of the texts' punctuation and digits, is taken a byte at a
+// time without the full step.
 std::string utf8ToCodePage932(std::string_view utf8) {
     const std::vector<std::uint16_t>& bytesOf = cp932Index().bytesOf;
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[at]) < 0x80) {
+            out += utf8[at++];
+            continue;
+        }
         const Utf8Step step = stepUtf8(utf8, at);
         if (step.wellFormed)
             appendCodePage932(out, step.character, bytesOf);

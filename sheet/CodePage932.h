@@ -28,6 +28,14 @@ inline constexpr std::string_view fullWidthQuestionMark = "\x81\x48";
 // Whether the text is well-formed UTF-8 (ASCII alone is).
 bool isUtf8(std::string_view text);
 
+// The UTF-8 text with each broken piece of a sequence replaced by U+FFFD,
+// as code page 932 would replace it; a well-formed text comes back as it is.
+std::string wellFormedUtf8(std::string_view utf8);
+
+// Whether every byte or pair of bytes of the text is a character of code
+// page 932: no lead byte without its trail byte, no code the page leaves empty.
+bool isCodePage932(std::string_view text);
+
 // The code page 932 text of a UTF-8 text: each character has the bytes that
 // Windows gives it, and a character of the JIS mappings that Windows lacks,
 // such as U+301C WAVE DASH, has those of its look-alike there. A character

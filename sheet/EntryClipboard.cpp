@@ -28,19 +28,40 @@ std::size_t controlLengthAt(std::string_view utf8, std::size_t at) {
     return 0;
 }
 
+bool hasControls(std::string_view utf8) {
+    for (std::size_t at = 0; at < utf8.size(); ++at)
+        if (controlLengthAt(utf8, at) != 0)
+            return true;
+    return false;
+}
+
+// Text between controls is copied a run at a time.
 std::string replacingControls(std::string_view utf8, std::string_view replacement) {
     std::string replaced;
     replaced.reserve(utf8.size());
+    std::size_t runStart = 0;
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t control = controlLengthAt(utf8, at);
         if (control == 0) {
-            replaced += utf8[at++];
-        } else {
-            replaced += replacement;
-            at += control;
+            ++at;
+            continue;
         }
+        replaced.append(utf8.substr(runStart, at - runStart));
+        replaced += replacement;
+        at += control;
+        runStart = at;
     }
+    replaced.append(utf8.substr(runStart));
     return replaced;
+}
+
+// The text without its control characters; `storage` holds it when any had
+// to go, and most texts have none.
+std::string_view withoutControls(std::string_view utf8, std::string& storage) {
+    if (!hasControls(utf8))
+        return utf8;
+    storage = replacingControls(utf8, "");
+    return storage;
 }
 
 // The own format: a first line naming it and its version, then an entry a
@@ -111,19 +132,6 @@ std::optional<PartEntry> ownFormatEntry(std::string_view line) {
     return entry;
 }
 
-// A line of a pasted text and where the next one begins: a line break at the
-// very end begins none.
-struct Line {
-    std::string_view text;
-    std::size_t next;
-};
-
-Line lineAt(std::string_view text, std::size_t at) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-    const std::size_t breakLength = text.substr(end, 2) == "\r\n" ? 2 : end < text.size() ? 1 : 0;
-    return {text.substr(at, end - at), end + breakLength};
-}
-
 // Counts no further than it must, so that a huge text costs no more than
 // its first lines.
 bool isTooLargeToPaste(std::string_view text) {
@@ -148,12 +156,22 @@ PastedTexts tabSeparatedTexts(std::string_view line) {
     return texts;
 }
 
+// The texts hold no controls any more.
 PartEntry pastedEntry(std::int32_t checkMark, const PastedTexts& texts) {
     PartEntry entry;
     entry.checkMark = checkMark;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        entry.*entryTexts[i] = utf8ToCodePage932(replacingControls(texts[i], ""));
+        entry.*entryTexts[i] = utf8ToCodePage932(texts[i]);
     return entry;
+}
+
+// The fields are split at the line's tabs before its other controls go.
+PartEntry tabSeparatedEntry(std::string_view line) {
+    PastedTexts texts = tabSeparatedTexts(line);
+    std::array<std::string, entryTexts.size()> storage;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = withoutControls(texts[i], storage[i]);
+    return pastedEntry(0, texts);
 }
 
 // The sheet's entry text, in UTF-8, where no byte of a longer character can
@@ -196,12 +214,20 @@ std::optional<PartEntry> sheetLineEntry(std::string_view line) {
                                    head.substr(secondSlash + 1), line.substr(colon + fullWidthColon.size())});
 }
 
+// Broken sequences are replaced first, so that dropping a control between
+// their bytes cannot join them into a character, or into another control.
 std::optional<PartEntry> pastedLineEntry(std::string_view line) {
-    const std::string kept = replacingControls(line, "");
+    std::string wellFormed;
+    if (hasControls(line) && !isUtf8(line)) {
+        wellFormed = wellFormedUtf8(line);
+        line = wellFormed;
+    }
+    std::string storage;
+    const std::string_view kept = withoutControls(line, storage);
     if (kept.empty())
         return std::nullopt;
     if (line.find('\t') != std::string_view::npos)
-        return pastedEntry(0, tabSeparatedTexts(line));
+        return tabSeparatedEntry(line);
     if (std::optional<PartEntry> entry = sheetLineEntry(kept))
         return entry;
     return pastedEntry(0, {kept});
@@ -258,7 +284,7 @@ PastedEntries readPastedText(std::string_view utf8) {
     PastedEntries pasted;
     skipPrefix(utf8, utf8ByteOrderMark);
     for (std::size_t at = 0; at < utf8.size();) {
-        const Line line = lineAt(utf8, at);
+        const TextLine line = lineAt(utf8, at);
         if (std::optional<PartEntry> entry = pastedLineEntry(line.text))
             pasted.entries.push_back(std::move(*entry));
         at = line.next;

@@ -10,6 +10,19 @@ constexpr std::size_t chunkSize = 64 * 1024;
 
 } // namespace
 
+// A carriage return alone ends a line too, but only one before the next line
+// feed can.
+TextLine lineAt(std::string_view text, std::size_t at) {
+    const char* begin = text.data() + at;
+    const void* feed = std::memchr(begin, '\n', text.size() - at);
+    std::size_t end = feed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data())
+                                      : text.size();
+    if (const void* carriageReturn = std::memchr(begin, '\r', end - at))
+        end = static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - text.data());
+    const std::size_t breakLength = text.substr(end, 2) == "\r\n" ? 2 : end < text.size() ? 1 : 0;
+    return {text.substr(at, end - at), end + breakLength};
+}
+
 LineReader::LineReader(const std::string& path, std::size_t byteLimit)
     : LineReader(openForReading(path), byteLimit) {}
 

@@ -13,6 +13,15 @@
 // UTF-8 file.
 inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
+// A line of a text in memory and where the next one begins. Lines end as
+// pasted text's do, at CR LF, LF or CR; a line break at the very end begins
+// no further line.
+struct TextLine {
+    std::string_view text;
+    std::size_t next;
+};
+TextLine lineAt(std::string_view text, std::size_t at);
+
 // Reads a file line by line. A line ends at a line feed and a carriage return
 // right before it is dropped; a last line without a line end still counts.
 class LineReader {

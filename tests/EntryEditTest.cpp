@@ -172,6 +172,8 @@ TEST(PastedText, EachLineIsAnEntryInCodePage932) {
         {"controls dropped, a line of them skipped",
          "\xEF\xBB\xBF\x01z\x7F\xC2\x85\tb\x1B\n\x02\t\xC2\x9F\n\xEF\xBB\xBF",
          Parts{{0, "z", "b", "", "", ""}, part("？")}},
+        {"dropping a control joins no broken bytes into a character", "\xC2\xC2\x01\x80\x80\xE3\x02\x82\xA2",
+         Parts{part("？？？？？？？")}},
         {"what code page 932 cannot hold", utf8Bytes(u8"\U0001F600x") + "\xE3\x81", Parts{part("？x？")}},
         {"the most lines", lines, Parts{}},
         {"a line too many", lines + "a", std::nullopt},

@@ -991,6 +991,60 @@ void offerToReadAChangedFileAgain(Session& s) {
     s.checkTitle("from a friend.txt");
 }
 
+// Ctrl held with `key`, as the keyboard sends them to the window in front.
+void pressWithControl(WORD key) {
+    INPUT inputs[4] = {};
+    const WORD keys[4] = {VK_CONTROL, key, key, VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    check(SendInput(4, inputs, sizeof(INPUT)) == 4, "the keys could not be sent");
+}
+
+// From the arms of the example sheet: Ctrl+K opens the part catalogue on
+// the arms, a search narrows it to one part, and Enter adds that part; Ins
+// opens the part dialog, where a catalogue name fills the other boxes.
+void addPartsFromTheCatalogue(Session& s) {
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    const std::string path = s.folder.file("カタログから.txt");
+    writeBytes(path, s.exampleSheet);
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
+    // The keyboard's keys go to the window in front, and within it to the
+    // list clicked.
+    SetForegroundWindow(s.mainWindow);
+    HWND arms = s.formControl(IDC_ARM_LIST);
+    postClick(arms);
+    waitUntil(s.processId(), "the arms to have the focus", [&] { return focusInThreadOf(arms) == arms; });
+    pressWithControl('K');
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "カタログ", "the catalogue dialog");
+    // The dialog is found as soon as it exists, perhaps before it is set up.
+    HWND group = GetDlgItem(dialog, IDC_CATALOGUE_GROUP);
+    waitUntil(s.processId(), "the catalogue to open on the arms", [&] { return readText(group) == "腕"; });
+    HWND search = GetDlgItem(dialog, IDC_CATALOGUE_SEARCH);
+    writeText(search, "アクション");
+    askForScreenshot(s, "catalogue");
+    writeText(search, "アクション　カタ");
+    const std::string summary = readText(GetDlgItem(dialog, IDC_CATALOGUE_SUMMARY));
+    check(summary.starts_with("1 件: ") && summary.ends_with("\\Database\\パーツ.txt"),
+          "the catalogue dialog says \"" + forLog(summary) + "\"");
+    postKey(search, VK_RETURN);
+    waitUntilGone(s.processId(), dialog, "the catalogue dialog to close");
+    waitForList(s, arms, 1, 0, "the part from the catalogue to be added");
+    postKey(arms, VK_INSERT);
+    dialog = waitForProcessWindow(s.processId(), dialogClass, "パーツ", "the part dialog");
+    writeText(GetDlgItem(dialog, IDC_PART_NAME), "こぶし");
+    const std::string effect = readText(GetDlgItem(dialog, IDC_PART_EFFECT));
+    check(effect == "肉弾攻撃1", "the part dialog's effect shows \"" + forLog(effect) + "\"");
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the part dialog to close");
+    waitForList(s, arms, 2, 1, "the part from its dialog to be added");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    lines.at(headPartsLine) = "0,かた,アクション,4,自身,移動1:0,こぶし,アクション,2,0,肉弾攻撃1";
+    checkFileBytes(path, joinSheetLines(lines));
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -1052,6 +1106,10 @@ constexpr Step steps[] = {
     {"offers to read the sheet again when it was rewritten while the window was minimised, and Yes shows the "
      "new doll's name",
      offerToReadAChangedFileAgain},
+    {"adds a part from the catalogue by Ctrl+K, a search and Enter, and one whose name in the part dialog "
+     "fills "
+     "its other boxes, and saves them",
+     addPartsFromTheCatalogue},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 

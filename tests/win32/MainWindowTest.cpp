@@ -11,6 +11,7 @@
 #include "editor/SheetForm.h"
 #include "editor/SheetLists.h"
 #include "export/SheetOutputs.h"
+#include "refdata/Catalogue.h"
 #include "refdata/ChoiceBinding.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cctype>
@@ -180,6 +182,7 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'V', IDM_EDIT_PASTE},
                               {FVIRTKEY | FNOINVERT, VK_DELETE, IDM_EDIT_DELETE},
                               {FVIRTKEY | FNOINVERT, VK_INSERT, IDM_ADD_ENTRY},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'K', IDM_ADD_FROM_CATALOGUE},
                               {FVIRTKEY | FALT | FNOINVERT, VK_UP, IDM_MOVE_UP},
                               {FVIRTKEY | FALT | FNOINVERT, VK_DOWN, IDM_MOVE_DOWN}};
     constexpr int count = static_cast<int>(std::size(expected));
@@ -2049,6 +2052,263 @@ TEST_F(FileChangedElsewhereTest, ComingBackOffersToReadItAgain) {
     EXPECT_FALSE(none.answered());
     EXPECT_EQ(readBytes(sheet).find("\r\nMika\r\n"), std::string::npos);
     EXPECT_TRUE(fileExists(sheet));
+}
+
+// ---- The catalogues of parts and skills ----
+
+// Parts under the four locations, skills in the chat palette's form with no
+// heading.
+constexpr char partCatalogue[] = "; 部位ごとに\r\n"
+                                 "[頭]\r\nのうみそ\tオート\tなし\tなし\t最大行動値+2\r\n"
+                                 "めだま\tオート\tなし\tなし\t最大行動値+1\r\n"
+                                 "[腕]\r\nこぶし\tアクション\t2\t0\t白兵攻撃1\r\n"
+                                 "[脚]\r\nほね\tアクション\t3\t自身\t移動1\r\n";
+constexpr char skillCatalogue[] = "【加速】オート/なし/自身：移動+1\r\n【かばう】ダメージ/0/0：肩代わり\r\n";
+
+class CatalogueTest : public KeyboardTest {
+protected:
+    void SetUp() override {
+        KeyboardTest::SetUp();
+        writeBytes("Database\\パーツ.txt", partCatalogue);
+        writeBytes("Database\\スキル.txt", skillCatalogue);
+        characterSheet.setSkills({{"a", "", "", "", ""}, {"b", "", "", "", ""}, {"c", "", "", "", ""}});
+        for (BodyLocation location : {BodyLocation::head, BodyLocation::arms, BodyLocation::legs})
+            characterSheet.setParts(location, lettered("abc"));
+        refreshSheetForm();
+        currentSheetPath = folder.file("catalogue.txt");
+        command(IDM_SAVE);
+    }
+};
+
+// What a dialog showed, read on the answering thread.
+struct ShownCatalogue {
+    std::string group;
+    std::string names;
+    std::vector<int> selected;
+    std::string summary;
+};
+
+ShownCatalogue shownCatalogue(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_CATALOGUE_ENTRIES);
+    ShownCatalogue shown{readControlText(GetDlgItem(dialog, IDC_CATALOGUE_GROUP)), shownLetters(list),
+                         selectedRows(list), readControlText(GetDlgItem(dialog, IDC_CATALOGUE_SUMMARY))};
+    return shown;
+}
+
+// Waits a while for what a posted message does on the dialog's thread.
+bool eventually(const std::function<bool()>& done) {
+    for (int wait = 0; wait < 100 && !done(); ++wait)
+        Sleep(20);
+    return done();
+}
+
+// Ctrl+K on a list, a search typed, then the dialog answered by a key in the
+// search box, or by 追加 with every row selected (key 0): what it showed,
+// what the list and the record hold after, the title's star and one undo
+// putting the list back.
+TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
+    const struct {
+        const char* what;
+        bool skills;
+        std::vector<int> selected;
+        bool allGroups; // the group choice set to "すべて"
+        const char* search;
+        WPARAM key;
+        ShownCatalogue shown;
+        const char* after;
+        std::vector<int> selectedAfter;
+    } cases[] = {
+        {"a part list on its location, katakana searched",
+         false,
+         {0},
+         false,
+         "メダマ",
+         VK_RETURN,
+         {"頭", "めだま", {0}, "1 件: "},
+         "aめだまbc",
+         {1}},
+        {"the skill list, both added",
+         true,
+         {},
+         false,
+         "",
+         0,
+         {"すべて", "加速かばう", {0}, "2 件: "},
+         "abc加速かばう",
+         {3, 4}},
+        {"every group, a timing in half-width searched",
+         false,
+         {1, 2},
+         true,
+         "ｵｰﾄ",
+         VK_RETURN,
+         {"すべて", "のうみそめだま", {0}, "2 件: "},
+         "abcのうみそ",
+         {3}},
+        {"Escape", false, {0}, false, "", VK_ESCAPE, {"頭", "のうみそめだま", {0}, "2 件: "}, "abc", {0}},
+    };
+    for (const auto& c : cases) {
+        HWND list = c.skills ? sheetForm.skillList : sheetForm.headList;
+        select(list, c.selected);
+        ShownCatalogue shown;
+        bool searchFocused = false;
+        {
+            DialogAnswer answer("カタログ", 0, [&](HWND dialog) {
+                searchFocused = eventually([&] {
+                    GUITHREADINFO thread{};
+                    thread.cbSize = sizeof thread;
+                    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+                    return thread.hwndFocus == GetDlgItem(dialog, IDC_CATALOGUE_SEARCH);
+                });
+                HWND group = GetDlgItem(dialog, IDC_CATALOGUE_GROUP);
+                if (c.allGroups) {
+                    SendMessageA(group, CB_SETCURSEL, 0, 0);
+                    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CATALOGUE_GROUP, CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(group));
+                }
+                SetDlgItemTextA(dialog, IDC_CATALOGUE_SEARCH, c.search);
+                shown = shownCatalogue(dialog);
+                if (c.key != 0) {
+                    PostMessageA(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH), WM_KEYDOWN, c.key, 1);
+                    return;
+                }
+                ListView_SetItemState(GetDlgItem(dialog, IDC_CATALOGUE_ENTRIES), -1, LVIS_SELECTED,
+                                      LVIS_SELECTED);
+                SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            });
+            const HeldKey control(VK_CONTROL);
+            press('K');
+            ASSERT_TRUE(answer.answered()) << c.what;
+        }
+        EXPECT_TRUE(searchFocused) << c.what;
+        EXPECT_EQ(shown.group, c.shown.group) << c.what;
+        EXPECT_EQ(shown.names, c.shown.names) << c.what;
+        EXPECT_EQ(shown.selected, c.shown.selected) << c.what;
+        EXPECT_EQ(shown.summary.rfind(c.shown.summary, 0), 0u) << c.what << ": " << shown.summary;
+        EXPECT_TRUE(
+            endsWith(shown.summary, "\\Database\\" + std::string(c.skills ? "スキル" : "パーツ") + ".txt"))
+            << shown.summary;
+        EXPECT_EQ(shownLetters(list), c.after) << c.what;
+        EXPECT_EQ(c.skills ? recordedLetters(characterSheet.getSkills())
+                           : recordedLetters(characterSheet.getHeadParts()),
+                  c.after)
+            << c.what;
+        EXPECT_EQ(selectedRows(list), c.selectedAfter) << c.what;
+        const bool added = std::string(c.after) != "abc";
+        EXPECT_EQ(readControlText(window)[0] == '*', added) << c.what;
+        if (added)
+            command(IDM_UNDO);
+        EXPECT_EQ(shownLetters(list), "abc") << c.what << ": more than one step to undo";
+        EXPECT_EQ(readControlText(window)[0] == '*', false) << c.what;
+    }
+}
+
+// Start-up leaves the catalogues alone: one that is no text is told of only
+// when the catalogue dialog first needs it.
+TEST_F(MainWindowTest, StartsWithoutReadingTheCatalogues) {
+    writeBytes("Database\\パーツ.txt", std::string("\0", 1));
+    DestroyWindow(window);
+    pumpMessages();
+    startMainWindow();
+    EXPECT_EQ(statusText(), "ステータスバー");
+    SetFocus(sheetForm.headList);
+    DialogAnswer close("カタログ", IDCANCEL);
+    command(IDM_ADD_FROM_CATALOGUE);
+    ASSERT_TRUE(close.answered());
+    EXPECT_NE(statusText().find("パーツ.txt"), std::string::npos) << statusText();
+}
+
+// A missing file, one over the size limit and one that is no text: the
+// dialog opens empty and says why; the status bar names the file that
+// could not be read.
+TEST_F(CatalogueTest, AnUnreadableCatalogueOpensEmptyAndSaysWhy) {
+    const struct {
+        const char* what;
+        std::optional<std::string> bytes;
+        CatalogueProblem problem;
+        bool told;
+    } cases[] = {
+        {"missing", std::nullopt, CatalogueProblem::missing, false},
+        {"over the limit", std::string(catalogueByteLimit + 1, 'a'), CatalogueProblem::tooLarge, true},
+        {"a NUL byte", std::string("こぶし\0\r\n", 9), CatalogueProblem::notText, true},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove("Database\\パーツ.txt");
+        if (c.bytes)
+            writeBytes("Database\\パーツ.txt", *c.bytes);
+        select(sheetForm.armList, {});
+        ShownCatalogue shown;
+        {
+            DialogAnswer close("カタログ", IDCANCEL, [&](HWND dialog) { shown = shownCatalogue(dialog); });
+            command(IDM_ADD_FROM_CATALOGUE);
+            ASSERT_TRUE(close.answered()) << c.what;
+        }
+        EXPECT_EQ(shown.names, "") << c.what;
+        EXPECT_EQ(shown.summary.rfind(catalogueProblemText(c.problem) + ": ", 0), 0u) << shown.summary;
+        EXPECT_EQ(statusText().find("パーツ.txt: " + catalogueProblemText(c.problem)) != std::string::npos,
+                  c.told)
+            << c.what << ": " << statusText();
+        EXPECT_EQ(recordedLetters(characterSheet.getArmParts()), "abc") << c.what;
+    }
+}
+
+// The name box of an entry dialog: a catalogue name fills the boxes still
+// empty; the names that begin with what is typed are offered under it.
+TEST_F(CatalogueTest, ACatalogueNameFillsOnlyTheEmptyBoxes) {
+    const struct {
+        const char* what;
+        const char* cost; // typed before the name
+        const char* name;
+        std::vector<std::string> boxes; // timing, cost, range, effect
+    } cases[] = {
+        {"a name of the catalogue", "", "こぶし", {"アクション", "2", "0", "白兵攻撃1"}},
+        {"a cost already typed", "1", "こぶし", {"アクション", "1", "0", "白兵攻撃1"}},
+        {"a name that no entry has", "", "こぶし改", {"", "", "", ""}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> boxes;
+        DialogAnswer cancel("パーツ", IDCANCEL, [&](HWND dialog) {
+            SetDlgItemTextA(dialog, IDC_PART_COST, c.cost);
+            SetDlgItemTextA(dialog, IDC_PART_NAME, c.name);
+            for (int id : {IDC_PART_TIMING, IDC_PART_COST, IDC_PART_RANGE, IDC_PART_EFFECT})
+                boxes.push_back(readControlText(GetDlgItem(dialog, id)));
+        });
+        select(sheetForm.armList, {});
+        command(IDM_ADD_ENTRY);
+        ASSERT_TRUE(cancel.answered()) << c.what;
+        EXPECT_EQ(boxes, c.boxes) << c.what;
+    }
+}
+
+TEST_F(CatalogueTest, TheNameBoxOffersNamesToTakeWithTheKeys) {
+    bool offered = false, closedByEscape = false, stillOpen = false;
+    std::string taken, effect;
+    DialogAnswer ok("パーツ", 0, [&](HWND dialog) {
+        HWND name = GetDlgItem(dialog, IDC_PART_NAME);
+        HWND suggestions = FindWindowExA(dialog, nullptr, "ListBox", nullptr);
+        SetWindowTextA(name, "め");
+        offered = IsWindowVisible(suggestions) && ListBox_GetCount(suggestions) == 1;
+        PostMessageA(name, WM_KEYDOWN, VK_ESCAPE, 1);
+        closedByEscape = eventually([&] { return !IsWindowVisible(suggestions); });
+        stillOpen = IsWindowVisible(dialog) != FALSE;
+        SetWindowTextA(name, "ノ");
+        PostMessageA(name, WM_KEYDOWN, VK_DOWN, 1);
+        PostMessageA(name, WM_KEYDOWN, VK_RETURN, 1);
+        eventually([&] { return readControlText(name) == "のうみそ"; });
+        taken = readControlText(name);
+        effect = readControlText(GetDlgItem(dialog, IDC_PART_EFFECT));
+        PostMessageA(name, WM_KEYDOWN, VK_RETURN, 1);
+    });
+    select(sheetForm.headList, {});
+    command(IDM_ADD_ENTRY);
+    ASSERT_TRUE(ok.answered());
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(closedByEscape);
+    EXPECT_TRUE(stillOpen) << "Escape in the list closed the dialog";
+    EXPECT_EQ(taken, "のうみそ");
+    EXPECT_EQ(effect, "最大行動値+2");
+    EXPECT_EQ(characterSheet.getHeadParts().back(),
+              (PartEntry{0, "のうみそ", "オート", "なし", "なし", "最大行動値+2"}));
 }
 
 } // namespace

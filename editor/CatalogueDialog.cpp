@@ -1,0 +1,225 @@
+#include "editor/CatalogueDialog.h"
+
+#include "editor/ControlText.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <array>
+
+namespace {
+
+// What one opening shows: the catalogue as it was read when the dialog
+// opened, and the entries that match, one a row.
+struct CatalogueDialog {
+    std::shared_ptr<const LoadedCatalogue> loaded;
+    std::string startGroup;
+    std::vector<std::size_t> matches;
+    // What the matches were found for.
+    FoldedWords searched;
+    int searchedGroup = -1;
+    std::vector<PartEntry> chosen;
+};
+
+struct CatalogueColumn {
+    const char* title;
+    int width; // dialog units
+    const std::string& (*text)(const CatalogueEntry& entry);
+};
+
+constexpr std::array<CatalogueColumn, 6> catalogueColumns = {{
+    {"名前", 70, [](const CatalogueEntry& e) -> const std::string& { return e.entry.name; }},
+    {"タイミング", 40, [](const CatalogueEntry& e) -> const std::string& { return e.entry.timing; }},
+    {"コスト", 26, [](const CatalogueEntry& e) -> const std::string& { return e.entry.cost; }},
+    {"射程", 26, [](const CatalogueEntry& e) -> const std::string& { return e.entry.range; }},
+    {"効果", 114, [](const CatalogueEntry& e) -> const std::string& { return e.entry.effect; }},
+    {"見出し", 36, [](const CatalogueEntry& e) -> const std::string& { return e.group; }},
+}};
+
+HWND entryList(HWND dialog) {
+    return GetDlgItem(dialog, IDC_CATALOGUE_ENTRIES);
+}
+
+HWND groupChoice(HWND dialog) {
+    return GetDlgItem(dialog, IDC_CATALOGUE_GROUP);
+}
+
+const Catalogue& catalogueIn(const CatalogueDialog& state) {
+    return state.loaded->catalogue;
+}
+
+void addColumns(HWND dialog) {
+    HWND list = entryList(dialog);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
+    int column = 0;
+    for (const CatalogueColumn& shown : catalogueColumns) {
+        RECT width = {0, 0, shown.width, 0};
+        MapDialogRect(dialog, &width);
+        LVCOLUMNA format{};
+        format.mask = LVCF_TEXT | LVCF_WIDTH;
+        format.pszText = const_cast<char*>(shown.title);
+        format.cx = width.right;
+        ListView_InsertColumn(list, column++, &format);
+    }
+}
+
+// "すべて", then the file's headings in its order.
+void listGroups(HWND dialog, const CatalogueDialog& state) {
+    HWND choice = groupChoice(dialog);
+    ComboBox_AddString(choice, "すべて");
+    int chosen = 0;
+    const std::vector<std::string>& groups = catalogueIn(state).groups;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        ComboBox_AddString(choice, groups[i].c_str());
+        if (groups[i] == state.startGroup)
+            chosen = static_cast<int>(i) + 1;
+    }
+    ComboBox_SetCurSel(choice, chosen);
+}
+
+// The heading chosen; null for "すべて".
+const std::string* chosenGroup(HWND dialog, const CatalogueDialog& state) {
+    const int chosen = ComboBox_GetCurSel(groupChoice(dialog));
+    const std::vector<std::string>& groups = catalogueIn(state).groups;
+    if (chosen <= 0 || static_cast<std::size_t>(chosen) > groups.size())
+        return nullptr;
+    return &groups[static_cast<std::size_t>(chosen) - 1];
+}
+
+void showSummary(HWND dialog, const CatalogueDialog& state) {
+    const Catalogue& catalogue = catalogueIn(state);
+    const std::string summary = catalogue.problem == CatalogueProblem::none
+                                    ? std::to_string(state.matches.size()) + " 件: " + state.loaded->path
+                                    : catalogueProblemText(catalogue.problem) + ": " + state.loaded->path;
+    SetDlgItemTextA(dialog, IDC_CATALOGUE_SUMMARY, summary.c_str());
+}
+
+// Typing on at the end of a word, or adding a word, only narrows the
+// search: what matches now matched before.
+bool narrows(const FoldedWords& before, const FoldedWords& after) {
+    if (after.size() < before.size())
+        return false;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (!after[i].starts_with(before[i]))
+            return false;
+    }
+    return true;
+}
+
+void findMatches(HWND dialog, CatalogueDialog& state) {
+    FoldedWords words = searchWords(readControlText(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH)));
+    const int groupChosen = ComboBox_GetCurSel(groupChoice(dialog));
+    const std::string* group = chosenGroup(dialog, state);
+    const std::vector<CatalogueEntry>& entries = catalogueIn(state).entries;
+    std::vector<std::size_t> candidates;
+    const bool narrowing = groupChosen == state.searchedGroup && narrows(state.searched, words);
+    if (narrowing)
+        candidates.swap(state.matches);
+    state.matches.clear();
+    const std::size_t count = narrowing ? candidates.size() : entries.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t i = narrowing ? candidates[n] : n;
+        if ((group == nullptr || entries[i].group == *group) && matchesSearch(state.loaded->folded[i], words))
+            state.matches.push_back(i);
+    }
+    state.searched = std::move(words);
+    state.searchedGroup = groupChosen;
+}
+
+// The list asks for the rows it shows, so showing the matches costs the same
+// whatever their number. The first is selected, so that Enter adds it.
+void showMatches(HWND dialog, CatalogueDialog& state) {
+    findMatches(dialog, state);
+    HWND list = entryList(dialog);
+    // Clearing the selection row by row, and repainting the rows without
+    // the list's own scrolling, keeps both to the rows that show.
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+        ListView_SetItemState(list, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(list, static_cast<int>(state.matches.size()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(list, nullptr, TRUE);
+    if (!state.matches.empty()) {
+        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, 0, FALSE);
+    }
+    showSummary(dialog, state);
+}
+
+void initCatalogueDialog(HWND dialog, CatalogueDialog& state) {
+    addColumns(dialog);
+    listGroups(dialog, state);
+    showMatches(dialog, state);
+}
+
+void giveRowText(const NMLVDISPINFOA& request, const CatalogueDialog& state) {
+    const LVITEMA& item = request.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.iItem < 0 ||
+        static_cast<std::size_t>(item.iItem) >= state.matches.size() || item.iSubItem < 0 ||
+        static_cast<std::size_t>(item.iSubItem) >= catalogueColumns.size())
+        return;
+    const CatalogueEntry& entry =
+        catalogueIn(state).entries[state.matches[static_cast<std::size_t>(item.iItem)]];
+    lstrcpynA(item.pszText, catalogueColumns[static_cast<std::size_t>(item.iSubItem)].text(entry).c_str(),
+              item.cchTextMax);
+}
+
+// Nothing selected (no entry matches) leaves the dialog open on the search.
+void addChosen(HWND dialog, CatalogueDialog& state) {
+    HWND list = entryList(dialog);
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+        if (static_cast<std::size_t>(row) >= state.matches.size())
+            break;
+        PartEntry entry = catalogueIn(state).entries[state.matches[static_cast<std::size_t>(row)]].entry;
+        entry.checkMark = 0;
+        state.chosen.push_back(std::move(entry));
+    }
+    if (!state.chosen.empty())
+        EndDialog(dialog, IDOK);
+}
+
+void onCatalogueCommand(HWND dialog, int id, int notification, CatalogueDialog& state) {
+    if ((id == IDC_CATALOGUE_SEARCH && notification == EN_CHANGE) ||
+        (id == IDC_CATALOGUE_GROUP && notification == CBN_SELCHANGE))
+        showMatches(dialog, state);
+    else if (id == IDOK)
+        addChosen(dialog, state);
+    else if (id == IDCANCEL)
+        EndDialog(dialog, IDCANCEL);
+}
+
+void onCatalogueNotify(HWND dialog, const NMHDR& header, CatalogueDialog& state) {
+    if (header.idFrom != IDC_CATALOGUE_ENTRIES)
+        return;
+    if (header.code == LVN_GETDISPINFOA)
+        giveRowText(reinterpret_cast<const NMLVDISPINFOA&>(header), state);
+    else if (header.code == NM_DBLCLK && reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0)
+        addChosen(dialog, state);
+}
+
+INT_PTR CALLBACK catalogueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    auto* state = reinterpret_cast<CatalogueDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (state == nullptr)
+        return FALSE;
+    switch (message) {
+    case WM_INITDIALOG: initCatalogueDialog(dialog, *state); return TRUE;
+    case WM_COMMAND: onCatalogueCommand(dialog, LOWORD(wParam), HIWORD(wParam), *state); break;
+    case WM_NOTIFY: onCatalogueNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam), *state); break;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group) {
+    CatalogueDialog state{catalogueOf(kind), group, {}, {}, -1, {}};
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    if (DialogBoxParamA(instance, "CATALOGDLG", owner, catalogueDialogProc,
+                        reinterpret_cast<LPARAM>(&state)) != IDOK)
+        return {};
+    return std::move(state.chosen);
+}

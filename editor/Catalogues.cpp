@@ -1,0 +1,79 @@
+#include "editor/Catalogues.h"
+
+#include "editor/SheetFormState.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace {
+
+// What tells that a file changed: its last write and its size. A missing
+// file has neither.
+struct FileStamp {
+    bool exists = false;
+    FILETIME written{};
+    DWORD sizeHigh = 0, sizeLow = 0;
+
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && CompareFileTime(&written, &other.written) == 0 &&
+               sizeHigh == other.sizeHigh && sizeLow == other.sizeLow;
+    }
+};
+
+FileStamp stampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return {};
+    return {true, data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow};
+}
+
+struct CachedCatalogue {
+    const char* fileName;
+    std::string path; // the full path it was read from: another folder reads anew
+    FileStamp stamp;
+    std::shared_ptr<const LoadedCatalogue> loaded;
+};
+
+std::array<CachedCatalogue, 2> cache = {{{"パーツ.txt", {}, {}, {}}, {"スキル.txt", {}, {}, {}}}};
+
+std::string fullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
+// A missing file is no fault of the user's: the dialog says it is missing,
+// the status bar stays as it is.
+void tellOfUnreadFile(const LoadedCatalogue& loaded) {
+    const CatalogueProblem problem = loaded.catalogue.problem;
+    if (problem == CatalogueProblem::none || problem == CatalogueProblem::missing ||
+        sheetForm.tellUser == nullptr)
+        return;
+    sheetForm.tellUser("カタログを読めませんでした: " + loaded.path + ": " + catalogueProblemText(problem));
+}
+
+std::shared_ptr<const LoadedCatalogue> readLoaded(const std::string& path) {
+    auto loaded = std::make_shared<LoadedCatalogue>();
+    loaded->path = path;
+    loaded->catalogue = readCatalogue(path);
+    loaded->folded.reserve(loaded->catalogue.entries.size());
+    for (const CatalogueEntry& entry : loaded->catalogue.entries)
+        loaded->folded.push_back(foldEntry(entry));
+    tellOfUnreadFile(*loaded);
+    return loaded;
+}
+
+} // namespace
+
+std::shared_ptr<const LoadedCatalogue> catalogueOf(CatalogueKind kind) {
+    CachedCatalogue& cached = cache[kind == CatalogueKind::parts ? 0 : 1];
+    const std::string path = fullPath(sheetForm.referenceFolder + "Database\\" + cached.fileName);
+    const FileStamp stamp = stampOf(path);
+    if (cached.loaded == nullptr || path != cached.path || !(stamp == cached.stamp)) {
+        cached.loaded = readLoaded(path);
+        cached.path = path;
+        cached.stamp = stamp;
+    }
+    return cached.loaded;
+}

@@ -1,0 +1,151 @@
+#include "refdata/Catalogue.h"
+#include "sheet/NewSheet.h"
+#include "sheet/TextFile.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+struct ReadCase {
+    const char* what;
+    std::string bytes;
+    std::vector<CatalogueEntry> entries;
+    std::vector<std::string> groups;
+    CatalogueProblem problem = CatalogueProblem::none;
+};
+
+const CatalogueEntry brain = {{0, "のうみそ", "オート", "なし", "なし", "最大行動値+2"}, "頭"};
+const CatalogueEntry eyes = {{0, "めだま", "オート", "なし", "なし", "最大行動値+1"}, "頭"};
+const CatalogueEntry fist = {{0, "こぶし", "アクション", "2", "0", "肉弾攻撃1"}, "腕"};
+const CatalogueEntry stray = {{0, "はぐれ", "", "", "", ""}, ""};
+
+// Every line form, headings, comments and blank lines, as a player writes them.
+const std::u8string_view everyForm =
+    u8"; 一行に一つ\r\n\r\nはぐれ\r\n[頭]\r\n【のうみそ】オート/なし/なし：最大行動値+2\r\n"
+    u8"■【めだま】オート/なし/なし：最大行動値+1\r\n  ［腕］ \n\t \n"
+    u8"こぶし\tアクション\t2\t0\t肉弾攻撃1\n[頭]\n　□【めだま】オート/なし/なし：最大行動値+1　";
+
+TEST(ReadCatalogue, ReadsEveryLineFormUnderItsHeading) {
+    const std::string cp932 =
+        "; 一行に一つ\r\n\r\nはぐれ\r\n[頭]\r\n【のうみそ】オート/なし/なし：最大行動値+2\r\n"
+        "■【めだま】オート/なし/なし：最大行動値+1\r\n  ［腕］ \n\t \n"
+        "こぶし\tアクション\t2\t0\t肉弾攻撃1\n[頭]\n　□【めだま】オート/なし/なし：最大行動値+1　";
+    const std::string tooLarge(catalogueByteLimit + 1, 'a');
+    std::string atLimit(catalogueByteLimit - 3, ';');
+    atLimit += "\na\n";
+    const std::vector<CatalogueEntry> read = {stray, brain, eyes, fist, eyes};
+    const ReadCase cases[] = {
+        {"code page 932", cp932, read, {"頭", "腕"}},
+        {"UTF-8", utf8Bytes(everyForm), read, {"頭", "腕"}},
+        {"UTF-8 with the byte-order mark",
+         std::string(utf8ByteOrderMark) + utf8Bytes(everyForm),
+         read,
+         {"頭", "腕"}},
+        {"a name alone, a tab before the timing, a bracket left open",
+         "a\n\tオート\n[b\n",
+         {{{0, "a", "", "", "", ""}, ""},
+          {{0, "", "オート", "", "", ""}, ""},
+          {{0, "[b", "", "", "", ""}, ""}},
+         {}},
+        {"an empty heading ends the group", "[頭]\n[]\nはぐれ\n", {stray}, {"頭"}},
+        {"no lines", "", {}, {}},
+        {"at the size limit", atLimit, {{{0, "a", "", "", "", ""}, ""}}, {}},
+        {"over the size limit", tooLarge, {}, {}, CatalogueProblem::tooLarge},
+        {"a NUL byte", std::string("a\0b\n", 4), {}, {}, CatalogueProblem::notText},
+        {"a lead byte without its trail byte", "\x82 a\n", {}, {}, CatalogueProblem::notText},
+        {"code page 932 after the byte-order mark",
+         std::string(utf8ByteOrderMark) + "のうみそ",
+         {},
+         {},
+         CatalogueProblem::notText},
+    };
+    ScratchFolder folder;
+    for (const ReadCase& c : cases) {
+        writeBytes(folder.file("catalogue.txt"), c.bytes);
+        for (const Catalogue& catalogue :
+             {readCatalogueText(c.bytes), readCatalogue(folder.file("catalogue.txt"))}) {
+            EXPECT_EQ(catalogue.problem, c.problem) << c.what;
+            EXPECT_EQ(catalogue.groups, c.groups) << c.what;
+            ASSERT_EQ(catalogue.entries.size(), c.entries.size()) << c.what;
+            for (std::size_t i = 0; i < c.entries.size(); ++i) {
+                EXPECT_EQ(catalogue.entries[i].entry, c.entries[i].entry) << c.what << ", entry " << i;
+                EXPECT_EQ(catalogue.entries[i].group, c.entries[i].group) << c.what << ", entry " << i;
+            }
+        }
+    }
+    EXPECT_EQ(readCatalogue(folder.file("none.txt")).problem, CatalogueProblem::missing);
+    EXPECT_EQ(readCatalogue(folder.file("")).problem, CatalogueProblem::missing) << "a folder";
+}
+
+// A shipped catalogue's path as the narrow file functions take it: Windows
+// names files in code page 932, Linux stores the name's UTF-8 bytes.
+std::string shippedCatalogue([[maybe_unused]] const char* name,
+                             [[maybe_unused]] std::u8string_view utf8Name) {
+#ifdef _WIN32
+    return fixturePath(std::string("../../Database/") + name);
+#else
+    return fixturePath("../../Database/" + utf8Bytes(utf8Name));
+#endif
+}
+
+TEST(ReadCatalogue, ShipsTheNewSheetsPartsUnderTheirLocations) {
+    const Catalogue catalogue = readCatalogue(shippedCatalogue("パーツ.txt", u8"パーツ.txt"));
+    ASSERT_EQ(catalogue.groups, (std::vector<std::string>{"頭", "腕", "胴", "脚"}));
+    for (std::size_t i = 0; i < bodyLocations.size(); ++i) {
+        std::vector<PartEntry> parts = standardParts(bodyLocations[i]), shipped;
+        parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
+        for (const CatalogueEntry& entry : catalogue.entries)
+            if (entry.group == catalogue.groups[i])
+                shipped.push_back(entry.entry);
+        EXPECT_EQ(shipped, parts) << catalogue.groups[i];
+    }
+    EXPECT_FALSE(readCatalogue(shippedCatalogue("スキル.txt", u8"スキル.txt")).entries.empty());
+}
+
+struct MatchCase {
+    const char* name;
+    const char* effect;
+    const char* search;
+    bool matches;
+};
+
+TEST(MatchesSearch, FoldsKanaWidthAndCaseAndKeepsCharactersWhole) {
+    const MatchCase cases[] = {
+        {"のうみそ", "", "ノウミソ", true},
+        {"のうみそ", "", "ﾉｳﾐｿ", true},
+        {"ガトリング", "", "ｶﾞﾄﾘﾝｸﾞ", true},
+        {"ｶﾞﾄﾘﾝｸﾞ", "", "がと", true},
+        {"ヴァイオリン", "", "ｳﾞｧ", true},
+        {"パンチ", "", "ﾊﾟﾝﾁ", true},
+        {"ハンチ", "", "ﾊﾟ", false},
+        {"ＭＡＸ１", "", "max1", true},
+        {"max1", "", "ＭＡＸ１", true},
+        {"こぶし", "肉弾攻撃1", "肉弾 こぶ", true},
+        {"こぶし", "肉弾攻撃1", "肉弾 あし", false},
+        {"こぶし", "肉弾攻撃1", "　　", true},
+        {"こぶし", "肉弾攻撃1", "頭", true}, // the heading
+        {"こぶし", "肉弾攻撃1", "し肉", false},
+        {"表", "", "\\", false},  // 表 ends in 0x5C
+        {"ャa", "", "ヂ", false}, // ャ ends in 0x83, ヂ is 0x83 0x61
+    };
+    for (const MatchCase& c : cases) {
+        const FoldedEntry entry = foldEntry({{0, c.name, "オート", "", "", c.effect}, "頭"});
+        EXPECT_EQ(matchesSearch(entry, searchWords(c.search)), c.matches) << c.name << " / " << c.search;
+    }
+}
+
+TEST(MatchesSearch, FindsNamesByTheirBeginning) {
+    const FoldedEntry entry = foldEntry(brain);
+    EXPECT_TRUE(nameBeginsWith(entry, foldForSearch("ﾉｳ")));
+    EXPECT_FALSE(nameBeginsWith(entry, foldForSearch("うみ")));
+    Catalogue catalogue{{{brain.entry, "胴"}, brain, eyes}, {}};
+    EXPECT_EQ(findCatalogueEntry(catalogue, "のうみそ", "頭"), &catalogue.entries[1]);
+    EXPECT_EQ(findCatalogueEntry(catalogue, "のうみそ", "脚"), &catalogue.entries[0]);
+    EXPECT_EQ(findCatalogueEntry(catalogue, "ノウミソ", "頭"), nullptr);
+}
+
+} // namespace
