@@ -1095,9 +1095,6 @@ constexpr Step steps[] = {
     {"shows the portrait of a sheet from another player's machine, found beside the sheet, and keeps its "
      "line",
      showASharedSheetsPortrait},
-    {"removes a part through the menu of a right-click on it, opens the menu by Shift+F10, drags a part "
-     "within the head parts and another to the arms, takes the second drag back by one Ctrl+Z, and saves",
-     useTheListsByMouse},
     {"ends without a window when started again for that sheet, and brings the window holding it forward",
      bringTheWindowOfAnOpenSheetForward},
     {"asks before Ctrl+S writes over the sheet rewritten by another program: Cancel keeps its bytes, Yes "
@@ -1106,9 +1103,11 @@ constexpr Step steps[] = {
     {"offers to read the sheet again when it was rewritten while the window was minimised, and Yes shows the "
      "new doll's name",
      offerToReadAChangedFileAgain},
+    {"removes a part through the menu of a right-click on it, opens the menu by Shift+F10, drags a part "
+     "within the head parts and another to the arms, takes the second drag back by one Ctrl+Z, and saves",
+     useTheListsByMouse},
     {"adds a part from the catalogue by Ctrl+K, a search and Enter, and one whose name in the part dialog "
-     "fills "
-     "its other boxes, and saves them",
+     "fills its other boxes, and saves them",
      addPartsFromTheCatalogue},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
