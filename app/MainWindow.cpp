@@ -314,7 +314,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // Left to the default as well, which gives the focus back.
     case WM_ACTIVATE: onActivate(window, wParam); break;
     case checkSheetFileMessage: checkSheetFile(window); return 0;
-    case WM_COPYDATA: return answerWhetherHeld(window, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_COPYDATA:
+        return answerWhetherHeld(window, *reinterpret_cast<const COPYDATASTRUCT*>(lParam), currentSheetPath);
     case WM_DESTROY: endProgram(); return 0;
     case WM_NOTIFY: return 0;
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;

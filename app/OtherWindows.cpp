@@ -1,7 +1,6 @@
 #include "app/OtherWindows.h"
 
 #include "app/MainWindowClass.h"
-#include "app/SheetDocument.h"
 #include "app/StatusBar.h"
 #include "editor/WindowsText.h"
 
@@ -103,9 +102,9 @@ bool isSameFile(const std::wstring& first, const std::wstring& second) {
     return identity && identity == identityOf(second);
 }
 
-LRESULT answerWhetherHeld(HWND window, const COPYDATASTRUCT& question) {
+LRESULT answerWhetherHeld(HWND window, const COPYDATASTRUCT& question, const std::string& heldPath) {
     const std::optional<std::wstring> asked = askedSheetPath(question);
-    if (!asked || currentSheetPath.empty() || !isSameFile(*asked, wideOfNarrow(currentSheetPath)))
+    if (!asked || heldPath.empty() || !isSameFile(*asked, wideOfNarrow(heldPath)))
         return FALSE;
     comeForward(window);
     tellUser("このシートはこのウィンドウで開いています");

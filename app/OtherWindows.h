@@ -16,9 +16,10 @@
 // second is passed over.
 bool shownElsewhere(HWND asking, const std::wstring& path);
 
-// WM_COPYDATA to the main window: when it holds the sheet asked about, it
-// comes forward, says so in its status bar and answers TRUE.
-LRESULT answerWhetherHeld(HWND window, const COPYDATASTRUCT& question);
+// WM_COPYDATA to the main window: when the sheet asked about is the one it
+// holds at `heldPath` (none: never saved), it comes forward, says so in its
+// status bar and answers TRUE.
+LRESULT answerWhetherHeld(HWND window, const COPYDATASTRUCT& question, const std::string& heldPath);
 
 // The path a question asks about; none when the data is no such question.
 std::optional<std::wstring> askedSheetPath(const COPYDATASTRUCT& question);

@@ -4,7 +4,6 @@
 #include "editor/ControlText.h"
 #include "editor/NameSuggestions.h"
 #include "editor/SheetFormState.h"
-#include "editor/SheetLists.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

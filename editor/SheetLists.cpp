@@ -15,15 +15,14 @@ namespace {
 
 struct LocationBinding {
     BodyLocation location;
-    const char* text;
     HWND SheetFormState::*list;
 };
 
 constexpr std::array<LocationBinding, 4> locationBindings = {{
-    {BodyLocation::head, "頭", &SheetFormState::headList},
-    {BodyLocation::arms, "腕", &SheetFormState::armList},
-    {BodyLocation::torso, "胴", &SheetFormState::torsoList},
-    {BodyLocation::legs, "脚", &SheetFormState::legList},
+    {BodyLocation::head, &SheetFormState::headList},
+    {BodyLocation::arms, &SheetFormState::armList},
+    {BodyLocation::torso, &SheetFormState::torsoList},
+    {BodyLocation::legs, &SheetFormState::legList},
 }};
 
 // Every location has its binding: the table holds all four.
@@ -167,17 +166,13 @@ void refreshSkillList() {
 
 void refreshPartList(const std::string& text) {
     for (const LocationBinding& binding : locationBindings)
-        if (text == binding.text)
+        if (text == locationText(binding.location))
             refreshList(sheetForm.*binding.list);
 }
 
 void addListColumns(HWND list) {
     for (std::size_t i = 0; i < listColumns.size(); ++i)
         insertCellColumn(list, static_cast<int>(i), listColumns[i].width, listColumns[i].title);
-}
-
-std::string locationText(BodyLocation location) {
-    return bindingOfLocation(location).text;
 }
 
 void onListNotify(const NMHDR& header) {

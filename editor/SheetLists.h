@@ -17,9 +17,6 @@ void addListColumns(HWND list);
 void refreshSkillList();
 void refreshPartList(const std::string& locationText);
 
-// The location text ("頭", "腕", "胴", "脚") that names a part list.
-std::string locationText(BodyLocation location);
-
 // The lists' notifications to the sheet form: focus, activation (double
 // click or Enter opens the entry dialog) and ticks in the name cells.
 void onListNotify(const NMHDR& header);

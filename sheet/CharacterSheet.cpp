@@ -67,6 +67,16 @@ SheetMember partsMemberOf(BodyLocation location) {
     return SheetMember::legParts;
 }
 
+std::string locationText(BodyLocation location) {
+    switch (location) {
+    case BodyLocation::head: return "頭";
+    case BodyLocation::arms: return "腕";
+    case BodyLocation::torso: return "胴";
+    case BodyLocation::legs: break;
+    }
+    return "脚";
+}
+
 namespace {
 
 template <class Value> const Value& valueOf(const MemberValue& value) {

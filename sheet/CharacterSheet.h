@@ -49,6 +49,8 @@ enum class BodyLocation { head = 1, arms = 2, torso = 3, legs = 4 };
 
 // The record's member that holds a location's parts.
 SheetMember partsMemberOf(BodyLocation location);
+// The location as the sheet names it: "頭", "腕", "胴", "脚".
+std::string locationText(BodyLocation location);
 
 inline constexpr std::array<BodyLocation, 4> bodyLocations = {BodyLocation::head, BodyLocation::arms,
                                                               BodyLocation::torso, BodyLocation::legs};
