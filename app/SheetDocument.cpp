@@ -11,8 +11,8 @@
 #include "editor/SheetForm.h"
 #include "editor/WindowsText.h"
 #include "sheet/CharacterSheet.h"
-
-#include <cstdint>
+#include "sheet/FileSystem.h"
+#include "sheet/TextFile.h"
 
 std::string currentSheetPath;
 
@@ -96,19 +96,12 @@ void startHistory() {
     followUnsavedState();
 }
 
-std::int64_t lastWriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) == 0)
-        return 0;
-    return static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                     data.ftLastWriteTime.dwLowDateTime);
-}
-
 // The copy's edits are of the sheet's file as its window last had it: a
 // file written after the copy was has been changed by another program since,
 // and saving the recovered sheet over it asks first.
 bool changedSinceCopy(const LeftCopy& copy, const FileStamp& file) {
-    return file.state == FileStamp::State::present && file.writeTime > lastWriteTime(sheetFileOf(copy));
+    return file.state == FileStamp::State::present &&
+           file.writeTime > lookAtFile(sheetFileOf(copy)).writeTime;
 }
 
 // The copy's sheet with its edits unsaved, standing for the sheet's own file.
@@ -163,14 +156,16 @@ void showSaveFailedMessage(const std::string& path) {
 
 // On success the sheet stands for the file at `path` from here on; a failed
 // save leaves the sheet's file and its unsaved edits as they were. A save
-// keeps the history.
+// keeps the history. The bytes written are the ones the file's stamp is
+// taken from.
 bool saveTo(const std::string& path) {
-    if (!characterSheet.saveSheet(path)) {
+    const std::string bytes = characterSheet.sheetFileText();
+    if (!replaceFileContents(path, bytes)) {
         showSaveFailedMessage(path);
         return false;
     }
     currentSheetPath = path;
-    matchFile(stampOfWritten(path, characterSheet.sheetFileText()));
+    matchFile(stampOfWritten(path, bytes));
     document.history.markSaved();
     followUnsavedState();
     showSavedMessage();

@@ -34,4 +34,5 @@ std::FILE* openForReading(const std::wstring& path);
 std::FILE* openForWriting(const std::wstring& path);
 void removeFile(const std::wstring& path);
 bool replaceFile(const std::wstring& from, const std::wstring& to);
+FileLook lookAtFile(const std::wstring& path);
 #endif

@@ -27,9 +27,10 @@ bool replaceFile(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-FileLook lookAtFile(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0) {
+namespace {
+
+FileLook lookedAt(BOOL found, const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    if (found == 0) {
         const DWORD error = GetLastError();
         return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileLook::Kind::none
                                                                                : FileLook::Kind::other};
@@ -39,4 +40,16 @@ FileLook lookAtFile(const std::string& path) {
     return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
                                       data.ftLastWriteTime.dwLowDateTime)};
+}
+
+} // namespace
+
+FileLook lookAtFile(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return lookedAt(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data), data);
+}
+
+FileLook lookAtFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return lookedAt(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data), data);
 }
