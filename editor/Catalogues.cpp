@@ -1,6 +1,7 @@
 #include "editor/Catalogues.h"
 
 #include "editor/SheetFormState.h"
+#include "sheet/FileSystem.h"
 
 #include <windows.h>
 
@@ -8,30 +9,10 @@
 
 namespace {
 
-// What tells that a file changed: its last write and its size. A missing
-// file has neither.
-struct FileStamp {
-    bool exists = false;
-    FILETIME written{};
-    DWORD sizeHigh = 0, sizeLow = 0;
-
-    bool operator==(const FileStamp& other) const {
-        return exists == other.exists && CompareFileTime(&written, &other.written) == 0 &&
-               sizeHigh == other.sizeHigh && sizeLow == other.sizeLow;
-    }
-};
-
-FileStamp stampOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return {};
-    return {true, data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow};
-}
-
 struct CachedCatalogue {
     const char* fileName;
     std::string path; // the full path it was read from: another folder reads anew
-    FileStamp stamp;
+    FileLook look;    // its last write and size tell that it changed
     std::shared_ptr<const LoadedCatalogue> loaded;
 };
 
@@ -69,11 +50,11 @@ std::shared_ptr<const LoadedCatalogue> readLoaded(const std::string& path) {
 std::shared_ptr<const LoadedCatalogue> catalogueOf(CatalogueKind kind) {
     CachedCatalogue& cached = cache[kind == CatalogueKind::parts ? 0 : 1];
     const std::string path = fullPath(sheetForm.referenceFolder + "Database\\" + cached.fileName);
-    const FileStamp stamp = stampOf(path);
-    if (cached.loaded == nullptr || path != cached.path || !(stamp == cached.stamp)) {
+    const FileLook look = lookAtFile(path);
+    if (cached.loaded == nullptr || path != cached.path || look != cached.look) {
         cached.loaded = readLoaded(path);
         cached.path = path;
-        cached.stamp = stamp;
+        cached.look = look;
     }
     return cached.loaded;
 }

@@ -20,6 +20,7 @@ struct FileLook {
     Kind kind = Kind::none;
     std::uint64_t size = 0;
     std::int64_t writeTime = 0;
+    bool operator==(const FileLook&) const = default;
 };
 FileLook lookAtFile(const std::string& path);
 
