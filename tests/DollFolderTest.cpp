@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -48,11 +50,11 @@ TEST(DollFolder, WalkReadsSheetsAndTheirPortraits) {
     };
     const std::atomic<bool> going{false};
     const FolderWalk walk = walkDollFolder("R", fake, going);
-    std::vector<std::string> found;
+    std::vector<std::string> paths;
     for (const FoundSheetFile& sheet : walk.files)
-        found.push_back(sheet.relativePath);
-    std::ranges::sort(found);
-    EXPECT_EQ(found, (std::vector<std::string>{"B.TXT", "a.txt", "sub\\c.txt", "sub\\l2\\d.txt",
+        paths.push_back(sheet.relativePath);
+    std::ranges::sort(paths);
+    EXPECT_EQ(paths, (std::vector<std::string>{"B.TXT", "a.txt", "sub\\c.txt", "sub\\l2\\d.txt",
                                                "sub\\l2\\l3\\e.txt"}));
     EXPECT_EQ(walk.unreadableFolders, std::vector<std::string>{"locked"});
     for (const char* never : {"link", "secret", "sub\\l2\\l3\\l4"})
@@ -109,6 +111,20 @@ TEST(DollFolder, WalkReadsSheetsAndTheirPortraits) {
         EXPECT_EQ(thumbnail->pixels.size(), 48u * 3 * 64);
         EXPECT_NEAR(thumbnail->pixels[0], sheet.name == "small.txt" ? 128 : 50, 3) << sheet.name; // blue
     }
+
+    // The system's own listing, with a name that code page 932 cannot hold.
+    const std::string below = scratch.file("below"), smile = utf8Bytes(u8"below\\\U0001F600.txt");
+    std::filesystem::create_directory(below);
+    std::ofstream(std::filesystem::path(below) / std::filesystem::path(u8"\U0001F600.txt"), std::ios::binary)
+        << sheetText("1002", "", "Ken");
+    const FolderWalk real = walkDollFolder(scratch.file(""), listFolder, going);
+    const auto found = std::ranges::find(real.files, smile, &FoundSheetFile::relativePath);
+    ASSERT_NE(found, real.files.end());
+    EXPECT_EQ(found->look.size, sheetText("1002", "", "Ken").size());
+    EXPECT_NE(dollRowDate({smile, found->look, {}}), localTimeText({})) << "no local time";
+    DollSummary summary;
+    EXPECT_EQ(readDollSheet(dollFilePath(scratch.file(""), smile), summary), DollRead::sheet);
+    EXPECT_EQ(real.files.size(), std::size(sheets)); // the vanished one is missing and the smile is in
 }
 
 TEST(DollFolder, RowTextsFallBackToTheFileName) {
