@@ -64,7 +64,7 @@ struct DollSummary {
 };
 
 // Larger files are no sheet, and are not read.
-inline constexpr std::uint64_t dollSheetByteLimit = std::uint64_t{4} << 20;
+inline constexpr std::size_t dollSheetByteLimit = std::size_t{4} << 20;
 
 enum class DollRead {
     sheet,
