@@ -63,7 +63,7 @@ struct DollSummary {
     bool operator==(const DollSummary&) const = default;
 };
 
-// Larger files are no sheet, and are not read.
+// Larger files are no sheet: reading stops once past the limit.
 inline constexpr std::size_t dollSheetByteLimit = std::size_t{4} << 20;
 
 enum class DollRead {
