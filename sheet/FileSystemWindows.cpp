@@ -39,7 +39,8 @@ FileLook lookedAt(BOOL found, const WIN32_FILE_ATTRIBUTE_DATA& data) {
         return {FileLook::Kind::other};
     return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                      data.ftLastWriteTime.dwLowDateTime)};
+                                      data.ftLastWriteTime.dwLowDateTime),
+            (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0};
 }
 
 } // namespace
