@@ -105,7 +105,9 @@ TEST(ReadCatalogue, ShipsTheNewSheetsPartsUnderTheirLocations) {
                 shipped.push_back(entry.entry);
         EXPECT_EQ(shipped, parts) << catalogue.groups[i];
     }
-    EXPECT_FALSE(readCatalogue(shippedCatalogue("スキル.txt", u8"スキル.txt")).entries.empty());
+    const Catalogue skills = readCatalogue(shippedCatalogue("スキル.txt", u8"スキル.txt"));
+    EXPECT_FALSE(skills.entries.empty());
+    EXPECT_EQ(fittingGroups(skills, dollChoicesOf({"ノクターン"})), std::vector<std::string>{"ノクターン"});
 }
 
 struct MatchCase {
