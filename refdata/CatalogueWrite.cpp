@@ -21,23 +21,23 @@ std::string tabSeparatedLine(const PartEntry& entry) {
 
 // One entry as it will stand in the file.
 struct EntryLine {
-    PartEntry entry; // as the reader reads it back
+    PartEntry entry;
     std::string utf8;
     std::string foldedName;
 };
 
-// The reader drops the blanks at a line's ends, so an entry is written as
-// its line reads. A line that would read as a comment, a heading or nothing
-// cannot hold the entry.
+// An entry that its line would not read back as, unticked, cannot go in:
+// the reader takes the blanks off a line's ends and control characters
+// out, and reads a line as a comment or a heading by how it begins.
 std::optional<EntryLine> entryLineOf(const PartEntry& entry) {
-    const std::optional<CatalogueLine> read = readCatalogueLine(tabSeparatedLine(entry));
-    if (!read || !read->entry)
+    PartEntry unticked = entry;
+    unticked.checkMark = 0;
+    std::string line = tabSeparatedLine(unticked);
+    const std::optional<CatalogueLine> read = readCatalogueLine(line);
+    if (!read || read->entry != unticked)
         return std::nullopt;
-    std::string line = tabSeparatedLine(*read->entry);
-    const std::optional<CatalogueLine> again = readCatalogueLine(line);
-    if (!again || again->entry != read->entry)
-        return std::nullopt;
-    return EntryLine{*read->entry, std::move(line), foldForSearch(read->entry->name)};
+    std::string foldedName = foldForSearch(unticked.name);
+    return EntryLine{std::move(unticked), std::move(line), std::move(foldedName)};
 }
 
 // The title that "[heading]" reads back as; empty when it reads as none.

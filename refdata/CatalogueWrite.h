@@ -16,10 +16,10 @@
 struct CatalogueRegistration {
     std::string text;                  // the whole new text
     std::string heading;               // as the catalogue reads it back; empty for none
-    std::vector<PartEntry> registered; // as the catalogue reads them back, in list order
+    std::vector<PartEntry> registered; // unticked, in list order
     std::size_t added = 0;             // of them, new lines
     std::size_t replaced = 0;          // of them, lines of the same name replaced where they stand
-    std::size_t leftOut = 0;           // entries that a line would not read back as themselves
+    std::size_t leftOut = 0;           // entries that no line reads back as
     CatalogueProblem problem = CatalogueProblem::none;
 };
 
