@@ -46,9 +46,11 @@ std::string chosenHeading(HWND dialog, int notification) {
 // The line says what 登録 would do; 登録 stays on for a file it cannot
 // write, so that the message box says why.
 void describe(HWND dialog, const RegisterDialog& state, const std::string& heading) {
-    const CatalogueRegistration plan = state.file.problem == CatalogueProblem::none
-                                           ? registerEntries(state.file.bytes, state.entries, heading)
-                                           : CatalogueRegistration{.problem = state.file.problem};
+    CatalogueRegistration plan;
+    if (state.file.problem == CatalogueProblem::none)
+        plan = registerEntries(state.file.bytes, state.entries, heading);
+    else
+        plan.problem = state.file.problem;
     SetDlgItemTextA(dialog, IDC_REGISTER_SUMMARY, registrationSummary(plan, state.path).c_str());
     EnableWindow(GetDlgItem(dialog, IDOK),
                  plan.problem != CatalogueProblem::none || !plan.registered.empty());

@@ -2162,7 +2162,7 @@ TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
                 });
                 HWND group = GetDlgItem(dialog, IDC_CATALOGUE_GROUP);
                 if (c.allGroups) {
-                    SendMessageA(group, CB_SETCURSEL, 0, 0);
+                    SendMessageA(group, CB_SETCURSEL, 1, 0);
                     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CATALOGUE_GROUP, CBN_SELCHANGE),
                                  reinterpret_cast<LPARAM>(group));
                 }
@@ -2309,6 +2309,115 @@ TEST_F(CatalogueTest, TheNameBoxOffersNamesToTakeWithTheKeys) {
     EXPECT_EQ(effect, "最大行動値+2");
     EXPECT_EQ(characterSheet.getHeadParts().back(),
               (PartEntry{0, "のうみそ", "オート", "なし", "なし", "最大行動値+2"}));
+}
+
+// ---- Registering entries in the catalogues ----
+
+// What the register dialog showed, and the message box it showed over
+// itself after 登録, if any.
+struct ShownRegistration {
+    std::string heading, headings, summary, message;
+};
+
+ShownRegistration registerBy(int button, const std::function<void()>& press) {
+    ShownRegistration shown;
+    DialogAnswer answer("カタログに登録", 0, [&](HWND dialog) {
+        HWND heading = GetDlgItem(dialog, IDC_REGISTER_HEADING);
+        shown.heading = readControlText(heading);
+        for (int i = 0; i < ComboBox_GetCount(heading); ++i) {
+            char item[64] = {};
+            ComboBox_GetLBText(heading, i, item);
+            shown.headings += item + std::string(";");
+        }
+        shown.summary = readControlText(GetDlgItem(dialog, IDC_REGISTER_SUMMARY));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        HWND box = nullptr;
+        eventually([&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "カタログに登録")) != nullptr;)
+                box = w != dialog && IsWindowVisible(w) ? w : box;
+            return box != nullptr;
+        });
+        if (box != nullptr) {
+            shown.message = readControlText(GetDlgItem(box, 0xFFFF));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    press();
+    EXPECT_TRUE(answer.answered());
+    return shown;
+}
+
+// Ctrl+Shift+K on a part list and on the skill list: the heading it starts
+// on, the file's headings, what it says, and the file after 登録 or
+// キャンセル; the sheet is not edited.
+TEST_F(CatalogueTest, RegistersTheSelectedEntriesUnderTheListsHeading) {
+    const struct {
+        const char* what;
+        bool skills;
+        const char* mainClass;
+        int button;
+        ShownRegistration shown;
+        std::string fileAfter;
+    } cases[] = {
+        {"two head parts",
+         false,
+         "",
+         IDOK,
+         {"頭", "頭;腕;脚;", "2 件を ", ""},
+         std::string(partCatalogue)
+             .insert(std::string(partCatalogue).find("[腕]"), "a\tt\tc\tr\te\r\nb\tt\tc\tr\te\r\n")},
+        {"two skills under the main class, cancelled",
+         true,
+         "ノクターン",
+         IDCANCEL,
+         {"ノクターン", "", "2 件を ", ""},
+         skillCatalogue},
+    };
+    for (const auto& c : cases) {
+        characterSheet.setMainClass(c.mainClass);
+        const std::string title = readControlText(window);
+        HWND list = c.skills ? sheetForm.skillList : sheetForm.headList;
+        select(list, {0, 1});
+        const ShownRegistration shown = registerBy(c.button, [&] {
+            const HeldKey control(VK_CONTROL), shift(VK_SHIFT);
+            press('K');
+        });
+        EXPECT_EQ(shown.heading, c.shown.heading) << c.what;
+        EXPECT_EQ(shown.headings, c.shown.headings) << c.what;
+        EXPECT_EQ(shown.summary.rfind(c.shown.summary, 0), 0u) << shown.summary;
+        const std::string file = c.skills ? "スキル.txt の [ノクターン]" : "パーツ.txt の [頭]";
+        EXPECT_TRUE(endsWith(shown.summary, "\\Database\\" + file + " に登録します")) << shown.summary;
+        EXPECT_EQ(shown.message, "") << c.what;
+        EXPECT_EQ(readBytes(c.skills ? "Database\\スキル.txt" : "Database\\パーツ.txt"), c.fileAfter)
+            << c.what;
+        EXPECT_EQ(readControlText(window), title) << c.what;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abc") << c.what;
+    }
+}
+
+TEST_F(CatalogueTest, LeavesAReadOnlyCatalogueAsItWasAndSaysWhy) {
+    SetFileAttributesA("Database\\パーツ.txt", FILE_ATTRIBUTE_READONLY);
+    select(sheetForm.legList, {2});
+    const ShownRegistration shown = registerBy(IDOK, [&] { command(IDM_REGISTER_IN_CATALOGUE); });
+    SetFileAttributesA("Database\\パーツ.txt", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(endsWith(shown.message,
+                         "\\Database\\パーツ.txt\n" + catalogueProblemText(CatalogueProblem::readOnly)))
+        << shown.message;
+    EXPECT_EQ(readBytes("Database\\パーツ.txt"), partCatalogue);
+}
+
+// A heading that names the doll's class: the skill catalogue starts on the
+// doll's entries, those under no heading with them.
+TEST_F(CatalogueTest, StartsTheSkillCatalogueOnTheDollsEntries) {
+    writeBytes("Database\\スキル.txt", "共通\r\n[ルミナス]\r\n光\r\n[ﾉｸﾀｰﾝ]\r\n夜想\r\n");
+    characterSheet.setSubClass("ノクターン");
+    ShownCatalogue shown;
+    DialogAnswer close("カタログ", IDCANCEL, [&](HWND dialog) { shown = shownCatalogue(dialog); });
+    select(sheetForm.skillList, {});
+    command(IDM_ADD_FROM_CATALOGUE);
+    ASSERT_TRUE(close.answered());
+    EXPECT_EQ(shown.group, "このドール向け");
+    EXPECT_EQ(shown.names, "共通夜想");
 }
 
 } // namespace
