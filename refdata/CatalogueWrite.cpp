@@ -41,11 +41,12 @@ std::optional<EntryLine> entryLineOf(const PartEntry& entry) {
 }
 
 // The title that "[heading]" reads back as; empty when it reads as none.
+// A line break typed into the box would end the heading's line.
 std::string headingTitleOf(std::string_view heading) {
     std::string utf8 = "[";
     appendAsUtf8(utf8, heading);
     std::ranges::replace_if(
-        utf8, [](char byte) { return static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F; }, ' ');
+        utf8, [](char byte) { return byte == '\r' || byte == '\n'; }, ' ');
     utf8 += ']';
     const std::optional<CatalogueLine> read = readCatalogueLine(utf8);
     return read ? read->heading : std::string();

@@ -991,24 +991,16 @@ void offerToReadAChangedFileAgain(Session& s) {
     s.checkTitle("from a friend.txt");
 }
 
-// `key` pressed while `held` are down, as the keyboard sends them to the
-// window in front.
-void pressWithHeld(const std::vector<WORD>& held, WORD key) {
-    std::vector<WORD> keys = held;
-    keys.push_back(key);
-    std::vector<INPUT> inputs(keys.size() * 2);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
-        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    check(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size(),
-          "the keys could not be sent");
-}
-
-// Ctrl held with `key`.
+// Ctrl held with `key`, as the keyboard sends them to the window in front.
 void pressWithControl(WORD key) {
-    pressWithHeld({VK_CONTROL}, key);
+    INPUT inputs[4] = {};
+    const WORD keys[4] = {VK_CONTROL, key, key, VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    check(SendInput(4, inputs, sizeof(INPUT)) == 4, "the keys could not be sent");
 }
 
 // From the arms of the example sheet: Ctrl+K opens the part catalogue on
@@ -1070,12 +1062,13 @@ void registerHeadPartsInTheCatalogue(Session& s) {
     postClick(head);
     waitUntil(s.processId(), "the head parts to have the focus",
               [&] { return focusInThreadOf(head) == head; });
+    postKey(head, VK_END);
     postKey(head, VK_HOME);
     waitForList(s, head, 2, 0, "the first head part to be selected");
-    pressWithHeld({VK_SHIFT}, VK_DOWN);
+    pressKeys({VK_SHIFT, VK_DOWN});
     waitUntil(s.processId(), "both head parts to be selected",
               [&] { return sendAndWait(head, LVM_GETSELECTEDCOUNT, 0, 0, "the head parts") == 2; });
-    pressWithHeld({VK_CONTROL, VK_SHIFT}, 'K');
+    pressKeys({VK_CONTROL, VK_SHIFT, 'K'});
     HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "カタログに登録", "the register dialog");
     HWND summary = GetDlgItem(dialog, IDC_REGISTER_SUMMARY);
     waitUntil(s.processId(), "the register dialog to say what it will do", [&] {

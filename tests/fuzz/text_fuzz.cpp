@@ -50,38 +50,28 @@ void checkOwnFormat(std::string_view input) {
                 "what the own format reads goes back out and reads the same");
 }
 
-// The first entries of the first entry's heading, each name once, go back
-// into the text; those a line can hold read back under that heading.
+// The first entries of the first entry's heading go back into the text:
+// each replaces a line of its name, and reads back the same.
 void checkWrittenBack(std::string_view input, const Catalogue& catalogue, std::size_t checked) {
-    if (checked == 0)
-        return;
-    const std::string& group = catalogue.entries.front().group;
     std::vector<PartEntry> entries;
-    std::vector<std::string> names;
-    for (const CatalogueEntry& entry : std::span(catalogue.entries).first(checked)) {
-        std::string name = foldForSearch(entry.entry.name);
-        if (entry.group == group && std::ranges::find(names, name) == names.end()) {
-            names.push_back(std::move(name));
+    for (const CatalogueEntry& entry : std::span(catalogue.entries).first(checked))
+        if (entry.group == catalogue.entries.front().group)
             entries.push_back(entry.entry);
-        }
-    }
-    const CatalogueRegistration written = registerEntries(input, entries, group);
+    const CatalogueRegistration written =
+        registerEntries(input, entries, entries.empty() ? "" : catalogue.entries.front().group);
     // Lines in another form may have been all that kept a code page 932 text
     // from reading as UTF-8; the writer then refuses.
-    if (written.problem == CatalogueProblem::tooLarge || written.problem == CatalogueProblem::notReadBack)
+    if (entries.empty() || written.problem == CatalogueProblem::tooLarge ||
+        written.problem == CatalogueProblem::notReadBack)
         return;
-    require(written.problem == CatalogueProblem::none, "a catalogue's entries can be written back into it");
-    require(written.heading == group && written.added == 0 &&
-                written.replaced + written.leftOut == entries.size(),
-            "an entry written back replaces its own line");
+    require(written.problem == CatalogueProblem::none && written.added == 0,
+            "a catalogue's entries written back replace their own lines");
     const Catalogue back = readCatalogueText(written.text);
-    for (const PartEntry& entry : written.registered)
-        require(std::ranges::find(entries, entry) != entries.end() &&
-                    std::ranges::any_of(back.entries,
-                                        [&](const CatalogueEntry& read) {
-                                            return read.group == group && read.entry == entry;
-                                        }),
+    for (const PartEntry& entry : written.registered) {
+        const CatalogueEntry* found = findCatalogueEntry(back, entry.name, written.heading);
+        require(found != nullptr && found->group == written.heading && found->entry == entry,
                 "an entry written back reads back the same");
+    }
 }
 
 void checkCatalogue(std::string_view input) {

@@ -2347,63 +2347,50 @@ ShownRegistration registerBy(int button, const std::function<void()>& press) {
     return shown;
 }
 
-// Ctrl+Shift+K on a part list and on the skill list: the heading it starts
-// on, the file's headings, what it says, and the file after 登録 or
-// キャンセル; the sheet is not edited.
+// Ctrl+Shift+K on a list: the heading it starts on, the file's headings,
+// what it says, the message box after 登録 on a read-only file, and the file
+// after; the sheet is not edited.
 TEST_F(CatalogueTest, RegistersTheSelectedEntriesUnderTheListsHeading) {
+    const std::string added =
+        std::string(partCatalogue)
+            .insert(std::string(partCatalogue).find("[腕]"), "a\tt\tc\tr\te\r\nb\tt\tc\tr\te\r\n");
+    const std::string readOnly = "パーツ.txt\n" + catalogueProblemText(CatalogueProblem::readOnly);
     const struct {
-        const char* what;
         bool skills;
         const char* mainClass;
+        bool readOnly;
         int button;
-        ShownRegistration shown;
+        ShownRegistration shown; // the summary's end
         std::string fileAfter;
     } cases[] = {
-        {"two head parts",
-         false,
-         "",
-         IDOK,
-         {"頭", "頭;腕;脚;", "2 件を ", ""},
-         std::string(partCatalogue)
-             .insert(std::string(partCatalogue).find("[腕]"), "a\tt\tc\tr\te\r\nb\tt\tc\tr\te\r\n")},
-        {"two skills under the main class, cancelled",
-         true,
-         "ノクターン",
-         IDCANCEL,
-         {"ノクターン", "", "2 件を ", ""},
-         skillCatalogue},
+        // clang-format off
+        {false, "", false, IDOK, {"頭", "頭;腕;脚;", "パーツ.txt の [頭] に登録します", ""}, added},
+        {true, "ノクターン", false, IDCANCEL, {"ノクターン", "", "スキル.txt の [ノクターン] に登録します", ""}, skillCatalogue},
+        {false, "", true, IDOK, {"頭", "頭;腕;脚;", "パーツ.txt の [頭] に登録します", readOnly}, partCatalogue},
+        // clang-format on
     };
     for (const auto& c : cases) {
+        const char* file = c.skills ? "Database\\スキル.txt" : "Database\\パーツ.txt";
+        writeBytes(file, c.skills ? skillCatalogue : partCatalogue);
+        SetFileAttributesA(file, c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         characterSheet.setMainClass(c.mainClass);
         const std::string title = readControlText(window);
-        HWND list = c.skills ? sheetForm.skillList : sheetForm.headList;
-        select(list, {0, 1});
+        select(c.skills ? sheetForm.skillList : sheetForm.headList, {0, 1});
         const ShownRegistration shown = registerBy(c.button, [&] {
             const HeldKey control(VK_CONTROL), shift(VK_SHIFT);
             press('K');
         });
-        EXPECT_EQ(shown.heading, c.shown.heading) << c.what;
-        EXPECT_EQ(shown.headings, c.shown.headings) << c.what;
-        EXPECT_EQ(shown.summary.rfind(c.shown.summary, 0), 0u) << shown.summary;
-        const std::string file = c.skills ? "スキル.txt の [ノクターン]" : "パーツ.txt の [頭]";
-        EXPECT_TRUE(endsWith(shown.summary, "\\Database\\" + file + " に登録します")) << shown.summary;
-        EXPECT_EQ(shown.message, "") << c.what;
-        EXPECT_EQ(readBytes(c.skills ? "Database\\スキル.txt" : "Database\\パーツ.txt"), c.fileAfter)
-            << c.what;
-        EXPECT_EQ(readControlText(window), title) << c.what;
-        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abc") << c.what;
+        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(shown.heading, c.shown.heading) << file;
+        EXPECT_EQ(shown.headings, c.shown.headings) << file;
+        EXPECT_TRUE(shown.summary.starts_with("2 件を ") && endsWith(shown.summary, c.shown.summary))
+            << shown.summary;
+        EXPECT_TRUE(endsWith(shown.message, c.shown.message)) << shown.message;
+        EXPECT_EQ(shown.message.empty(), c.shown.message.empty()) << file;
+        EXPECT_EQ(readBytes(file), c.fileAfter) << file;
+        EXPECT_EQ(readControlText(window), title) << file;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abc") << file;
     }
-}
-
-TEST_F(CatalogueTest, LeavesAReadOnlyCatalogueAsItWasAndSaysWhy) {
-    SetFileAttributesA("Database\\パーツ.txt", FILE_ATTRIBUTE_READONLY);
-    select(sheetForm.legList, {2});
-    const ShownRegistration shown = registerBy(IDOK, [&] { command(IDM_REGISTER_IN_CATALOGUE); });
-    SetFileAttributesA("Database\\パーツ.txt", FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(endsWith(shown.message,
-                         "\\Database\\パーツ.txt\n" + catalogueProblemText(CatalogueProblem::readOnly)))
-        << shown.message;
-    EXPECT_EQ(readBytes("Database\\パーツ.txt"), partCatalogue);
 }
 
 // A heading that names the doll's class: the skill catalogue starts on the
