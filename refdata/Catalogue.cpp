@@ -212,6 +212,22 @@ Catalogue catalogueOf(std::string_view text, Encoding encoding, CatalogueLayout*
     return builder.finished();
 }
 
+// The catalogue in a file's bytes, and where its lines stand when `layout`
+// is given.
+Catalogue catalogueInText(std::string_view bytes, CatalogueLayout* layout) {
+    if (bytes.size() > catalogueByteLimit)
+        return {{}, {}, CatalogueProblem::tooLarge};
+    const std::size_t size = bytes.size();
+    const std::optional<Encoding> encoding = encodingOf(bytes);
+    if (!encoding)
+        return {{}, {}, CatalogueProblem::notText};
+    if (layout != nullptr) {
+        layout->bodyStart = size - bytes.size();
+        layout->utf8 = *encoding == Encoding::utf8;
+    }
+    return catalogueOf(bytes, *encoding, layout);
+}
+
 // ---- Matching ----
 
 // A folded text gives every character two bytes: a double-byte character
@@ -348,29 +364,12 @@ Catalogue readCatalogue(const std::string& path) {
 }
 
 Catalogue readCatalogueText(std::string_view bytes) {
-    if (bytes.size() > catalogueByteLimit)
-        return {{}, {}, CatalogueProblem::tooLarge};
-    const std::optional<Encoding> encoding = encodingOf(bytes);
-    if (!encoding)
-        return {{}, {}, CatalogueProblem::notText};
-    return catalogueOf(bytes, *encoding, nullptr);
+    return catalogueInText(bytes, nullptr);
 }
 
 CatalogueLayout readCatalogueLayout(std::string_view bytes) {
     CatalogueLayout layout;
-    if (bytes.size() > catalogueByteLimit) {
-        layout.catalogue.problem = CatalogueProblem::tooLarge;
-        return layout;
-    }
-    const std::size_t size = bytes.size();
-    const std::optional<Encoding> encoding = encodingOf(bytes);
-    if (!encoding) {
-        layout.catalogue.problem = CatalogueProblem::notText;
-        return layout;
-    }
-    layout.bodyStart = size - bytes.size();
-    layout.utf8 = *encoding == Encoding::utf8;
-    layout.catalogue = catalogueOf(bytes, *encoding, &layout);
+    layout.catalogue = catalogueInText(bytes, &layout);
     return layout;
 }
 

@@ -135,6 +135,38 @@ std::vector<EntryLine> entryLinesOf(const std::vector<PartEntry>& entries, std::
     return lines;
 }
 
+// What becomes of a file's lines: some replaced, new ones before one.
+struct LineChanges {
+    std::map<std::size_t, std::string> replacements; // by line
+    std::vector<std::string> insertions;
+    std::size_t insertAt = 0;
+};
+
+// A file whose last line had no line end keeps it so; other lines keep
+// theirs, and new lines take `lineEnd`.
+std::string textWith(const std::vector<BodyLine>& lines, const LineChanges& changes,
+                     std::string_view lineEnd) {
+    std::vector<BodyLine> written;
+    for (std::size_t n = 0; n <= lines.size(); ++n) {
+        if (n == changes.insertAt)
+            for (const std::string& inserted : changes.insertions)
+                written.push_back({inserted, lineEnd});
+        if (n == lines.size())
+            break;
+        const auto replacement = changes.replacements.find(n);
+        written.push_back({replacement != changes.replacements.end() ? replacement->second : lines[n].text,
+                           lines[n].lineEnd});
+    }
+    const bool endsOpen = !lines.empty() && lines.back().lineEnd.empty();
+    std::string text;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        text += written[i].text;
+        if (!endsOpen || i + 1 < written.size())
+            text += written[i].lineEnd.empty() ? lineEnd : written[i].lineEnd;
+    }
+    return text;
+}
+
 // Every entry registered reads back under its heading from the new text: a
 // code page 932 text could, say, come to read as UTF-8.
 bool readsBack(const CatalogueRegistration& registration) {
@@ -166,42 +198,24 @@ CatalogueRegistration registerEntries(std::string_view old, const std::vector<Pa
     const std::string_view lineEnd = lineEndOf(lines);
     const HeadingEntries under = entriesUnder(layout, title);
 
-    std::map<std::size_t, std::string> replacements;
-    std::vector<std::string> insertions;
+    LineChanges changes;
     for (EntryLine& line : entryLinesOf(entries, registration.leftOut)) {
         std::string bytes = inEncoding(line.utf8, layout.utf8);
         if (const auto found = under.lineOfName.find(line.foldedName); found != under.lineOfName.end()) {
-            replacements[found->second] = std::move(bytes);
+            changes.replacements[found->second] = std::move(bytes);
             ++registration.replaced;
         } else {
-            insertions.push_back(std::move(bytes));
+            changes.insertions.push_back(std::move(bytes));
             ++registration.added;
         }
         registration.registered.push_back(std::move(line.entry));
     }
-    if (!insertions.empty() && !hasHeading(layout, title))
-        insertions.insert(insertions.begin(), inEncoding("[" + codePage932ToUtf8(title) + "]", layout.utf8));
+    if (!changes.insertions.empty() && !hasHeading(layout, title))
+        changes.insertions.insert(changes.insertions.begin(),
+                                  inEncoding("[" + codePage932ToUtf8(title) + "]", layout.utf8));
 
-    std::vector<BodyLine> written;
-    const std::size_t insertAt = insertionLine(layout, title, under, lines.size());
-    for (std::size_t n = 0; n <= lines.size(); ++n) {
-        if (n == insertAt)
-            for (const std::string& inserted : insertions)
-                written.push_back({inserted, lineEnd});
-        if (n == lines.size())
-            break;
-        const auto replacement = replacements.find(n);
-        written.push_back(
-            {replacement != replacements.end() ? replacement->second : lines[n].text, lines[n].lineEnd});
-    }
-    // A file whose last line had no line end keeps it so.
-    const bool endsOpen = !lines.empty() && lines.back().lineEnd.empty();
-    registration.text = old.substr(0, layout.bodyStart);
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        registration.text += written[i].text;
-        if (!endsOpen || i + 1 < written.size())
-            registration.text += written[i].lineEnd.empty() ? lineEnd : written[i].lineEnd;
-    }
+    changes.insertAt = insertionLine(layout, title, under, lines.size());
+    registration.text = std::string(old.substr(0, layout.bodyStart)) + textWith(lines, changes, lineEnd);
     if (registration.text.size() > catalogueByteLimit)
         return failed(CatalogueProblem::tooLarge);
     if (!readsBack(registration))

@@ -1160,7 +1160,8 @@ constexpr Step steps[] = {
     {"adds a part from the catalogue by Ctrl+K, a search and Enter, and one whose name in the part dialog "
      "fills its other boxes, and saves them",
      addPartsFromTheCatalogue},
-    {"registers two selected head parts in the catalogue by Ctrl+Shift+K, under [頭] with every other byte "
+    {"registers two selected head parts in the catalogue by Ctrl+Shift+K, under the head's heading with "
+     "every other byte "
      "kept, and finds them in the catalogue dialog",
      registerHeadPartsInTheCatalogue},
     {"ends after all when exit is confirmed with Yes", confirmExit},
