@@ -1065,7 +1065,17 @@ void registerHeadPartsInTheCatalogue(Session& s) {
     postKey(head, VK_END);
     postKey(head, VK_HOME);
     waitForList(s, head, 2, 0, "the first head part to be selected");
-    pressKeys({VK_SHIFT, VK_DOWN});
+    // Shift with the arrow keys' own Down: the keypad's Down, which one
+    // without the extended flag may be, gives up Shift where Num Lock is on.
+    INPUT down[2] = {};
+    for (INPUT& input : down) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_DOWN;
+        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | (&input == &down[1] ? KEYEVENTF_KEYUP : 0);
+    }
+    holdKey(VK_SHIFT, true);
+    check(SendInput(2, down, sizeof(INPUT)) == 2, "Down could not be pressed");
+    holdKey(VK_SHIFT, false);
     waitUntil(s.processId(), "both head parts to be selected",
               [&] { return sendAndWait(head, LVM_GETSELECTEDCOUNT, 0, 0, "the head parts") == 2; });
     pressKeys({VK_CONTROL, VK_SHIFT, 'K'});
