@@ -183,6 +183,7 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FNOINVERT, VK_DELETE, IDM_EDIT_DELETE},
                               {FVIRTKEY | FNOINVERT, VK_INSERT, IDM_ADD_ENTRY},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'K', IDM_ADD_FROM_CATALOGUE},
+                              {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'K', IDM_REGISTER_IN_CATALOGUE},
                               {FVIRTKEY | FALT | FNOINVERT, VK_UP, IDM_MOVE_UP},
                               {FVIRTKEY | FALT | FNOINVERT, VK_DOWN, IDM_MOVE_DOWN}};
     constexpr int count = static_cast<int>(std::size(expected));
