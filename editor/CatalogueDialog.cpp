@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 struct CatalogueDialog {
     std::shared_ptr<const LoadedCatalogue> loaded;
     std::string startGroup;
+    std::vector<std::string> fitting; // the headings that name the doll
     std::vector<std::size_t> matches;
     // What the matches were found for.
     FoldedWords searched;
@@ -64,27 +66,34 @@ void addColumns(HWND dialog) {
     }
 }
 
-// "すべて", then the file's headings in its order.
+// The group choice's items: the doll's entries, all, then the headings.
+constexpr int fittingChoice = 0, allChoice = 1, firstHeadingChoice = 2;
+
+// "このドール向け" and "すべて", then the file's headings in its order. It
+// starts on the heading asked for, else on the doll's entries when a heading
+// names the doll.
 void listGroups(HWND dialog, const CatalogueDialog& state) {
     HWND choice = groupChoice(dialog);
+    ComboBox_AddString(choice, "このドール向け");
     ComboBox_AddString(choice, "すべて");
-    int chosen = 0;
+    int chosen = state.fitting.empty() ? allChoice : fittingChoice;
     const std::vector<std::string>& groups = catalogueIn(state).groups;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         ComboBox_AddString(choice, groups[i].c_str());
         if (groups[i] == state.startGroup)
-            chosen = static_cast<int>(i) + 1;
+            chosen = static_cast<int>(i) + firstHeadingChoice;
     }
     ComboBox_SetCurSel(choice, chosen);
 }
 
-// The heading chosen; null for "すべて".
-const std::string* chosenGroup(HWND dialog, const CatalogueDialog& state) {
-    const int chosen = ComboBox_GetCurSel(groupChoice(dialog));
+// The doll's entries are those under a heading that names it and those
+// under none.
+bool isInGroup(const CatalogueEntry& entry, int chosen, const CatalogueDialog& state) {
     const std::vector<std::string>& groups = catalogueIn(state).groups;
-    if (chosen <= 0 || static_cast<std::size_t>(chosen) > groups.size())
-        return nullptr;
-    return &groups[static_cast<std::size_t>(chosen) - 1];
+    if (chosen == fittingChoice)
+        return entry.group.empty() || std::ranges::find(state.fitting, entry.group) != state.fitting.end();
+    const auto heading = static_cast<std::size_t>(chosen - firstHeadingChoice);
+    return chosen < firstHeadingChoice || heading >= groups.size() || entry.group == groups[heading];
 }
 
 void showSummary(HWND dialog, const CatalogueDialog& state) {
@@ -110,7 +119,6 @@ bool narrows(const FoldedWords& before, const FoldedWords& after) {
 void findMatches(HWND dialog, CatalogueDialog& state) {
     FoldedWords words = searchWords(readControlText(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH)));
     const int groupChosen = ComboBox_GetCurSel(groupChoice(dialog));
-    const std::string* group = chosenGroup(dialog, state);
     const std::vector<CatalogueEntry>& entries = catalogueIn(state).entries;
     std::vector<std::size_t> candidates;
     const bool narrowing = groupChosen == state.searchedGroup && narrows(state.searched, words);
@@ -120,7 +128,7 @@ void findMatches(HWND dialog, CatalogueDialog& state) {
     const std::size_t count = narrowing ? candidates.size() : entries.size();
     for (std::size_t n = 0; n < count; ++n) {
         const std::size_t i = narrowing ? candidates[n] : n;
-        if ((group == nullptr || entries[i].group == *group) && matchesSearch(state.loaded->folded[i], words))
+        if (isInGroup(entries[i], groupChosen, state) && matchesSearch(state.loaded->folded[i], words))
             state.matches.push_back(i);
     }
     state.searched = std::move(words);
@@ -215,8 +223,10 @@ INT_PTR CALLBACK catalogueDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 } // namespace
 
-std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group) {
-    CatalogueDialog state{catalogueOf(kind), group, {}, {}, -1, {}};
+std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group,
+                                           const DollChoices& doll) {
+    const std::shared_ptr<const LoadedCatalogue> loaded = catalogueOf(kind);
+    CatalogueDialog state{loaded, group, fittingGroups(loaded->catalogue, doll), {}, {}, -1, {}};
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
     if (DialogBoxParamA(instance, "CATALOGDLG", owner, catalogueDialogProc,
                         reinterpret_cast<LPARAM>(&state)) != IDOK)

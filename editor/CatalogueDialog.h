@@ -14,5 +14,7 @@
 
 // The entries chosen, in the catalogue's order and unticked; none when the
 // dialog was closed. The group choice starts on `group` when the file has
-// that heading.
-std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group);
+// that heading, else on "このドール向け" when a heading names one of the
+// doll's choices `doll`.
+std::vector<PartEntry> chooseFromCatalogue(HWND owner, CatalogueKind kind, const std::string& group,
+                                           const DollChoices& doll = {});

@@ -47,9 +47,21 @@ std::shared_ptr<const LoadedCatalogue> readLoaded(const std::string& path) {
 
 } // namespace
 
+std::string cataloguePath(CatalogueKind kind) {
+    return fullPath(sheetForm.referenceFolder + "Database\\" +
+                    cache[kind == CatalogueKind::parts ? 0 : 1].fileName);
+}
+
+DollChoices dollChoices() {
+    const CharacterSheet* sheet = sheetForm.sheet;
+    return sheet == nullptr
+               ? DollChoices()
+               : dollChoicesOf({sheet->getPosition(), sheet->getMainClass(), sheet->getSubClass()});
+}
+
 std::shared_ptr<const LoadedCatalogue> catalogueOf(CatalogueKind kind) {
     CachedCatalogue& cached = cache[kind == CatalogueKind::parts ? 0 : 1];
-    const std::string path = fullPath(sheetForm.referenceFolder + "Database\\" + cached.fileName);
+    const std::string path = cataloguePath(kind);
     const FileLook look = lookAtFile(path);
     if (cached.loaded == nullptr || path != cached.path || look != cached.look) {
         cached.loaded = readLoaded(path);

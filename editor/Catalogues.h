@@ -22,3 +22,9 @@ struct LoadedCatalogue {
 // read gives an empty catalogue, and the status bar says which and why.
 // What a caller holds stays valid when a later call reads the file again.
 std::shared_ptr<const LoadedCatalogue> catalogueOf(CatalogueKind kind);
+
+// The full path of the file of `kind`, which may not exist yet.
+std::string cataloguePath(CatalogueKind kind);
+
+// The doll's position and classes as the catalogues match headings with them.
+DollChoices dollChoices();

@@ -178,7 +178,8 @@ template <class Dialog> void onNameChanged(HWND dialog, OpenedEntryDialog<Dialog
 
 template <class Dialog> void initEntryDialog(HWND dialog, OpenedEntryDialog<Dialog>& opened) {
     opened.catalogue = catalogueOf(catalogueKindOf(opened.state));
-    opened.suggestions.emplace(GetDlgItem(dialog, boxesOf(opened.state).name), opened.catalogue);
+    opened.suggestions.emplace(GetDlgItem(dialog, boxesOf(opened.state).name), opened.catalogue,
+                               fittingGroups(opened.catalogue->catalogue, dollChoices()));
     showEditedEntry(dialog, opened.state);
 }
 

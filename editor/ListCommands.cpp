@@ -3,6 +3,7 @@
 #include "editor/CatalogueDialog.h"
 #include "editor/Clipboard.h"
 #include "editor/ListEntries.h"
+#include "editor/RegisterDialog.h"
 #include "editor/SheetFormState.h"
 #include "editor/SheetLists.h"
 #include "res/resource.h"
@@ -16,9 +17,9 @@
 
 namespace {
 
-constexpr std::array<int, 9> editCommands = {IDM_EDIT_CUT,    IDM_EDIT_COPY,  IDM_EDIT_PASTE,
-                                             IDM_EDIT_DELETE, IDM_ADD_ENTRY,  IDM_MOVE_UP,
-                                             IDM_MOVE_DOWN,   IDM_EDIT_ENTRY, IDM_ADD_FROM_CATALOGUE};
+constexpr std::array<int, 10> editCommands = {
+    IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE,        IDM_ADD_ENTRY,
+    IDM_MOVE_UP,  IDM_MOVE_DOWN, IDM_EDIT_ENTRY, IDM_ADD_FROM_CATALOGUE, IDM_REGISTER_IN_CATALOGUE};
 
 void tellUser(const std::string& text) {
     if (sheetForm.tellUser != nullptr)
@@ -123,10 +124,21 @@ void addFromCatalogue(HWND list) {
     const std::optional<BodyLocation> location = locationOfList(list);
     const CatalogueKind kind = location ? CatalogueKind::parts : CatalogueKind::skills;
     const std::string group = location ? locationText(*location) : std::string();
-    const std::vector<PartEntry> chosen = chooseFromCatalogue(sheetForm.form, kind, group);
+    const std::vector<PartEntry> chosen = chooseFromCatalogue(sheetForm.form, kind, group, dollChoices());
     SetFocus(list);
     selectRows(list, selected);
     insertIntoList(list, "追加", chosen);
+}
+
+// Parts go under their location, skills under the doll's main class. The
+// catalogue changes, not the sheet: nothing to undo, nothing to save.
+void registerSelected(HWND list) {
+    const std::optional<BodyLocation> location = locationOfList(list);
+    const CatalogueKind kind = location ? CatalogueKind::parts : CatalogueKind::skills;
+    const std::string heading = location ? locationText(*location) : sheetForm.sheet->getMainClass();
+    if (registerInCatalogueFile(sheetForm.form, kind, selectedEntries(list), heading))
+        tellUser("カタログに登録しました: " + cataloguePath(kind));
+    SetFocus(list);
 }
 
 void deleteSelected(HWND list, const char* action) {
@@ -156,6 +168,10 @@ void runListCommand(HWND list, int id) {
         break;
     case IDM_ADD_ENTRY: openEntryDialog(list, EntryOpening::newAfterSelection); break;
     case IDM_ADD_FROM_CATALOGUE: addFromCatalogue(list); break;
+    case IDM_REGISTER_IN_CATALOGUE:
+        if (anySelected)
+            registerSelected(list);
+        break;
     case IDM_MOVE_UP:
     case IDM_MOVE_DOWN:
         if (anySelected)

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -32,8 +33,9 @@ HWND createList(HWND box) {
 
 } // namespace
 
-NameSuggestions::NameSuggestions(HWND box, std::shared_ptr<const LoadedCatalogue> catalogue)
-    : box(box), list(createList(box)), catalogue(std::move(catalogue)) {
+NameSuggestions::NameSuggestions(HWND box, std::shared_ptr<const LoadedCatalogue> catalogue,
+                                 std::vector<std::string> fitting)
+    : box(box), list(createList(box)), catalogue(std::move(catalogue)), fitting(std::move(fitting)) {
     SetWindowSubclass(box, boxProc, suggestionSubclass, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -42,17 +44,23 @@ NameSuggestions::~NameSuggestions() {
     DestroyWindow(list);
 }
 
-// Each name once, in the catalogue's order; the list stays closed when the
-// box is empty or already holds the only name offered.
+// Each name once, those of entries that fit the doll first, each part in
+// the catalogue's order; the list stays closed when the box is empty or
+// already holds the only name offered.
 void NameSuggestions::offer() {
     const std::string typed = readControlText(box);
     const std::string prefix = foldForSearch(typed);
     ListBox_ResetContent(list);
     std::set<std::string> offered;
     const std::vector<CatalogueEntry>& entries = catalogue->catalogue.entries;
-    for (std::size_t i = 0; i < entries.size() && !typed.empty() && offered.size() < mostSuggestions; ++i) {
-        if (nameBeginsWith(catalogue->folded[i], prefix) && offered.insert(entries[i].entry.name).second)
-            ListBox_AddString(list, entries[i].entry.name.c_str());
+    for (const bool fittingFirst : {true, false}) {
+        for (std::size_t i = 0; i < entries.size() && !typed.empty() && offered.size() < mostSuggestions;
+             ++i) {
+            const bool fits = std::ranges::find(fitting, entries[i].group) != fitting.end();
+            if (fits == fittingFirst && nameBeginsWith(catalogue->folded[i], prefix) &&
+                offered.insert(entries[i].entry.name).second)
+                ListBox_AddString(list, entries[i].entry.name.c_str());
+        }
     }
     const bool complete = offered.size() == 1 && *offered.begin() == typed;
     if (offered.empty() || complete) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The names a catalogue offers while a name is typed: a list under the name
-// box of names that begin with what the box holds. Down and Up move in it,
+// box of names that begin with what the box holds, those under the headings
+// that fit the doll first. Down and Up move in it,
 // Enter or a click takes a name into the box, Escape closes it (and not the
 // dialog), and it closes when the focus leaves the box.
 
@@ -11,10 +12,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class NameSuggestions {
 public:
-    NameSuggestions(HWND box, std::shared_ptr<const LoadedCatalogue> catalogue);
+    NameSuggestions(HWND box, std::shared_ptr<const LoadedCatalogue> catalogue,
+                    std::vector<std::string> fitting);
     ~NameSuggestions();
     NameSuggestions(const NameSuggestions&) = delete;
     NameSuggestions& operator=(const NameSuggestions&) = delete;
@@ -39,4 +42,5 @@ private:
     HWND box;
     HWND list;
     std::shared_ptr<const LoadedCatalogue> catalogue;
+    std::vector<std::string> fitting; // the headings that fit the doll
 };

@@ -12,18 +12,11 @@
 #include <memory>
 #include <optional>
 
-namespace {
-
 // ---- Reading ----
-
-struct FileBytes {
-    std::string bytes;
-    CatalogueProblem problem = CatalogueProblem::none;
-};
 
 // The file's size is a hint only: a folder may give any, and a file that
 // grows while it is read still stops at the limit.
-FileBytes readFileBytes(const std::string& path) {
+CatalogueFile readCatalogueFile(const std::string& path) {
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -34,7 +27,7 @@ FileBytes readFileBytes(const std::string& path) {
     if (std::fseek(file.get(), 0, SEEK_END) == 0)
         size = std::clamp(std::ftell(file.get()), 0L, static_cast<long>(catalogueByteLimit));
     std::rewind(file.get());
-    FileBytes read;
+    CatalogueFile read;
     read.bytes.resize(static_cast<std::size_t>(size) + 1);
     std::size_t have = 0;
     for (std::size_t got = 1; got > 0 && have <= catalogueByteLimit; have += got) {
@@ -49,6 +42,8 @@ FileBytes readFileBytes(const std::string& path) {
     read.bytes.resize(have);
     return read;
 }
+
+namespace {
 
 bool skipPrefix(std::string_view& text, std::string_view prefix) {
     if (!text.starts_with(prefix))
@@ -119,29 +114,46 @@ std::optional<std::string_view> heading(std::string_view line) {
     return trimmed(line, true);
 }
 
+// What a line is to the reader: nothing (blank, or a comment), a heading
+// with its title, or an entry's text for the reader of pasted text.
+struct LineKind {
+    enum class Kind { nothing, heading, entry } kind;
+    std::string_view text;
+};
+
+LineKind kindOfLine(std::string_view line) {
+    const std::string_view text = trimmed(line, true);
+    if (text.empty() || text.starts_with(";"))
+        return {LineKind::Kind::nothing, {}};
+    if (const std::optional<std::string_view> title = heading(text))
+        return {LineKind::Kind::heading, *title};
+    return {LineKind::Kind::entry, trimmed(line, false)};
+}
+
 // Entry lines go to the reader of pasted text together, in runs that stay
 // in the processor's cache and within what the reader takes.
 constexpr std::size_t runLineLimit = std::min<std::size_t>(256, pastedLineLimit);
 
+// Where each entry and heading stands is kept only for a writer.
 class CatalogueBuilder {
 public:
-    explicit CatalogueBuilder(std::size_t lines) { catalogue.entries.reserve(lines); }
+    CatalogueBuilder(std::size_t lines, CatalogueLayout* layout) : layout(layout) {
+        catalogue.entries.reserve(lines);
+    }
 
     void addLine(std::string_view line) {
-        const std::string_view text = trimmed(line, true);
-        if (text.empty() || text.starts_with(";"))
-            return;
-        if (const std::optional<std::string_view> title = heading(text)) {
+        const LineKind read = kindOfLine(line);
+        if (read.kind == LineKind::Kind::heading) {
             endRun();
-            startGroup(utf8ToCodePage932(*title));
-            return;
+            startGroup(utf8ToCodePage932(read.text));
+        } else if (read.kind == LineKind::Kind::entry) {
+            if (runLines.size() == runLineLimit || run.size() + read.text.size() + 1 > pastedByteLimit)
+                endRun();
+            run += read.text;
+            run += '\n';
+            runLines.push_back(lineNumber);
         }
-        const std::string_view entryLine = trimmed(line, false);
-        if (runLines == runLineLimit || run.size() + entryLine.size() + 1 > pastedByteLimit)
-            endRun();
-        run += entryLine;
-        run += '\n';
-        ++runLines;
+        ++lineNumber;
     }
 
     Catalogue finished() {
@@ -151,33 +163,40 @@ public:
 
 private:
     void endRun() {
-        for (PartEntry& entry : readPastedText(run).entries) {
-            entry.checkMark = 0;
+        PastedEntries pasted = readPastedText(run);
+        for (std::size_t i = 0; i < pasted.entries.size(); ++i) {
             CatalogueEntry& added = catalogue.entries.emplace_back();
-            added.entry = std::move(entry);
+            added.entry = std::move(pasted.entries[i]);
+            added.entry.checkMark = 0;
             added.group = group;
+            if (layout != nullptr)
+                layout->entryLines.push_back(runLines[pasted.lines[i]]);
         }
         run.clear();
-        runLines = 0;
+        runLines.clear();
     }
 
     void startGroup(std::string title) {
         group = std::move(title);
         if (!group.empty() && std::ranges::find(catalogue.groups, group) == catalogue.groups.end())
             catalogue.groups.push_back(group);
+        if (layout != nullptr)
+            layout->headingLines.push_back({lineNumber, group});
     }
 
     Catalogue catalogue;
+    CatalogueLayout* layout;
     std::string group; // none above the first heading
     std::string run;
-    std::size_t runLines = 0;
+    std::vector<std::size_t> runLines; // the number of each line of the run
+    std::size_t lineNumber = 0;
 };
 
 // A code page 932 file goes to the reader of pasted text a line at a time
 // in UTF-8: a line feed or a carriage return is never part of a double-byte
 // character.
-Catalogue catalogueOf(std::string_view text, Encoding encoding) {
-    CatalogueBuilder builder(static_cast<std::size_t>(std::ranges::count(text, '\n')));
+Catalogue catalogueOf(std::string_view text, Encoding encoding, CatalogueLayout* layout) {
+    CatalogueBuilder builder(static_cast<std::size_t>(std::ranges::count(text, '\n')), layout);
     std::string utf8;
     for (std::size_t at = 0; at < text.size();) {
         const TextLine line = lineAt(text, at);
@@ -191,6 +210,22 @@ Catalogue catalogueOf(std::string_view text, Encoding encoding) {
         at = line.next;
     }
     return builder.finished();
+}
+
+// The catalogue in a file's bytes, and where its lines stand when `layout`
+// is given.
+Catalogue catalogueInText(std::string_view bytes, CatalogueLayout* layout) {
+    if (bytes.size() > catalogueByteLimit)
+        return {{}, {}, CatalogueProblem::tooLarge};
+    const std::size_t size = bytes.size();
+    const std::optional<Encoding> encoding = encodingOf(bytes);
+    if (!encoding)
+        return {{}, {}, CatalogueProblem::notText};
+    if (layout != nullptr) {
+        layout->bodyStart = size - bytes.size();
+        layout->utf8 = *encoding == Encoding::utf8;
+    }
+    return catalogueOf(bytes, *encoding, layout);
 }
 
 // ---- Matching ----
@@ -322,19 +357,33 @@ bool containsWholeCharacters(std::string_view folded, std::string_view word) {
 } // namespace
 
 Catalogue readCatalogue(const std::string& path) {
-    FileBytes file = readFileBytes(path);
+    CatalogueFile file = readCatalogueFile(path);
     if (file.problem != CatalogueProblem::none)
         return {{}, {}, file.problem};
     return readCatalogueText(file.bytes);
 }
 
 Catalogue readCatalogueText(std::string_view bytes) {
-    if (bytes.size() > catalogueByteLimit)
-        return {{}, {}, CatalogueProblem::tooLarge};
-    const std::optional<Encoding> encoding = encodingOf(bytes);
-    if (!encoding)
-        return {{}, {}, CatalogueProblem::notText};
-    return catalogueOf(bytes, *encoding);
+    return catalogueInText(bytes, nullptr);
+}
+
+CatalogueLayout readCatalogueLayout(std::string_view bytes) {
+    CatalogueLayout layout;
+    layout.catalogue = catalogueInText(bytes, &layout);
+    return layout;
+}
+
+std::optional<CatalogueLine> readCatalogueLine(std::string_view utf8) {
+    const LineKind read = kindOfLine(utf8);
+    if (read.kind == LineKind::Kind::heading)
+        return CatalogueLine{utf8ToCodePage932(read.text), std::nullopt};
+    if (read.kind == LineKind::Kind::nothing)
+        return std::nullopt;
+    PastedEntries pasted = readPastedText(read.text);
+    if (pasted.entries.size() != 1)
+        return std::nullopt;
+    pasted.entries.front().checkMark = 0;
+    return CatalogueLine{{}, std::move(pasted.entries.front())};
 }
 
 std::string catalogueProblemText(CatalogueProblem problem) {
@@ -343,6 +392,11 @@ std::string catalogueProblemText(CatalogueProblem problem) {
     case CatalogueProblem::missing: return "ファイルがないか、開けません";
     case CatalogueProblem::tooLarge: return "4 MiB を超えているため読み込みません";
     case CatalogueProblem::notText: return "テキストファイルではないため読み込みません";
+    case CatalogueProblem::readOnly: return "読み取り専用のため書き込めません";
+    case CatalogueProblem::notWritten:
+        return "書き込めませんでした（フォルダーの権限とディスクの空きを確かめてください）";
+    case CatalogueProblem::keptChanging: return "ほかの書き込みが続いたため書き込めませんでした";
+    case CatalogueProblem::notReadBack: return "書いた行が同じ項目として読み戻せないため書き込みません";
     }
     return {};
 }
@@ -396,6 +450,22 @@ bool matchesSearch(const FoldedEntry& entry, const FoldedWords& words) {
 
 bool nameBeginsWith(const FoldedEntry& entry, std::string_view prefix) {
     return entry.name.starts_with(prefix);
+}
+
+DollChoices dollChoicesOf(std::initializer_list<std::string_view> choices) {
+    DollChoices folded;
+    for (const std::string_view choice : choices)
+        if (!choice.empty())
+            folded.push_back(foldForSearch(choice));
+    return folded;
+}
+
+std::vector<std::string> fittingGroups(const Catalogue& catalogue, const DollChoices& doll) {
+    std::vector<std::string> fitting;
+    for (const std::string& group : catalogue.groups)
+        if (std::ranges::find(doll, foldForSearch(group)) != doll.end())
+            fitting.push_back(group);
+    return fitting;
 }
 
 const CatalogueEntry* findCatalogueEntry(const Catalogue& catalogue, std::string_view name,

@@ -8,6 +8,8 @@
 #include "sheet/CharacterSheet.h"
 
 #include <cstddef>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +20,18 @@ struct CatalogueEntry {
 };
 
 // Why a catalogue holds nothing, when it does not: the file is missing, is
-// over the size limit, or is no text.
-enum class CatalogueProblem { none, missing, tooLarge, notText };
+// over the size limit, or is no text; and why entries could not be written
+// into it.
+enum class CatalogueProblem {
+    none,
+    missing,
+    tooLarge,
+    notText,
+    readOnly,
+    notWritten,
+    keptChanging,
+    notReadBack
+};
 
 struct Catalogue {
     std::vector<CatalogueEntry> entries;
@@ -35,6 +47,38 @@ inline constexpr std::size_t catalogueByteLimit = std::size_t{4} << 20;
 Catalogue readCatalogue(const std::string& path);
 // The same from the file's bytes.
 Catalogue readCatalogueText(std::string_view bytes);
+
+// A catalogue file's bytes, none when it cannot be read or is over the limit.
+struct CatalogueFile {
+    std::string bytes;
+    CatalogueProblem problem = CatalogueProblem::none;
+};
+CatalogueFile readCatalogueFile(const std::string& path);
+
+// The catalogue in a text and where its lines stand, for a writer that
+// changes some lines and keeps the others byte for byte. Lines are counted
+// from 0 as lineAt walks the text after the byte-order mark.
+struct CatalogueLayout {
+    Catalogue catalogue;
+    std::vector<std::size_t> entryLines; // the line of each entry
+    struct Heading {
+        std::size_t line;
+        std::string title; // as Catalogue::groups holds it; empty for "[]"
+    };
+    std::vector<Heading> headingLines;
+    std::size_t bodyStart = 0; // past the byte-order mark
+    bool utf8 = false;         // else code page 932
+};
+CatalogueLayout readCatalogueLayout(std::string_view bytes);
+
+// What the reader makes of one UTF-8 line of a file: a heading (its title
+// in code page 932), an entry, or nothing (a blank line, a comment, a line
+// left empty without its control characters).
+struct CatalogueLine {
+    std::string heading;
+    std::optional<PartEntry> entry; // none for a heading
+};
+std::optional<CatalogueLine> readCatalogueLine(std::string_view utf8);
 
 // What the user is told of a problem, in code page 932 ("" for none).
 std::string catalogueProblemText(CatalogueProblem problem);
@@ -70,6 +114,14 @@ bool containsEveryWord(std::string_view searched, const FoldedWords& words);
 bool matchesSearch(const FoldedEntry& entry, const FoldedWords& words);
 // The entry's name begins with the folded `prefix`.
 bool nameBeginsWith(const FoldedEntry& entry, std::string_view prefix);
+
+// The doll's position, main class and sub class, folded; the empty ones left
+// out.
+using DollChoices = std::vector<std::string>;
+DollChoices dollChoicesOf(std::initializer_list<std::string_view> choices);
+// The headings that name one of the doll's choices, folded as the search
+// folds: their entries fit the doll.
+std::vector<std::string> fittingGroups(const Catalogue& catalogue, const DollChoices& doll);
 
 // The first entry named exactly `name`, one in `preferredGroup` before any
 // other; null when none is.

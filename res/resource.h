@@ -27,6 +27,7 @@
 #define IDM_MOVE_DOWN 40209
 #define IDM_EDIT_ENTRY 40210
 #define IDM_ADD_FROM_CATALOGUE 40211
+#define IDM_REGISTER_IN_CATALOGUE 40212
 // The recent sheets' group in the File menu: its separator, then one item a
 // sheet, 40101 to 40108.
 #define IDM_RECENT_GROUP 40100
@@ -83,3 +84,7 @@
 #define IDC_CATALOGUE_ENTRIES 4002
 #define IDC_CATALOGUE_GROUP 4003
 #define IDC_CATALOGUE_SUMMARY 4004
+
+// Dialog "REGISTERDLG": a list's entries put into a catalogue file
+#define IDC_REGISTER_HEADING 4101
+#define IDC_REGISTER_SUMMARY 4102

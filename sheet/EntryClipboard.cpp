@@ -280,13 +280,15 @@ std::optional<std::vector<PartEntry>> entriesFromOwnFormat(std::string_view form
 
 PastedEntries readPastedText(std::string_view utf8) {
     if (isTooLargeToPaste(utf8))
-        return {PastedEntries::Outcome::tooLarge, {}};
+        return {PastedEntries::Outcome::tooLarge, {}, {}};
     PastedEntries pasted;
     skipPrefix(utf8, utf8ByteOrderMark);
-    for (std::size_t at = 0; at < utf8.size();) {
+    for (std::size_t at = 0, number = 0; at < utf8.size(); ++number) {
         const TextLine line = lineAt(utf8, at);
-        if (std::optional<PartEntry> entry = pastedLineEntry(line.text))
+        if (std::optional<PartEntry> entry = pastedLineEntry(line.text)) {
             pasted.entries.push_back(std::move(*entry));
+            pasted.lines.push_back(number);
+        }
         at = line.next;
     }
     return pasted;

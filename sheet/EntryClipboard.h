@@ -33,6 +33,7 @@ inline constexpr std::size_t pastedByteLimit = std::size_t{1} << 20;
 struct PastedEntries {
     enum class Outcome { pasted, tooLarge } outcome = Outcome::pasted;
     std::vector<PartEntry> entries;
+    std::vector<std::size_t> lines; // the line of each entry, counted from 0
 };
 
 // The entries in a UTF-8 text from a spreadsheet, a web page or a chat, one

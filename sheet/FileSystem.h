@@ -14,13 +14,15 @@ std::FILE* openForWriting(const std::string& path);
 void removeFile(const std::string& path);
 
 // What the file system tells of a path without opening the file there:
-// nothing, a file with its size and last write time (in the system's own
-// units), or something else, such as a folder or a path it will not look at.
+// nothing, a file with its size, last write time (in the system's own
+// units) and whether it is marked read-only, or something else, such as a
+// folder or a path it will not look at.
 struct FileLook {
     enum class Kind { none, file, other };
     Kind kind = Kind::none;
     std::uint64_t size = 0;
     std::int64_t writeTime = 0;
+    bool readOnly = false;
     bool operator==(const FileLook&) const = default;
 };
 FileLook lookAtFile(const std::string& path);

@@ -23,7 +23,8 @@ FileLook lookOf(const struct stat& status) {
     if (!S_ISREG(status.st_mode))
         return {FileLook::Kind::other};
     return {FileLook::Kind::file, static_cast<std::uint64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0};
 }
 
 } // namespace

@@ -38,7 +38,8 @@ template <class Data> FileLook lookOf(const Data& data) {
         return {FileLook::Kind::other};
     return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                      data.ftLastWriteTime.dwLowDateTime)};
+                                      data.ftLastWriteTime.dwLowDateTime),
+            (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0};
 }
 
 FileLook lookedAt(BOOL found, const WIN32_FILE_ATTRIBUTE_DATA& data) {

@@ -102,30 +102,40 @@ void removeFile(const std::string& path) {
 namespace {
 
 // The same steps whichever width the path's characters have.
-template <class Path> bool replaceContents(const Path& path, std::string_view bytes) {
+template <class Path>
+Replacement replaceContents(const Path& path, std::string_view bytes,
+                            const std::function<bool()>& stillWanted) {
     constexpr std::string_view saving = ".saving";
     const Path temporary = path + Path(saving.begin(), saving.end());
     std::FILE* out = openForWriting(temporary);
     if (out == nullptr)
-        return false;
+        return Replacement::failed;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     written = std::fflush(out) == 0 && written;
     written = flushToDisk(out) && written;
     written = std::fclose(out) == 0 && written;
-    if (written && replaceFile(temporary, path))
-        return true;
-    removeFile(temporary);
-    return false;
+    const Replacement outcome = !written                        ? Replacement::failed
+                                : stillWanted && !stillWanted() ? Replacement::notWanted
+                                : replaceFile(temporary, path)  ? Replacement::done
+                                                                : Replacement::failed;
+    if (outcome != Replacement::done)
+        removeFile(temporary);
+    return outcome;
 }
 
 } // namespace
 
 bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    return replaceContents(path, bytes);
+    return replaceContents(path, bytes, {}) == Replacement::done;
+}
+
+Replacement replaceFileContentsIf(const std::string& path, std::string_view bytes,
+                                  const std::function<bool()>& stillWanted) {
+    return replaceContents(path, bytes, stillWanted);
 }
 
 #ifdef _WIN32
 bool replaceFileContents(const std::wstring& path, std::string_view bytes) {
-    return replaceContents(path, bytes);
+    return replaceContents(path, bytes, {}) == Replacement::done;
 }
 #endif

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,6 +64,12 @@ private:
 // then put in the place of the old file in one step. False when any step
 // fails; the old file is then untouched and the temporary file removed.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
+// The same, asking `stillWanted` once the temporary file is on the disk:
+// a writer that merges with what another writer put there may find, at the
+// last moment, that the old file is no longer the one it merged with.
+enum class Replacement { done, failed, notWanted };
+Replacement replaceFileContentsIf(const std::string& path, std::string_view bytes,
+                                  const std::function<bool()>& stillWanted);
 #ifdef _WIN32
 // The same for a Unicode path, which may name a folder, such as a user's
 // profile, that code page 932 cannot.

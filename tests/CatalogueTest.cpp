@@ -1,4 +1,5 @@
 #include "refdata/Catalogue.h"
+#include "refdata/CatalogueWrite.h"
 #include "sheet/NewSheet.h"
 #include "sheet/TextFile.h"
 
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <filesystem>
 
 namespace {
 
@@ -103,7 +106,9 @@ TEST(ReadCatalogue, ShipsTheNewSheetsPartsUnderTheirLocations) {
                 shipped.push_back(entry.entry);
         EXPECT_EQ(shipped, parts) << catalogue.groups[i];
     }
-    EXPECT_FALSE(readCatalogue(shippedCatalogue("スキル.txt", u8"スキル.txt")).entries.empty());
+    const Catalogue skills = readCatalogue(shippedCatalogue("スキル.txt", u8"スキル.txt"));
+    EXPECT_FALSE(skills.entries.empty());
+    EXPECT_EQ(fittingGroups(skills, dollChoicesOf({"ノクターン"})), std::vector<std::string>{"ノクターン"});
 }
 
 struct MatchCase {
@@ -146,6 +151,79 @@ TEST(MatchesSearch, FindsNamesByTheirBeginning) {
     EXPECT_EQ(findCatalogueEntry(catalogue, "のうみそ", "頭"), &catalogue.entries[1]);
     EXPECT_EQ(findCatalogueEntry(catalogue, "のうみそ", "脚"), &catalogue.entries[0]);
     EXPECT_EQ(findCatalogueEntry(catalogue, "ノウミソ", "頭"), nullptr);
+}
+
+struct WriteCase {
+    const char* what;
+    std::string old;
+    std::vector<PartEntry> entries;
+    const char* heading;
+    std::string written;               // the whole new text
+    std::array<std::size_t, 3> counts; // added, replaced, left out
+    CatalogueProblem problem = CatalogueProblem::none;
+};
+
+TEST(RegisterEntries, ChangesOnlyTheirLinesAndReadsThemBack) {
+    const PartEntry fist = {1, "こぶし", "アクション", "2", "0", "肉弾攻撃1"},
+                    brain = {0, "ノウミソ", "", "", "", ""};
+    const std::string bom(utf8ByteOrderMark), fistLine = "こぶし\tアクション\t2\t0\t肉弾攻撃1";
+    // clang-format off
+    const WriteCase cases[] = {
+        {"code page 932: a comment kept, a name replaced where it stands, a new one after the heading's last",
+         "; 頭\r\n[頭]\r\nのうみそ\r\nめだま\r\n\r\n[腕]\r\nかた\r\n", {brain, fist}, "頭",
+         "; 頭\r\n[頭]\r\nノウミソ\t\t\t\t\r\nめだま\r\n" + fistLine + "\r\n\r\n[腕]\r\nかた\r\n", {1, 1, 0}},
+        {"UTF-8 without a final line end: a new heading at the end", utf8Bytes(u8"[頭]\nのうみそ"), {fist}, "腕",
+         utf8Bytes(u8"[頭]\nのうみそ\n[腕]\nこぶし\tアクション\t2\t0\t肉弾攻撃1"), {1, 0, 0}},
+        {"UTF-8 with the mark: under no heading, before the first", bom + utf8Bytes(u8"はぐれ\r\n[頭]\r\n"),
+         {brain}, "", bom + utf8Bytes(u8"はぐれ\r\nノウミソ\t\t\t\t\r\n[頭]\r\n"), {1, 0, 0}},
+        {"a new file", "", {fist, brain}, " 頭 ", "[頭]\r\n" + fistLine + "\r\nノウミソ\t\t\t\t\r\n", {2, 0, 0}},
+        {"names that would read as a comment and a heading", "a\n", {{0, ";x", "", "", "", ""}, {0, "[y]", "", "", "", ""}},
+         "", "a\n", {0, 0, 2}},
+        {"no text", std::string("\0", 1), {fist}, "頭", "", {0, 0, 0}, CatalogueProblem::notText},
+    };
+    // clang-format on
+    for (const WriteCase& c : cases) {
+        const CatalogueRegistration r = registerEntries(c.old, c.entries, c.heading);
+        EXPECT_EQ(r.problem, c.problem) << c.what;
+        EXPECT_EQ(r.text, c.written) << c.what;
+        EXPECT_EQ((std::array{r.added, r.replaced, r.leftOut}), c.counts) << c.what;
+        const Catalogue back = readCatalogueText(r.text);
+        for (const PartEntry& entry : r.registered) {
+            const CatalogueEntry* found = findCatalogueEntry(back, entry.name, r.heading);
+            EXPECT_TRUE(found != nullptr && found->entry == entry && found->group == r.heading) << c.what;
+        }
+    }
+    EXPECT_EQ(registrationSummary(registerEntries(cases[0].old, cases[0].entries, "頭"), "C:\\パーツ.txt"),
+              "2 件を C:\\パーツ.txt の [頭] に登録します（うち 1 件は置き換え）");
+}
+
+TEST(RegisterInCatalogue, MergesWhatAnotherWriterPutThereMeanwhile) {
+    ScratchFolder folder;
+    const std::string path = folder.file("catalogue.txt");
+    writeBytes(path, "[頭]\r\nA\r\n");
+    int replaces = 0;
+    const CatalogueRegistration merged = registerInCatalogue(path, {{0, "B", "", "", "", ""}}, "頭", [&] {
+        if (replaces++ == 0)
+            writeBytes(path, "[頭]\r\nA\r\nC\r\n");
+    });
+    EXPECT_EQ(merged.problem, CatalogueProblem::none);
+    EXPECT_EQ(readBytes(path), "[頭]\r\nA\r\nC\r\nB\t\t\t\t\r\n");
+    const CatalogueRegistration busy = registerInCatalogue(
+        path, {{0, "D", "", "", "", ""}}, "頭", [&] { writeBytes(path, std::to_string(replaces++)); });
+    EXPECT_EQ(busy.problem, CatalogueProblem::keptChanging);
+    EXPECT_EQ(readBytes(path), std::to_string(replaces - 1)) << "the other writer's text kept";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_EQ(registerInCatalogue(path, {{0, "E", "", "", "", ""}}, "頭").problem,
+              CatalogueProblem::readOnly);
+    EXPECT_EQ(readBytes(path), std::to_string(replaces - 1));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+TEST(FittingGroups, AreTheHeadingsNamingTheDollsChoicesFolded) {
+    const Catalogue catalogue{{}, {"頭", "レクイエム", "ｱﾘｽ", "その他"}};
+    EXPECT_EQ(fittingGroups(catalogue, dollChoicesOf({"アリス", "れくいえむ", ""})),
+              (std::vector<std::string>{"レクイエム", "ｱﾘｽ"}));
+    EXPECT_TRUE(fittingGroups(catalogue, dollChoicesOf({"", "", ""})).empty());
 }
 
 } // namespace

@@ -1045,6 +1045,67 @@ void addPartsFromTheCatalogue(Session& s) {
     checkFileBytes(path, joinSheetLines(lines));
 }
 
+// ---- Registering in the catalogue ----
+
+// Two head parts, one that the catalogue has and one that it has not, go
+// under [頭] by Ctrl+Shift+K: the first is replaced where it stands, the
+// other follows the heading's last part, and no other byte changes; the
+// catalogue dialog then finds the new one. The sheet has nothing to save.
+void registerHeadPartsInTheCatalogue(Session& s) {
+    std::vector<std::string> lines = sheetLines(s.exampleSheet);
+    lines.at(headPartsLine - 1) = "0,つの,オート,なし,なし,威圧1:0,のうみそ,オート,なし,なし,最大行動値+3";
+    const std::string path = s.folder.file("登録する.txt");
+    writeBytes(path, joinSheetLines(lines));
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", path);
+    SetForegroundWindow(s.mainWindow);
+    HWND head = s.formControl(IDC_HEAD_LIST);
+    postClick(head);
+    waitUntil(s.processId(), "the head parts to have the focus",
+              [&] { return focusInThreadOf(head) == head; });
+    postKey(head, VK_END);
+    postKey(head, VK_HOME);
+    waitForList(s, head, 2, 0, "the first head part to be selected");
+    // Shift with the arrow keys' own Down: the keypad's Down, which one
+    // without the extended flag may be, gives up Shift where Num Lock is on.
+    INPUT down[2] = {};
+    for (INPUT& input : down) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_DOWN;
+        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | (&input == &down[1] ? KEYEVENTF_KEYUP : 0);
+    }
+    holdKey(VK_SHIFT, true);
+    check(SendInput(2, down, sizeof(INPUT)) == 2, "Down could not be pressed");
+    holdKey(VK_SHIFT, false);
+    waitUntil(s.processId(), "both head parts to be selected",
+              [&] { return sendAndWait(head, LVM_GETSELECTEDCOUNT, 0, 0, "the head parts") == 2; });
+    pressKeys({VK_CONTROL, VK_SHIFT, 'K'});
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "カタログに登録", "the register dialog");
+    HWND summary = GetDlgItem(dialog, IDC_REGISTER_SUMMARY);
+    waitUntil(s.processId(), "the register dialog to say what it will do", [&] {
+        return readText(GetDlgItem(dialog, IDC_REGISTER_HEADING)) == "頭" &&
+               readText(summary).ends_with(
+                   "\\Database\\パーツ.txt の [頭] に登録します（うち 1 件は置き換え）");
+    });
+    check(readText(summary).starts_with("2 件を "),
+          "the register dialog says \"" + forLog(readText(summary)) + "\"");
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the register dialog to close");
+    std::string catalogue = readBytes(s.database + "\\パーツ.txt");
+    const std::string brain = "【のうみそ】オート/なし/なし：最大行動値+2\r\n",
+                      jaw = "【あご】アクション/2/0：肉弾攻撃1\r\n";
+    catalogue.replace(catalogue.find(brain), brain.size(), "のうみそ\tオート\tなし\tなし\t最大行動値+3\r\n");
+    catalogue.insert(catalogue.find(jaw) + jaw.size(), "つの\tオート\tなし\tなし\t威圧1\r\n");
+    checkFileBytes(s.folder.file("Database\\パーツ.txt"), catalogue);
+    s.checkTitle("登録する.txt");
+    pressWithControl('K');
+    dialog = waitForProcessWindow(s.processId(), dialogClass, "カタログ", "the catalogue dialog");
+    writeText(GetDlgItem(dialog, IDC_CATALOGUE_SEARCH), "つの 威圧");
+    const std::string found = readText(GetDlgItem(dialog, IDC_CATALOGUE_SUMMARY));
+    check(found.starts_with("1 件: "), "the catalogue dialog says \"" + forLog(found) + "\"");
+    clickButton(dialog, IDCANCEL);
+    waitUntilGone(s.processId(), dialog, "the catalogue dialog to close");
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -1109,6 +1170,10 @@ constexpr Step steps[] = {
     {"adds a part from the catalogue by Ctrl+K, a search and Enter, and one whose name in the part dialog "
      "fills its other boxes, and saves them",
      addPartsFromTheCatalogue},
+    {"registers two selected head parts in the catalogue by Ctrl+Shift+K, under the head's heading with "
+     "every other byte "
+     "kept, and finds them in the catalogue dialog",
+     registerHeadPartsInTheCatalogue},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 

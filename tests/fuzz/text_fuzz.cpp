@@ -7,10 +7,12 @@
 // for the tick. Whatever the own format reads goes back out and reads the
 // same. A catalogue's entries are unticked, under one of its headings or
 // none, and each is found by its name and by the words of its name and of
-// its heading. Any text searched for its own words matches itself.
+// its heading, and written back into the text under its heading it reads
+// back the same. Any text searched for its own words matches itself.
 #include "FuzzInput.h"
 
 #include "refdata/Catalogue.h"
+#include "refdata/CatalogueWrite.h"
 #include "sheet/EntryClipboard.h"
 
 #include <algorithm>
@@ -48,6 +50,30 @@ void checkOwnFormat(std::string_view input) {
                 "what the own format reads goes back out and reads the same");
 }
 
+// The first entries of the first entry's heading go back into the text:
+// each replaces a line of its name, and reads back the same.
+void checkWrittenBack(std::string_view input, const Catalogue& catalogue, std::size_t checked) {
+    std::vector<PartEntry> entries;
+    for (const CatalogueEntry& entry : std::span(catalogue.entries).first(checked))
+        if (entry.group == catalogue.entries.front().group)
+            entries.push_back(entry.entry);
+    const CatalogueRegistration written =
+        registerEntries(input, entries, entries.empty() ? "" : catalogue.entries.front().group);
+    // Lines in another form may have been all that kept a code page 932 text
+    // from reading as UTF-8; the writer then refuses.
+    if (entries.empty() || written.problem == CatalogueProblem::tooLarge ||
+        written.problem == CatalogueProblem::notReadBack)
+        return;
+    require(written.problem == CatalogueProblem::none && written.added == 0,
+            "a catalogue's entries written back replace their own lines");
+    const Catalogue back = readCatalogueText(written.text);
+    for (const PartEntry& entry : written.registered) {
+        const CatalogueEntry* found = findCatalogueEntry(back, entry.name, written.heading);
+        require(found != nullptr && found->group == written.heading && found->entry == entry,
+                "an entry written back reads back the same");
+    }
+}
+
 void checkCatalogue(std::string_view input) {
     const Catalogue catalogue = readCatalogueText(input);
     // The first entries stand for all: looking each up among all is quadratic.
@@ -65,6 +91,7 @@ void checkCatalogue(std::string_view input) {
         const CatalogueEntry* found = findCatalogueEntry(catalogue, entry.entry.name, entry.group);
         require(found != nullptr && found->entry.name == entry.entry.name, "an entry is found by its name");
     }
+    checkWrittenBack(input, catalogue, checked);
 }
 
 // The input as code page 932 texts: the name and effect of an entry, and a

@@ -183,6 +183,7 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FNOINVERT, VK_DELETE, IDM_EDIT_DELETE},
                               {FVIRTKEY | FNOINVERT, VK_INSERT, IDM_ADD_ENTRY},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'K', IDM_ADD_FROM_CATALOGUE},
+                              {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'K', IDM_REGISTER_IN_CATALOGUE},
                               {FVIRTKEY | FALT | FNOINVERT, VK_UP, IDM_MOVE_UP},
                               {FVIRTKEY | FALT | FNOINVERT, VK_DOWN, IDM_MOVE_DOWN}};
     constexpr int count = static_cast<int>(std::size(expected));
@@ -2162,7 +2163,7 @@ TEST_F(CatalogueTest, AddsTheChosenEntriesAfterTheSelectionAsOneStep) {
                 });
                 HWND group = GetDlgItem(dialog, IDC_CATALOGUE_GROUP);
                 if (c.allGroups) {
-                    SendMessageA(group, CB_SETCURSEL, 0, 0);
+                    SendMessageA(group, CB_SETCURSEL, 1, 0);
                     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CATALOGUE_GROUP, CBN_SELCHANGE),
                                  reinterpret_cast<LPARAM>(group));
                 }
@@ -2309,6 +2310,102 @@ TEST_F(CatalogueTest, TheNameBoxOffersNamesToTakeWithTheKeys) {
     EXPECT_EQ(effect, "最大行動値+2");
     EXPECT_EQ(characterSheet.getHeadParts().back(),
               (PartEntry{0, "のうみそ", "オート", "なし", "なし", "最大行動値+2"}));
+}
+
+// ---- Registering entries in the catalogues ----
+
+// What the register dialog showed, and the message box it showed over
+// itself after 登録, if any.
+struct ShownRegistration {
+    std::string heading, headings, summary, message;
+};
+
+ShownRegistration registerBy(int button, const std::function<void()>& press) {
+    ShownRegistration shown;
+    DialogAnswer answer("カタログに登録", 0, [&](HWND dialog) {
+        HWND heading = GetDlgItem(dialog, IDC_REGISTER_HEADING);
+        shown.heading = readControlText(heading);
+        for (int i = 0; i < ComboBox_GetCount(heading); ++i) {
+            char item[64] = {};
+            ComboBox_GetLBText(heading, i, item);
+            shown.headings += item + std::string(";");
+        }
+        shown.summary = readControlText(GetDlgItem(dialog, IDC_REGISTER_SUMMARY));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        HWND box = nullptr;
+        eventually([&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "カタログに登録")) != nullptr;)
+                box = w != dialog && IsWindowVisible(w) ? w : box;
+            return box != nullptr;
+        });
+        if (box != nullptr) {
+            shown.message = readControlText(GetDlgItem(box, 0xFFFF));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    press();
+    EXPECT_TRUE(answer.answered());
+    return shown;
+}
+
+// Ctrl+Shift+K on a list: the heading it starts on, the file's headings,
+// what it says, the message box after 登録 on a read-only file, and the file
+// after; the sheet is not edited.
+TEST_F(CatalogueTest, RegistersTheSelectedEntriesUnderTheListsHeading) {
+    const std::string added =
+        std::string(partCatalogue)
+            .insert(std::string(partCatalogue).find("[腕]"), "a\tt\tc\tr\te\r\nb\tt\tc\tr\te\r\n");
+    const std::string readOnly = "パーツ.txt\n" + catalogueProblemText(CatalogueProblem::readOnly);
+    const struct {
+        bool skills;
+        const char* mainClass;
+        bool readOnly;
+        int button;
+        ShownRegistration shown; // the summary's end
+        std::string fileAfter;
+    } cases[] = {
+        // clang-format off
+        {false, "", false, IDOK, {"頭", "頭;腕;脚;", "パーツ.txt の [頭] に登録します", ""}, added},
+        {true, "ノクターン", false, IDCANCEL, {"ノクターン", "", "スキル.txt の [ノクターン] に登録します", ""}, skillCatalogue},
+        {false, "", true, IDOK, {"頭", "頭;腕;脚;", "パーツ.txt の [頭] に登録します", readOnly}, partCatalogue},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const char* file = c.skills ? "Database\\スキル.txt" : "Database\\パーツ.txt";
+        writeBytes(file, c.skills ? skillCatalogue : partCatalogue);
+        SetFileAttributesA(file, c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        characterSheet.setMainClass(c.mainClass);
+        const std::string title = readControlText(window);
+        select(c.skills ? sheetForm.skillList : sheetForm.headList, {0, 1});
+        const ShownRegistration shown = registerBy(c.button, [&] {
+            const HeldKey control(VK_CONTROL), shift(VK_SHIFT);
+            press('K');
+        });
+        SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(shown.heading, c.shown.heading) << file;
+        EXPECT_EQ(shown.headings, c.shown.headings) << file;
+        EXPECT_TRUE(shown.summary.starts_with("2 件を ") && endsWith(shown.summary, c.shown.summary))
+            << shown.summary;
+        EXPECT_TRUE(endsWith(shown.message, c.shown.message)) << shown.message;
+        EXPECT_EQ(shown.message.empty(), c.shown.message.empty()) << file;
+        EXPECT_EQ(readBytes(file), c.fileAfter) << file;
+        EXPECT_EQ(readControlText(window), title) << file;
+        EXPECT_EQ(recordedLetters(characterSheet.getHeadParts()), "abc") << file;
+    }
+}
+
+// A heading that names the doll's class: the skill catalogue starts on the
+// doll's entries, those under no heading with them.
+TEST_F(CatalogueTest, StartsTheSkillCatalogueOnTheDollsEntries) {
+    writeBytes("Database\\スキル.txt", "共通\r\n[ルミナス]\r\n光\r\n[ﾉｸﾀｰﾝ]\r\n夜想\r\n");
+    characterSheet.setSubClass("ノクターン");
+    ShownCatalogue shown;
+    DialogAnswer close("カタログ", IDCANCEL, [&](HWND dialog) { shown = shownCatalogue(dialog); });
+    select(sheetForm.skillList, {});
+    command(IDM_ADD_FROM_CATALOGUE);
+    ASSERT_TRUE(close.answered());
+    EXPECT_EQ(shown.group, "このドール向け");
+    EXPECT_EQ(shown.names, "共通夜想");
 }
 
 } // namespace
