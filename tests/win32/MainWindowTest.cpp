@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 11);
+    ASSERT_EQ(GetMenuItemCount(file), 13);
     EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_NEW));
     const struct {
         int id;
@@ -160,7 +160,8 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
         {IDM_NEW, "新規作成(&N)\tCtrl+N"},         {IDM_OPEN, "開く(&O)\tCtrl+O"},
         {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},      {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
         {IDM_COPY_TEXT, "テキストをコピー(&T)"},   {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
-        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
+        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_DOLL_LIST, "ドール一覧(&L)...\tCtrl+L"},
+        {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
     for (const auto& item : items) {
         GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
         EXPECT_STREQ(text, item.text);
@@ -174,6 +175,7 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'L', IDM_DOLL_LIST},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'Z', IDM_UNDO},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'Y', IDM_REDO},
                               {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'Z', IDM_REDO},
