@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // The file-system steps of a safe write, for the program's code page 932
 // paths and, on Windows, for Unicode ones: Windows names some folders, a
@@ -29,6 +30,44 @@ bool flushToDisk(std::FILE* file);
 
 // Puts `from` in the place of `to`, replacing it in one step.
 bool replaceFile(const std::string& from, const std::string& to);
+
+// A file's last write time (FileLook::writeTime) as the clock on this
+// machine's wall showed it then.
+struct LocalTime {
+    int year = 0;
+    int month = 0; // 1 to 12
+    int day = 0;   // 1 to 31
+    int hour = 0;
+    int minute = 0;
+};
+LocalTime localTimeOf(std::int64_t writeTime);
+
+// ---- Paths in UTF-8 ----
+// A folder that the user picks may hold names that code page 932 cannot:
+// these take and give UTF-8 paths and, on Windows, reach the file through
+// its Unicode name.
+
+// One name in a folder, as listing the folder tells of it.
+struct FolderEntry {
+    std::string name; // UTF-8, without the folder
+    bool folder = false;
+    bool reparsePoint = false; // a junction or a symbolic link
+    bool hidden = false;       // hidden or system; on POSIX, a name that begins with '.'
+    FileLook look;             // a file's size and write time; Kind::other for the rest
+};
+// Fills `entries` with what the folder holds ("." and ".." left out), in no
+// particular order; false when the folder cannot be read.
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+std::FILE* openUtf8ForReading(const std::string& utf8Path);
+FileLook lookAtUtf8File(const std::string& utf8Path);
+
+// What this system puts between folders in a path.
+#ifdef _WIN32
+inline constexpr char pathSeparator = '\\';
+#else
+inline constexpr char pathSeparator = '/';
+#endif
 
 #ifdef _WIN32
 std::FILE* openForReading(const std::wstring& path);
