@@ -12,6 +12,7 @@
 #include "refdata/Catalogue.h"
 #include "sheet/FileSystem.h"
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -105,10 +106,14 @@ struct DollOrder {
 };
 
 // A row's texts folded once for searching and sorting (see foldForSearch):
-// every text column, one after another, each beginning at its offset.
+// every text column, one after another, and where each one's text is.
+struct FoldedText {
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+};
 struct FoldedDoll {
     std::string searched;
-    std::uint32_t starts[dollColumnCount - 1] = {};
+    std::array<FoldedText, dollColumnCount - 1> columns; // all but the update time
 };
 FoldedDoll foldDoll(const DollRow& row);
 
@@ -126,7 +131,9 @@ std::vector<std::size_t> shownDolls(const std::vector<DollRow>& rows, const std:
 
 // The name Explorer gives a copy beside the original: "リリィ.txt" becomes
 // "リリィ - コピー.txt", or "リリィ - コピー (2).txt", "(3)" and on while
-// `taken` answers true for the name. UTF-8 names.
+// `taken` answers true for the name. UTF-8 names. Empty when every number
+// up to maxCopyNumber is taken.
+inline constexpr int maxCopyNumber = 9999;
 std::string copyFileName(std::string_view fileName, const std::function<bool(const std::string&)>& taken);
 
 // ---- Following the folder ----

@@ -92,6 +92,41 @@ std::optional<std::string> besideSheet(const std::string& sheetPath, std::string
     return path;
 }
 
+// A UTF-8 sheet path is cut at its last separator: no byte of a UTF-8
+// character is one. Its folder is judged apart from the name, whose code
+// page 932 a UTF-8 folder in front would confuse.
+std::optional<std::string> besideListedSheet(const std::string& sheetPathUtf8, std::string_view name) {
+    if (sheetPathUtf8.empty() || name.empty())
+        return std::nullopt;
+    const std::string folder = sheetPathUtf8.substr(0, sheetPathUtf8.find_last_of("\\/") + 1);
+    if (classifyPortraitPath(folder) == PortraitPathKind::notAFile ||
+        classifyPortraitPath(name) == PortraitPathKind::notAFile)
+        return std::nullopt;
+    return folder + codePage932ToUtf8(name);
+}
+
+// The portrait's own path first, then the file of its name beside the sheet.
+template <class IsAt>
+std::optional<std::string> firstPlaceFound(std::optional<std::string> atPath,
+                                           std::optional<std::string> beside, const IsAt& somethingIsAt) {
+    if (atPath && somethingIsAt(*atPath))
+        return atPath;
+    if (beside && somethingIsAt(*beside))
+        return beside;
+    return std::nullopt;
+}
+
+std::optional<std::string> ownPlace(const std::string& portraitPath,
+                                    std::string (*toPath)(std::string_view)) {
+    if (classifyPortraitPath(portraitPath) != PortraitPathKind::localFile)
+        return std::nullopt;
+    return toPath(portraitPath);
+}
+
+std::string asItIs(std::string_view path) {
+    return std::string(path);
+}
+
 } // namespace
 
 std::string_view filePart(std::string_view path) {
@@ -124,10 +159,13 @@ PortraitPathKind classifyPortraitPath(std::string_view path) {
 }
 
 std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath) {
-    if (classifyPortraitPath(portraitPath) == PortraitPathKind::localFile && somethingIsAt(portraitPath))
-        return portraitPath;
-    const std::optional<std::string> beside = besideSheet(sheetPath, filePart(portraitPath));
-    if (beside && somethingIsAt(*beside))
-        return beside;
-    return std::nullopt;
+    return firstPlaceFound(ownPlace(portraitPath, asItIs), besideSheet(sheetPath, filePart(portraitPath)),
+                           somethingIsAt);
+}
+
+std::optional<std::string>
+findListedSheetPortrait(const std::string& sheetPathUtf8, const std::string& portraitPath,
+                        const std::function<bool(const std::string&)>& somethingIsAt) {
+    return firstPlaceFound(ownPlace(portraitPath, codePage932ToUtf8),
+                           besideListedSheet(sheetPathUtf8, filePart(portraitPath)), somethingIsAt);
 }

@@ -5,6 +5,7 @@
 // not make the program wait on a pipe or a device, nor connect to a server.
 // And where, within those bounds, a sheet's portrait is looked for.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,3 +33,9 @@ std::string_view filePart(std::string_view path);
 // still be no picture, or no file at all. Nothing when neither place holds
 // anything, or the only place is one a sheet may not open.
 std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath);
+// The same for a sheet whose path is UTF-8 (found in a folder listed by
+// its Unicode names), whose places are looked at with `somethingIsAt`:
+// answers a UTF-8 path.
+std::optional<std::string>
+findListedSheetPortrait(const std::string& sheetPathUtf8, const std::string& portraitPath,
+                        const std::function<bool(const std::string&)>& somethingIsAt);

@@ -359,10 +359,8 @@ FoldedEntry foldEntry(const CatalogueEntry& entry) {
     folded.searched.reserve(folded.name.size() + 2 * (entry.entry.timing.size() + entry.entry.effect.size() +
                                                       entry.group.size() + 3));
     folded.searched = folded.name;
-    for (const std::string* text : {&entry.entry.timing, &entry.entry.effect, &entry.group}) {
-        folded.searched += fieldSeparator;
-        appendFolded(folded.searched, *text);
-    }
+    for (const std::string* text : {&entry.entry.timing, &entry.entry.effect, &entry.group})
+        appendFoldedText(folded.searched, *text);
     return folded;
 }
 
@@ -380,9 +378,20 @@ FoldedWords searchWords(std::string_view search) {
     return words;
 }
 
-bool matchesSearch(const FoldedEntry& entry, const FoldedWords& words) {
+std::size_t appendFoldedText(std::string& searched, std::string_view text) {
+    searched += fieldSeparator;
+    const std::size_t begin = searched.size();
+    appendFolded(searched, text);
+    return begin;
+}
+
+bool containsEveryWord(std::string_view searched, const FoldedWords& words) {
     return std::ranges::all_of(
-        words, [&](const std::string& word) { return containsWholeCharacters(entry.searched, word); });
+        words, [&](const std::string& word) { return containsWholeCharacters(searched, word); });
+}
+
+bool matchesSearch(const FoldedEntry& entry, const FoldedWords& words) {
+    return containsEveryWord(entry.searched, words);
 }
 
 bool nameBeginsWith(const FoldedEntry& entry, std::string_view prefix) {

@@ -58,6 +58,14 @@ FoldedEntry foldEntry(const CatalogueEntry& entry);
 using FoldedWords = std::vector<std::string>;
 FoldedWords searchWords(std::string_view search);
 
+// Several texts searched as one: each folded and put after those already
+// there behind a separator that no word holds, so that no word is found
+// across two texts. Answers where the folded text begins.
+std::size_t appendFoldedText(std::string& searched, std::string_view text);
+// Every word occurs in the folded `searched`, each at the start of a
+// character; no words match all.
+bool containsEveryWord(std::string_view searched, const FoldedWords& words);
+
 // Every word occurs in the entry's searched texts; no words match all.
 bool matchesSearch(const FoldedEntry& entry, const FoldedWords& words);
 // The entry's name begins with the folded `prefix`.

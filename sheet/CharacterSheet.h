@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -270,6 +272,12 @@ bool isSheetFile(const std::string& path);
 #ifdef _WIN32
 bool isSheetFile(const std::wstring& path);
 #endif
+
+// The contents of the sheet file opened as `opened`, which is closed, read
+// by loadSheet's rules without touching a record or loading the portrait:
+// safe on any thread. Nothing when it cannot be read or is no sheet. A file
+// of format 1000 or older has no portrait line, and no portrait path.
+std::optional<SheetContents> readSheetContents(std::FILE* opened);
 
 // The doll being edited: the one record that the form, the lists, the entry
 // dialogs and the File commands all work on.

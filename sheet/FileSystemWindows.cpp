@@ -3,6 +3,9 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cwchar>
+#include <string_view>
+
 bool flushToDisk(std::FILE* file) {
     return _commit(_fileno(file)) == 0;
 }
@@ -29,17 +32,22 @@ bool replaceFile(const std::wstring& from, const std::wstring& to) {
 
 namespace {
 
+// What a folder listing and a look at one path both tell.
+template <class Data> FileLook lookOf(const Data& data) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {FileLook::Kind::other};
+    return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+            static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      data.ftLastWriteTime.dwLowDateTime)};
+}
+
 FileLook lookedAt(BOOL found, const WIN32_FILE_ATTRIBUTE_DATA& data) {
     if (found == 0) {
         const DWORD error = GetLastError();
         return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileLook::Kind::none
                                                                                : FileLook::Kind::other};
     }
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return {FileLook::Kind::other};
-    return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
-            static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                      data.ftLastWriteTime.dwLowDateTime)};
+    return lookOf(data);
 }
 
 } // namespace
@@ -52,4 +60,75 @@ FileLook lookAtFile(const std::string& path) {
 FileLook lookAtFile(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     return lookedAt(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data), data);
+}
+
+namespace {
+
+std::wstring wideOfUtf8(const std::string& utf8) {
+    const int length = static_cast<int>(utf8.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string utf8OfWide(const wchar_t* wide) {
+    const int length = static_cast<int>(std::wcslen(wide));
+    std::string utf8(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
+}
+
+FolderEntry entryOf(const WIN32_FIND_DATAW& found) {
+    const DWORD attributes = found.dwFileAttributes;
+    return {utf8OfWide(found.cFileName), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+            (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0, lookOf(found)};
+}
+
+} // namespace
+
+std::FILE* openUtf8ForReading(const std::string& utf8Path) {
+    return openForReading(wideOfUtf8(utf8Path));
+}
+
+FileLook lookAtUtf8File(const std::string& utf8Path) {
+    return lookAtFile(wideOfUtf8(utf8Path));
+}
+
+// The basic information leaves out the short 8.3 names, and the large
+// fetch asks for many entries a call: both quicken a folder of thousands.
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    std::wstring pattern = wideOfUtf8(folder);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND; // an empty drive's root holds not even "."
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back(entryOf(found));
+    } while (FindNextFileW(search, &found) != 0);
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(search);
+    return complete;
+}
+
+// The offset from universal time that applied on the day of the write, not
+// today's: a file written in summer shows its summer hour.
+LocalTime localTimeOf(std::int64_t writeTime) {
+    const auto ticks = static_cast<std::uint64_t>(writeTime);
+    const FILETIME universal{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME universalTime{}, local{};
+    if (FileTimeToSystemTime(&universal, &universalTime) == 0 ||
+        SystemTimeToTzSpecificLocalTime(nullptr, &universalTime, &local) == 0)
+        return {};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute};
 }

@@ -264,38 +264,85 @@ std::string CharacterSheet::sheetFileText() const {
 
 namespace {
 
-// A sheet's portrait may lie beside the sheet at `path`.
+// The part lines in the order of bodyLocations.
+constexpr std::array partLists = {&SheetContents::headParts, &SheetContents::armParts,
+                                  &SheetContents::torsoParts, &SheetContents::legParts};
+
+// A sheet's members as its lines give them; files of format 1000 and older
+// have no portrait line, their doll name is on line 2.
+struct ReadContents {
+    SheetContents contents;
+    bool hasPortraitLine = false;
+};
+
+ReadContents contentsOf(SheetLines lines) {
+    ReadContents read;
+    SheetContents& sheet = read.contents;
+    read.hasPortraitLine = parseNumber(lines.next()) >= firstFormatWithPortrait;
+    if (read.hasPortraitLine)
+        sheet.portraitPath = lines.next();
+    sheet.dollName = lines.next();
+    sheet.playerName = lines.next();
+    sheet.favorPoints = parseNumber(lines.next());
+    sheet.ageAtDeath = lines.next();
+    sheet.suggestion = lines.next();
+    sheet.karma = readKarma(lines.next());
+    sheet.position = lines.next();
+    sheet.mainClass = lines.next();
+    sheet.subClass = lines.next();
+    const std::vector<std::string> values = splitFields(lines.next(), ",");
+    sheet.armament = numberField(values, 0);
+    sheet.mutation = numberField(values, 1);
+    sheet.modification = numberField(values, 2);
+    sheet.memories = readMemories(lines.next());
+    sheet.skills = readSkills(lines.next());
+    sheet.regrets = readRegrets(lines.next());
+    sheet.maxActionBonus = parseNumber(lines.next());
+    sheet.initialPlacement = parseNumber(lines.next());
+    for (auto parts : partLists)
+        sheet.*parts = readParts(lines.next());
+    return read;
+}
+
+// A sheet's portrait may lie beside the sheet at `path`; the current
+// portrait stays when the file has no portrait line.
 bool loadSheetLines(CharacterSheet& sheet, std::optional<SheetLines> lines, const std::string& path) {
     if (!lines)
         return false;
-    // Files of format 1000 and older have no portrait line; their doll name
-    // is on line 2 and the current portrait stays.
-    if (parseNumber(lines->next()) >= firstFormatWithPortrait)
-        sheet.setPortrait(lines->next(), PortraitOrigin::sheetFile, path);
-    sheet.setDollName(lines->next());
-    sheet.setPlayerName(lines->next());
-    sheet.setFavorPoints(parseNumber(lines->next()));
-    sheet.setAgeAtDeath(lines->next());
-    sheet.setSuggestion(lines->next());
-    sheet.setKarma(readKarma(lines->next()));
-    sheet.setPosition(lines->next());
-    sheet.setMainClass(lines->next());
-    sheet.setSubClass(lines->next());
-    const std::vector<std::string> values = splitFields(lines->next(), ",");
-    sheet.setArmament(numberField(values, 0));
-    sheet.setMutation(numberField(values, 1));
-    sheet.setModification(numberField(values, 2));
-    sheet.setMemories(readMemories(lines->next()));
-    sheet.setSkills(readSkills(lines->next()));
-    sheet.setRegrets(readRegrets(lines->next()));
-    sheet.setMaxActionBonus(parseNumber(lines->next()));
-    sheet.setInitialPlacement(parseNumber(lines->next()));
-    for (BodyLocation location : bodyLocations)
-        sheet.setParts(location, readParts(lines->next()));
+    ReadContents read = contentsOf(std::move(*lines));
+    SheetContents& contents = read.contents;
+    if (read.hasPortraitLine)
+        sheet.setPortrait(std::move(contents.portraitPath), PortraitOrigin::sheetFile, path);
+    sheet.setDollName(std::move(contents.dollName));
+    sheet.setPlayerName(std::move(contents.playerName));
+    sheet.setFavorPoints(contents.favorPoints);
+    sheet.setAgeAtDeath(std::move(contents.ageAtDeath));
+    sheet.setSuggestion(std::move(contents.suggestion));
+    sheet.setKarma(std::move(contents.karma));
+    sheet.setPosition(std::move(contents.position));
+    sheet.setMainClass(std::move(contents.mainClass));
+    sheet.setSubClass(std::move(contents.subClass));
+    sheet.setArmament(contents.armament);
+    sheet.setMutation(contents.mutation);
+    sheet.setModification(contents.modification);
+    sheet.setMemories(std::move(contents.memories));
+    sheet.setSkills(std::move(contents.skills));
+    sheet.setRegrets(std::move(contents.regrets));
+    sheet.setMaxActionBonus(contents.maxActionBonus);
+    sheet.setInitialPlacement(contents.initialPlacement);
+    for (std::size_t at = 0; at < bodyLocations.size(); ++at)
+        sheet.setParts(bodyLocations[at], std::move(contents.*partLists[at]));
     return true;
 }
 
 } // namespace
+
+std::optional<SheetContents> readSheetContents(std::FILE* opened) {
+    std::optional<SheetLines> lines = readSheetLines(opened);
+    if (!lines)
+        return std::nullopt;
+    return contentsOf(std::move(*lines)).contents;
+}
 
 bool CharacterSheet::loadSheet(std::string path) {
     return loadSheetLines(*this, readSheetLines(openForReading(path)), path);
