@@ -1,5 +1,7 @@
 #include "editor/OwnerDataList.h"
 
+#include "sheet/EntryEdit.h"
+
 #include <commctrl.h>
 
 void addListColumn(HWND dialog, HWND list, const char* title, int widthInDialogUnits) {
@@ -39,16 +41,25 @@ void showRows(HWND list, std::size_t count, bool selectFirst) {
     ListView_SetItemCountEx(list, static_cast<int>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(list, nullptr, TRUE);
     if (selectFirst && count > 0)
-        selectRows(list, {0});
+        markSelection(list, {0});
 }
 
-void selectRows(HWND list, const std::vector<int>& rows) {
-    clearSelection(list);
-    for (int row : rows)
-        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+void markSelection(HWND list, const std::vector<int>& rows) {
+    const std::vector<bool> wanted = markedRows(rows, static_cast<std::size_t>(ListView_GetItemCount(list)));
+    for (int row : selectedRows(list))
+        if (!wanted[static_cast<std::size_t>(row)])
+            ListView_SetItemState(list, row, 0, LVIS_SELECTED);
+    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (focused >= 0 && (rows.empty() || focused != rows.back()))
+        ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
     if (rows.empty())
         return;
-    ListView_SetItemState(list, rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+    for (int row : rows)
+        if (ListView_GetItemState(list, row, LVIS_SELECTED) == 0)
+            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
+    if (rows.back() - rows.front() < ListView_GetCountPerPage(list))
+        ListView_EnsureVisible(list, rows.back(), FALSE);
     ListView_EnsureVisible(list, rows.front(), FALSE);
 }
 

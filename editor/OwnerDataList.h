@@ -20,8 +20,10 @@ void showRows(HWND list, std::size_t count, bool selectFirst);
 
 // The selected rows, top to bottom.
 std::vector<int> selectedRows(HWND list);
-// Selects exactly `rows`; the first of them takes the focus and is shown.
-void selectRows(HWND list, const std::vector<int>& rows);
+// Selects exactly `rows` (top to bottom), the last with the item focus, and
+// scrolls them into view. Only the rows whose state changes are touched:
+// the list's "every row" form walks all the rows, one notification each.
+void markSelection(HWND list, const std::vector<int>& rows);
 
 // Under the row with the item focus (the first selected row when none has
 // it), or at the list's top left corner: where a menu asked for by the
