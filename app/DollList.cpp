@@ -55,9 +55,9 @@ struct DollList {
     std::string folder; // UTF-8
     DollOrder order;
     std::vector<DollRow> rows;
-    std::vector<FoldedDoll> folded;           // folded[i] is rows[i]'s
+    std::vector<FoldedDoll> folded;                     // folded[i] is rows[i]'s
     std::unordered_map<std::string, std::size_t> rowOf; // relative path -> row
-    std::vector<std::size_t> shown;           // the rows in the list, in order
+    std::vector<std::size_t> shown;                     // the rows in the list, in order
     FoldedWords words;
     std::size_t notSheets = 0;
     std::vector<std::string> unreadableFolders;
@@ -65,8 +65,8 @@ struct DollList {
     // Copies just made: the selection once they are read.
     std::vector<std::string> selectAfter;
     ThumbnailCache thumbnails;
-    SIZE designSize{};          // the template's client size, in pixels
-    std::vector<RECT> designed; // each of controlPlaces's, in pixels
+    SIZE designSize{};              // the template's client size, in pixels
+    std::vector<RECT> designed;     // each of controlPlaces's, in pixels
     std::optional<RECT> startPlace; // as kept; none the first time
     std::unique_ptr<DollListWorker> worker;
 };
@@ -95,9 +95,12 @@ struct ControlPlace {
 };
 
 constexpr ControlPlace controlPlaces[] = {
-    {IDC_DOLL_SEARCH, false, false, false, false},  {IDC_DOLL_ROWS, false, false, true, true},
-    {IDC_DOLL_SUMMARY, false, true, true, false},   {IDC_DOLL_FOLDER, false, true, false, false},
-    {IDOK, true, true, false, false},               {IDCANCEL, true, true, false, false},
+    {IDC_DOLL_SEARCH, false, false, false, false},
+    {IDC_DOLL_ROWS, false, false, true, true},
+    {IDC_DOLL_SUMMARY, false, true, true, false},
+    {IDC_DOLL_FOLDER, false, true, false, false},
+    {IDOK, true, true, false, false},
+    {IDCANCEL, true, true, false, false},
 };
 
 HWND rowList(const DollList& list) {
@@ -115,7 +118,8 @@ std::wstring wideFilePath(const DollList& list, const std::string& relativePath)
 // ---- Thumbnails ----
 
 // A bitmap of the thumbnail's size, drawn by `draw` into its pixels.
-HBITMAP boxBitmap(PictureSize box, const std::function<void(std::uint8_t* pixels, std::size_t stride)>& draw) {
+HBITMAP boxBitmap(PictureSize box,
+                  const std::function<void(std::uint8_t* pixels, std::size_t stride)>& draw) {
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = box.width;
@@ -134,7 +138,8 @@ void drawFrame(std::uint8_t* pixels, std::size_t stride, PictureSize box) {
     for (int y = 0; y < box.height; ++y) {
         for (int x = 0; x < box.width; ++x) {
             if (x == 0 || y == 0 || x == box.width - 1 || y == box.height - 1)
-                std::fill_n(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3, 3, 0);
+                std::fill_n(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3,
+                            3, 0);
         }
     }
 }
@@ -142,8 +147,8 @@ void drawFrame(std::uint8_t* pixels, std::size_t stride, PictureSize box) {
 HBITMAP thumbnailBitmap(PictureSize box, const Thumbnail* thumbnail) {
     return boxBitmap(box, [box, thumbnail](std::uint8_t* pixels, std::size_t stride) {
         const std::size_t bytes = stride * static_cast<std::size_t>(box.height);
-        if (thumbnail != nullptr && thumbnail->size.width == box.width && thumbnail->size.height == box.height &&
-            thumbnail->pixels.size() >= bytes)
+        if (thumbnail != nullptr && thumbnail->size.width == box.width &&
+            thumbnail->size.height == box.height && thumbnail->pixels.size() >= bytes)
             std::copy_n(thumbnail->pixels.begin(), bytes, pixels);
         else
             std::fill_n(pixels, bytes, 0xFF);
@@ -163,9 +168,10 @@ void createThumbnails(DollList& list) {
     ThumbnailCache& cache = list.thumbnails;
     cache.box = screenThumbnailSize();
     // Four screens full of rows.
-    cache.capacity = 4 * static_cast<std::size_t>(std::max(16, GetSystemMetrics(SM_CYSCREEN) / cache.box.height));
-    cache.images = ImageList_Create(cache.box.width, cache.box.height, ILC_COLOR24, 1,
-                                    static_cast<int>(cache.capacity));
+    cache.capacity =
+        4 * static_cast<std::size_t>(std::max(16, GetSystemMetrics(SM_CYSCREEN) / cache.box.height));
+    cache.images =
+        ImageList_Create(cache.box.width, cache.box.height, ILC_COLOR24, 1, static_cast<int>(cache.capacity));
     HBITMAP blank = thumbnailBitmap(cache.box, nullptr);
     ImageList_Add(cache.images, blank, nullptr);
     DeleteObject(blank);
@@ -248,8 +254,8 @@ void askForThumbnails(DollList& list) {
     const int top = ListView_GetTopIndex(rows);
     const int perPage = ListView_GetCountPerPage(rows) + 1;
     std::vector<ThumbnailWish> wishes;
-    for (int at = std::max(0, top); at < top + 2 * perPage && static_cast<std::size_t>(at) < list.shown.size();
-         ++at) {
+    for (int at = std::max(0, top);
+         at < top + 2 * perPage && static_cast<std::size_t>(at) < list.shown.size(); ++at) {
         const DollRow& row = list.rows[list.shown[static_cast<std::size_t>(at)]];
         if (!cache.imageOf.contains(row.relativePath) && !cache.blank.contains(row.relativePath))
             wishes.push_back({row.relativePath, row.summary.portraitPath});
@@ -290,7 +296,7 @@ void selectFiles(const DollList& list, const std::vector<std::string>& files) {
         if (wanted.contains(list.rows[list.shown[at]].relativePath))
             rows.push_back(static_cast<int>(at));
     }
-    selectRows(rowList(list), rows);
+    markSelection(rowList(list), rows);
 }
 
 void findShown(DollList& list) {
@@ -302,16 +308,18 @@ void findShown(DollList& list) {
 void reshowKeepingSelection(DollList& list, std::vector<std::string> selected) {
     findShown(list);
     HWND rows = rowList(list);
-    ListView_SetItemCountEx(rows, static_cast<int>(list.shown.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(rows, static_cast<int>(list.shown.size()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(rows, nullptr, TRUE);
     const bool copiesArrived =
-        !list.selectAfter.empty() && std::all_of(list.selectAfter.begin(), list.selectAfter.end(),
-                                                 [&list](const std::string& file) { return list.rowOf.contains(file); });
+        !list.selectAfter.empty() &&
+        std::all_of(list.selectAfter.begin(), list.selectAfter.end(),
+                    [&list](const std::string& file) { return list.rowOf.contains(file); });
     if (copiesArrived)
         selected = std::exchange(list.selectAfter, {});
     if (!list.firstSelected && !list.shown.empty()) {
         list.firstSelected = true;
-        selectRows(rows, {0});
+        markSelection(rows, {0});
     } else if (!selected.empty() && selected != selectedFiles(list)) {
         selectFiles(list, selected);
     }
@@ -324,12 +332,6 @@ void showSearched(DollList& list) {
     findShown(list);
     showRows(rowList(list), list.shown.size(), true);
     showSummary(list);
-}
-
-void indexRows(DollList& list) {
-    list.rowOf.clear();
-    for (std::size_t i = 0; i < list.rows.size(); ++i)
-        list.rowOf.emplace(list.rows[i].relativePath, i);
 }
 
 void removeRow(DollList& list, const std::string& relativePath) {
@@ -401,7 +403,8 @@ void sortBy(DollList& list, int column) {
     if (column < 0 || static_cast<std::size_t>(column) >= dollColumns.size())
         return;
     const auto chosen = static_cast<DollColumn>(column);
-    list.order = {chosen, list.order.column == chosen ? !list.order.descending : chosen == DollColumn::updated};
+    list.order = {chosen,
+                  list.order.column == chosen ? !list.order.descending : chosen == DollColumn::updated};
     reshowKeepingSelection(list, selectedFiles(list));
     const std::vector<int> selected = selectedRows(rowList(list));
     if (!selected.empty())
@@ -501,8 +504,8 @@ void duplicateSelected(DollList& list) {
         const std::string name = copyFileName(fileNameOf(doll->relativePath), [&](const std::string& taken) {
             return GetFileAttributesW(wideFilePath(list, folder + taken).c_str()) != INVALID_FILE_ATTRIBUTES;
         });
-        if (CopyFileW(wideFilePath(list, doll->relativePath).c_str(), wideFilePath(list, folder + name).c_str(),
-                      TRUE) == 0) {
+        if (CopyFileW(wideFilePath(list, doll->relativePath).c_str(),
+                      wideFilePath(list, folder + name).c_str(), TRUE) == 0) {
             tellInList(list, shownFolderPath(doll->relativePath) + " を複製できませんでした。");
             break;
         }
@@ -513,10 +516,10 @@ void duplicateSelected(DollList& list) {
 }
 
 bool mayRecycle(const DollList& list, const std::vector<const DollRow*>& dolls) {
-    const std::string question = dolls.size() == 1
-                                     ? shownFolderPath(fileNameOf(dolls.front()->relativePath)) +
-                                           " をごみ箱に移動しますか？"
-                                     : std::to_string(dolls.size()) + " 個のシートをごみ箱に移動しますか？";
+    const std::string question =
+        dolls.size() == 1
+            ? shownFolderPath(fileNameOf(dolls.front()->relativePath)) + " をごみ箱に移動しますか？"
+            : std::to_string(dolls.size()) + " 個のシートをごみ箱に移動しますか？";
     return MessageBoxA(list.window, question.c_str(), "ドール一覧",
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

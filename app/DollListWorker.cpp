@@ -129,14 +129,15 @@ void DollListWorker::followFolder() {
     const bool followed = change != INVALID_HANDLE_VALUE;
     const HANDLE handles[2] = {wake, change};
     while (!stop) {
-        const DWORD got = WaitForMultipleObjects(followed ? 2 : 1, handles, FALSE,
-                                                 followed ? INFINITE : pollMilliseconds);
+        const DWORD got =
+            WaitForMultipleObjects(followed ? 2 : 1, handles, FALSE, followed ? INFINITE : pollMilliseconds);
         if (stop)
             break;
         if (got == WAIT_OBJECT_0 + 1) {
             do
                 FindNextChangeNotification(change);
-            while (!stop && WaitForMultipleObjects(2, handles, FALSE, settleMilliseconds) == WAIT_OBJECT_0 + 1);
+            while (!stop &&
+                   WaitForMultipleObjects(2, handles, FALSE, settleMilliseconds) == WAIT_OBJECT_0 + 1);
         }
         if (stop)
             break;
@@ -157,8 +158,8 @@ void DollListWorker::makeThumbnails() {
             wish = std::move(wishes.front());
             wishes.erase(wishes.begin());
         }
-        DollThumbnailMade made{wish.relativePath,
-                               makeThumbnail(dollFilePath(folder, wish.relativePath), wish.portraitPath, box)};
+        DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
+                                                                wish.portraitPath, box)};
         deliver([&made](DollNews& news) { news.thumbnails.push_back(std::move(made)); });
     }
 }
