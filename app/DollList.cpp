@@ -84,7 +84,7 @@ constexpr std::array<DollColumnShown, dollColumnCount> dollColumns = {{
     {"サブクラス", 46, [](const DollRow& row) { return row.summary.subClass; }},
     {"プレイヤー名", 50, [](const DollRow& row) { return row.summary.playerName; }},
     {"ファイル", 80, dollRowFile},
-    {"更新日時", 60, dollRowDate},
+    {"更新日時", 66, dollRowDate},
 }};
 
 // How each control follows the window's size: its template place moves

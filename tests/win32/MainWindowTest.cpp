@@ -2323,7 +2323,9 @@ protected:
     void SetUp() override {
         SheetsFromOutsideTest::SetUp();
         std::filesystem::create_directories(dolls("キャンペーンB"));
-        writeDoll("キャンペーンB\\ソフィア.txt", "ソフィア", "Mio", 5);
+        writeBytes(dolls("キャンペーンB\\ソフィア.bmp"),
+                   readBytes(fixturePath("portrait-red-over-blue.bmp")));
+        writeDoll("キャンペーンB\\ソフィア.txt", "ソフィア", "Mio", 5, "ソフィア.bmp");
         writeDoll("リリィ.txt", "リリィ", "Ken", 10, fixturePath("portrait-red-over-blue.jpg"));
         writeDoll("名無し.txt", "", "", 20);
         writeBytes(dolls("メモ.txt"), "買い物: 糸、ボタン\r\n");
@@ -2444,8 +2446,8 @@ TEST_F(DollListTest, OpensCopiesRecyclesAndFollowsTheFolder) {
     EXPECT_EQ(formText(IDC_DOLL_NAME), "ソフィア");
     EXPECT_EQ(currentSheetPath, dolls("キャンペーンB\\ソフィア.txt"));
     EXPECT_TRUE(IsWindowVisible(list));
-    // The blank frame, and Lily's portrait.
-    EXPECT_TRUE(pumpUntil([this] { return dollThumbnailBytes(list) == 2 * 48 * 64 * 3; }));
+    // The blank frame, and the two portraits.
+    EXPECT_TRUE(pumpUntil([this] { return dollThumbnailBytes(list) == 3 * 48 * 64 * 3; }));
 
     select(1);
     {
