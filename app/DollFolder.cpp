@@ -48,17 +48,6 @@ void takeEntries(const FolderToList& listed, const std::vector<FolderEntry>& ent
     }
 }
 
-// How many bytes the opened file holds, its reading position left at the
-// start; none when it will not tell (over 2 GiB where a long has 32 bits).
-std::optional<std::uint64_t> sizeOfOpened(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return std::nullopt;
-    const long size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(size);
-}
-
 std::string_view fileNameOf(std::string_view relativePath) {
     return relativePath.substr(relativePath.find_last_of(shownSeparator) + 1);
 }
@@ -119,12 +108,7 @@ DollRead readDollSheet(const std::string& sheetPath, DollSummary& summary) {
     if (file == nullptr)
         return lookAtUtf8File(sheetPath).kind == FileLook::Kind::none ? DollRead::vanished
                                                                       : DollRead::notSheet;
-    const std::optional<std::uint64_t> size = sizeOfOpened(file);
-    if (!size || *size > dollSheetByteLimit) {
-        std::fclose(file);
-        return DollRead::notSheet;
-    }
-    std::optional<SheetContents> contents = readSheetContents(file);
+    std::optional<SheetContents> contents = readSheetContents(file, dollSheetByteLimit);
     if (!contents)
         return DollRead::notSheet;
     summary = {std::move(contents->dollName),   std::move(contents->position),

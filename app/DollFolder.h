@@ -63,8 +63,8 @@ struct DollSummary {
     bool operator==(const DollSummary&) const = default;
 };
 
-// Larger files are no sheet, and are not read.
-inline constexpr std::uint64_t dollSheetByteLimit = std::uint64_t{4} << 20;
+// Larger files are no sheet: reading stops once past the limit.
+inline constexpr std::size_t dollSheetByteLimit = std::size_t{4} << 20;
 
 enum class DollRead {
     sheet,

@@ -11,7 +11,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 echo "== the four outputs of a long sheet against reading it (native, optimised, no sanitizers)"
 cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSANITIZE=OFF >/dev/null
-cmake --build "$build/native-bench" --target sheet_outputs_bench catalogue_bench history_bench >/dev/null
+cmake --build "$build/native-bench" --target sheet_outputs_bench catalogue_bench history_bench \
+    doll_folder_bench >/dev/null
 "$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
 
 echo "== the undo history's memory against the list it follows (native)"
@@ -19,6 +20,9 @@ echo "== the undo history's memory against the list it follows (native)"
 
 echo "== a catalogue of 5,000 entries: reading it against reading a sheet as large, and a search against a plain scan"
 "$build/native-bench/bench/catalogue_bench" "$work"
+
+echo "== a doll folder of 1,000 sheets: the walk and the reading, and the first 30 thumbnails, against plain loops (native)"
+"$build/native-bench/bench/doll_folder_bench" "$work/dolls"
 
 echo "== opening sheets of growing lists (loadSheet + refreshSheetForm on the real form)"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/open_refresh_bench.exe"

@@ -275,9 +275,10 @@ bool isSheetFile(const std::wstring& path);
 
 // The contents of the sheet file opened as `opened`, which is closed, read
 // by loadSheet's rules without touching a record or loading the portrait:
-// safe on any thread. Nothing when it cannot be read or is no sheet. A file
-// of format 1000 or older has no portrait line, and no portrait path.
-std::optional<SheetContents> readSheetContents(std::FILE* opened);
+// safe on any thread. Nothing when it cannot be read, is no sheet or holds
+// more than `byteLimit` bytes. A file of format 1000 or older has no
+// portrait line, and no portrait path.
+std::optional<SheetContents> readSheetContents(std::FILE* opened, std::size_t byteLimit);
 
 // The doll being edited: the one record that the form, the lists, the entry
 // dialogs and the File commands all work on.

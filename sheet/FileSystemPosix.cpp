@@ -1,6 +1,7 @@
 #include "sheet/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,10 +56,10 @@ namespace {
 
 // A symbolic link is looked at itself, never followed: it counts as the
 // reparse point Windows would make of it.
-FolderEntry entryOf(const std::string& folder, const char* name) {
+FolderEntry entryOf(int folder, const char* name) {
     FolderEntry entry{name, false, false, name[0] == '.', {}};
     struct stat status {};
-    if (lstat((folder + '/' + name).c_str(), &status) != 0)
+    if (fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
         return entry;
     entry.folder = S_ISDIR(status.st_mode);
     entry.reparsePoint = S_ISLNK(status.st_mode);
@@ -75,7 +76,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     while (const dirent* found = readdir(listing)) {
         const std::string_view name = found->d_name;
         if (name != "." && name != "..")
-            entries.push_back(entryOf(folder, found->d_name));
+            entries.push_back(entryOf(dirfd(listing), found->d_name));
     }
     closedir(listing);
     return true;

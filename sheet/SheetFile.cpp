@@ -202,8 +202,11 @@ bool looksLikeSheet(const std::vector<std::string>& lines) {
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
 }
 
-std::optional<SheetLines> readSheetLines(std::FILE* opened) {
-    LineReader reader(opened);
+// With `wholeFileLimit`, a file of more bytes is no sheet, whatever follows
+// its last line: what is beyond is read, too, to tell.
+std::optional<SheetLines> readSheetLines(std::FILE* opened,
+                                         std::optional<std::size_t> wholeFileLimit = std::nullopt) {
+    LineReader reader(opened, wholeFileLimit.value_or(LineReader::defaultByteLimit));
     if (!reader.isOpen())
         return std::nullopt;
     reader.skip(utf8ByteOrderMark); // Notepad may put it before the first line
@@ -211,6 +214,8 @@ std::optional<SheetLines> readSheetLines(std::FILE* opened) {
     std::string line;
     while (lines.size() < linesWithPortrait && reader.readLine(line))
         lines.push_back(line);
+    while (wholeFileLimit && reader.readLine(line)) {
+    }
     if (reader.failed())
         return std::nullopt;
     if (!looksLikeSheet(lines))
@@ -337,8 +342,8 @@ bool loadSheetLines(CharacterSheet& sheet, std::optional<SheetLines> lines, cons
 
 } // namespace
 
-std::optional<SheetContents> readSheetContents(std::FILE* opened) {
-    std::optional<SheetLines> lines = readSheetLines(opened);
+std::optional<SheetContents> readSheetContents(std::FILE* opened, std::size_t byteLimit) {
+    std::optional<SheetLines> lines = readSheetLines(opened, byteLimit);
     if (!lines)
         return std::nullopt;
     return contentsOf(std::move(*lines)).contents;
