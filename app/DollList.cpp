@@ -246,7 +246,7 @@ int thumbnailImage(DollList& list, const DollRow& row) {
     return 0;
 }
 
-// The rows in view, and a screenful below them, that lack their thumbnails.
+// The rows in view that lack their thumbnails.
 void askForThumbnails(DollList& list) {
     ThumbnailCache& cache = list.thumbnails;
     cache.askPosted = false;

@@ -2,6 +2,7 @@
 
 #include "editor/WindowsText.h"
 
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -13,6 +14,11 @@ constexpr DWORD settleMilliseconds = 300;
 // Where the folder cannot be followed (a share that tells nothing), it is
 // walked this often.
 constexpr DWORD pollMilliseconds = 2000;
+
+// Rows read go to the window once this many are read, then at most this
+// often.
+constexpr std::size_t firstScreenful = 24;
+constexpr std::uint64_t batchMilliseconds = 100;
 
 constexpr DWORD followedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                   FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
@@ -75,6 +81,14 @@ void DollListWorker::deliver(const std::function<void(DollNews&)>& add) {
         newsPosted = PostMessageA(window, dollNewsMessage, 0, 0) != 0;
 }
 
+void DollListWorker::deliverRows(std::vector<DollRow>& batch) {
+    if (batch.empty())
+        return;
+    deliver(
+        [&batch](DollNews& news) { std::move(batch.begin(), batch.end(), std::back_inserter(news.rows)); });
+    batch.clear();
+}
+
 void DollListWorker::walkAndRead() {
     FolderWalk walk = walkDollFolder(folder, listFolder, stop);
     orderForReading(walk.files, order);
@@ -96,7 +110,12 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         others.erase(path);
     }
     deliver([&gone](DollNews& news) { news.gone.insert(news.gone.end(), gone.begin(), gone.end()); });
+    // The first screenful goes at once; the rest in batches, so that the
+    // window orders its rows again a few times a second, not for every row.
+    std::vector<DollRow> batch;
+    std::uint64_t delivered = 0;
     for (const FoundSheetFile& file : changes.toRead) {
+        waitForThumbnails();
         if (stop)
             break;
         DollRow row{file.relativePath, file.look, {}};
@@ -105,7 +124,11 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         others.erase(file.relativePath);
         if (read == DollRead::sheet) {
             rows.emplace(file.relativePath, row);
-            deliver([&row](DollNews& news) { news.rows.push_back(std::move(row)); });
+            batch.push_back(std::move(row));
+            if (batch.size() >= firstScreenful && GetTickCount64() - delivered >= batchMilliseconds) {
+                deliverRows(batch);
+                delivered = GetTickCount64();
+            }
             continue;
         }
         if (read == DollRead::notSheet)
@@ -113,6 +136,7 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         if (wasRow)
             deliver([&file](DollNews& news) { news.gone.push_back(file.relativePath); });
     }
+    deliverRows(batch);
     known = valuesOf(rows);
     notSheets = valuesOf(others);
     deliver([this, &walk](DollNews& news) {
@@ -147,6 +171,13 @@ void DollListWorker::followFolder() {
         FindCloseChangeNotification(change);
 }
 
+// The rows in view come first: their thumbnails are made before the next
+// sheet is read.
+void DollListWorker::waitForThumbnails() {
+    std::unique_lock lock(mutex);
+    wished.wait(lock, [this] { return stop || wishes.empty(); });
+}
+
 void DollListWorker::makeThumbnails() {
     while (true) {
         ThumbnailWish wish;
@@ -157,6 +188,8 @@ void DollListWorker::makeThumbnails() {
                 return;
             wish = std::move(wishes.front());
             wishes.erase(wishes.begin());
+            if (wishes.empty())
+                wished.notify_all();
         }
         DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
                                                                 wish.portraitPath, box)};

@@ -66,8 +66,10 @@ private:
     void walkAndRead();
     void readChanges(const FolderWalk& walk);
     void followFolder();
+    void waitForThumbnails();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
+    void deliverRows(std::vector<DollRow>& batch);
 
     const HWND window;
     const std::string folder;
