@@ -254,8 +254,8 @@ void askForThumbnails(DollList& list) {
     const int top = ListView_GetTopIndex(rows);
     const int perPage = ListView_GetCountPerPage(rows) + 1;
     std::vector<ThumbnailWish> wishes;
-    for (int at = std::max(0, top);
-         at < top + 2 * perPage && static_cast<std::size_t>(at) < list.shown.size(); ++at) {
+    for (int at = std::max(0, top); at < top + perPage && static_cast<std::size_t>(at) < list.shown.size();
+         ++at) {
         const DollRow& row = list.rows[list.shown[static_cast<std::size_t>(at)]];
         if (!cache.imageOf.contains(row.relativePath) && !cache.blank.contains(row.relativePath))
             wishes.push_back({row.relativePath, row.summary.portraitPath});
