@@ -2487,4 +2487,27 @@ TEST_F(DollListTest, OpensCopiesRecyclesAndFollowsTheFolder) {
     CloseHandle(pipe);
 }
 
+// Closed and opened again, the list shows the same folder in the same order,
+// where it was.
+TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
+    HWND header = ListView_GetHeader(rows());
+    RECT player;
+    Header_GetItemRect(header, 4, &player);
+    const LPARAM at = MAKELPARAM((player.left + player.right) / 2, (player.top + player.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(header, WM_LBUTTONUP, 0, at);
+    MoveWindow(list, 40, 30, 700, 400, TRUE);
+    SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(dollListOf(window), nullptr);
+    command(IDM_NEW);
+    command(IDM_DOLL_LIST);
+    list = dollListOf(window);
+    ASSERT_TRUE(pumpUntil([this] { return shown().size() == 3; }));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"名無し", "リリィ", "ソフィア"}));
+    RECT place;
+    GetWindowRect(list, &place);
+    EXPECT_EQ(place.left, 40);
+    EXPECT_EQ(place.right - place.left, 700);
+}
+
 } // namespace
