@@ -45,6 +45,7 @@ struct ThumbnailCache {
     std::vector<std::uint64_t> lastShown;         // image -> when
     std::uint64_t now = 0;
     std::unordered_set<std::string> blank; // made: no portrait
+    std::unordered_set<std::string> asked; // wished and not made yet
     bool askPosted = false;
 };
 
@@ -183,6 +184,7 @@ void createThumbnails(DollList& list) {
 
 void forgetThumbnail(ThumbnailCache& cache, const std::string& relativePath) {
     cache.blank.erase(relativePath);
+    cache.asked.erase(relativePath);
     const auto found = cache.imageOf.find(relativePath);
     if (found == cache.imageOf.end())
         return;
@@ -196,6 +198,7 @@ void forgetThumbnails(ThumbnailCache& cache) {
     std::fill(cache.lastShown.begin(), cache.lastShown.end(), 0);
     cache.imageOf.clear();
     cache.blank.clear();
+    cache.asked.clear();
 }
 
 // An image for a new thumbnail: a new one while there is room, else the
@@ -246,7 +249,8 @@ int thumbnailImage(DollList& list, const DollRow& row) {
     return 0;
 }
 
-// The rows in view that lack their thumbnails.
+// The rows in view that lack their thumbnails; nothing when each of them is
+// on its way already.
 void askForThumbnails(DollList& list) {
     ThumbnailCache& cache = list.thumbnails;
     cache.askPosted = false;
@@ -260,6 +264,12 @@ void askForThumbnails(DollList& list) {
         if (!cache.imageOf.contains(row.relativePath) && !cache.blank.contains(row.relativePath))
             wishes.push_back({row.relativePath, row.summary.portraitPath});
     }
+    if (std::all_of(wishes.begin(), wishes.end(),
+                    [&cache](const ThumbnailWish& wish) { return cache.asked.contains(wish.relativePath); }))
+        return;
+    cache.asked.clear();
+    for (const ThumbnailWish& wish : wishes)
+        cache.asked.insert(wish.relativePath);
     list.worker->wishThumbnails(std::move(wishes));
 }
 

@@ -63,6 +63,8 @@ DollNews DollListWorker::takeNews() {
 
 void DollListWorker::wishThumbnails(std::vector<ThumbnailWish> wanted) {
     const std::lock_guard lock(mutex);
+    // The one being made comes anyway.
+    std::erase_if(wanted, [this](const ThumbnailWish& wish) { return wish.relativePath == making; });
     wishes = std::move(wanted);
     wished.notify_all();
 }
@@ -188,11 +190,15 @@ void DollListWorker::makeThumbnails() {
                 return;
             wish = std::move(wishes.front());
             wishes.erase(wishes.begin());
+            making = wish.relativePath;
             if (wishes.empty())
                 wished.notify_all();
         }
         DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
                                                                 wish.portraitPath, box)};
-        deliver([&made](DollNews& news) { news.thumbnails.push_back(std::move(made)); });
+        deliver([this, &made](DollNews& news) {
+            news.thumbnails.push_back(std::move(made));
+            making.clear();
+        });
     }
 }

@@ -86,6 +86,7 @@ private:
     DollNews news;
     bool newsPosted = false;
     std::vector<ThumbnailWish> wishes;
+    std::string making; // the relative path whose thumbnail is being made
     std::condition_variable wished;
 
     std::thread reader;
