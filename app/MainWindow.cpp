@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/DollList.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindowClass.h"
 #include "app/OtherWindows.h"
@@ -108,17 +109,8 @@ void onCopy(HWND window, const std::string& utf8) {
                                            : "クリップボードにコピーできませんでした");
 }
 
-// A page that was written but could not be opened is still there to open
-// by hand: the message says where.
-const char* pageOutcome(const std::wstring& path) {
-    if (!writePage(path, sheetPage(characterSheet)))
-        return "印刷用ページを作れませんでした: ";
-    return openInBrowser(path) ? "印刷用ページを開きました: " : "印刷用ページを開けませんでした: ";
-}
-
 void onOpenPage() {
-    const std::wstring path = printablePagePath(currentSheetPath);
-    tellUser(pageOutcome(path) + shownPath(path));
+    tellUser(openPrintablePage(printablePagePath(currentSheetPath), sheetPage(characterSheet)));
 }
 
 void onCommand(HWND window, int command) {
@@ -132,6 +124,7 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
+    case IDM_DOLL_LIST: showDollList(window); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     default:
         if (isEditCommand(command))
@@ -277,6 +270,9 @@ HWND createMainWindow(HINSTANCE instance, UINT codePage) {
 }
 
 void deliverMessage(MSG& message, HWND mainWindow, HACCEL accelerators) {
+    // The doll list has keys of its own, the same as some of the form's.
+    if (deliverToDollList(message))
+        return;
     // The lists' keys are a text box's own: there they keep doing what
     // they do in any text box.
     if (!focusKeepsKeyOf(acceleratorCommand(accelerators, message)) &&

@@ -15,18 +15,8 @@ namespace {
 // The code page 932 paths of the menu's items, as last listed.
 std::vector<std::string> listed;
 
-// In Unicode: the user's profile may be named in characters that code page
-// 932 lacks (Zoë, on a Western Windows).
-std::wstring velmoraFolder() {
-    wchar_t appData[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    return std::wstring(appData) + L"\\Velmora";
-}
-
 std::wstring listFile() {
-    const std::wstring folder = velmoraFolder();
+    const std::wstring folder = settingsFolder();
     return folder.empty() ? folder : folder + L"\\recent.txt";
 }
 
@@ -35,7 +25,7 @@ std::wstring listFile() {
 class ListLock {
 public:
     ListLock() {
-        const std::wstring folder = velmoraFolder();
+        const std::wstring folder = settingsFolder();
         if (folder.empty())
             return;
         CreateDirectoryW(folder.c_str(), nullptr);
@@ -112,6 +102,16 @@ UINT positionOf(HMENU menu, int command) {
 }
 
 } // namespace
+
+// In Unicode: the user's profile may be named in characters that code page
+// 932 lacks (Zoë, on a Western Windows).
+std::wstring settingsFolder() {
+    wchar_t appData[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    return std::wstring(appData) + L"\\Velmora";
+}
 
 void rememberRecentSheet(const std::string& path) {
     const std::string utf8 = utf8Path(path);

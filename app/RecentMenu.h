@@ -9,6 +9,10 @@
 
 #include <string>
 
+// Where the user's settings are kept across starts: %APPDATA%\Velmora, which
+// may not exist yet; empty without a profile.
+std::wstring settingsFolder();
+
 // The sheet at the code page 932 path `path` was opened or saved.
 void rememberRecentSheet(const std::string& path);
 // The sheet could not be opened from the list: it leaves it.

@@ -50,3 +50,10 @@ bool writePage(const std::wstring& path, std::string_view bytes) {
                        written == bytes.size();
     return CloseHandle(file) && whole;
 }
+
+std::string openPrintablePage(const std::wstring& path, std::string_view page) {
+    const char* outcome = !writePage(path, page) ? "印刷用ページを作れませんでした: "
+                          : openInBrowser(path)  ? "印刷用ページを開きました: "
+                                                 : "印刷用ページを開けませんでした: ";
+    return outcome + shownPath(path);
+}

@@ -20,6 +20,11 @@ std::wstring printablePagePath(const std::string& sheetPath);
 // Writes `bytes` to `path`, replacing any file there; false when it cannot.
 bool writePage(const std::wstring& path, std::string_view bytes);
 
+// Writes the page to `path` and opens it in the browser; answers what the
+// user is told: a page that was written but could not be opened is still
+// there to open by hand, and the message says where.
+std::string openPrintablePage(const std::wstring& path, std::string_view page);
+
 // Opens a file with the user's default program for it; tests put their own
 // in its place.
 extern bool (*openInBrowser)(const std::wstring& path);

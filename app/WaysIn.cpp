@@ -155,6 +155,13 @@ void openSheets(HWND window, const std::vector<std::wstring>& paths) {
     }
 }
 
+void openSheetHere(HWND window, const std::wstring& path) {
+    if (shownElsewhere(window, path))
+        return;
+    if (const std::optional<std::string> narrow = openablePath(path))
+        openSheetInPlace(window, *narrow);
+}
+
 void openDroppedFiles(HWND window, HDROP drop) {
     std::vector<std::wstring> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
     for (UINT i = 0; i < paths.size(); ++i) {

@@ -33,6 +33,12 @@ std::vector<std::wstring> sheetsHeldNowhere(const std::vector<std::wstring>& pat
 // question about unsaved edits) and each other in a window of its own.
 void openSheets(HWND window, const std::vector<std::wstring>& paths);
 
+// Opens the sheet at `path` in place of the one shown, as one named on the
+// command line opens: unless another window holds it (and comes forward),
+// after the question about unsaved edits; a path that code page 932 cannot
+// hold is refused with a message.
+void openSheetHere(HWND window, const std::wstring& path);
+
 // WM_DROPFILES: the sheets dropped open as `openSheets` opens them, a
 // picture becomes the portrait; anything else is refused. Frees the drop.
 void openDroppedFiles(HWND window, HDROP drop);

@@ -1,6 +1,7 @@
 #include "editor/CatalogueDialog.h"
 
 #include "editor/ControlText.h"
+#include "editor/OwnerDataList.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -54,16 +55,8 @@ const Catalogue& catalogueIn(const CatalogueDialog& state) {
 void addColumns(HWND dialog) {
     HWND list = entryList(dialog);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
-    int column = 0;
-    for (const CatalogueColumn& shown : catalogueColumns) {
-        RECT width = {0, 0, shown.width, 0};
-        MapDialogRect(dialog, &width);
-        LVCOLUMNA format{};
-        format.mask = LVCF_TEXT | LVCF_WIDTH;
-        format.pszText = const_cast<char*>(shown.title);
-        format.cx = width.right;
-        ListView_InsertColumn(list, column++, &format);
-    }
+    for (const CatalogueColumn& shown : catalogueColumns)
+        addListColumn(dialog, list, shown.title, shown.width);
 }
 
 // The group choice's items: the doll's entries, all, then the headings.
@@ -135,23 +128,10 @@ void findMatches(HWND dialog, CatalogueDialog& state) {
     state.searchedGroup = groupChosen;
 }
 
-// The list asks for the rows it shows, so showing the matches costs the same
-// whatever their number. The first is selected, so that Enter adds it.
+// The first match is selected, so that Enter adds it.
 void showMatches(HWND dialog, CatalogueDialog& state) {
     findMatches(dialog, state);
-    HWND list = entryList(dialog);
-    // Clearing the selection row by row, and repainting the rows without
-    // the list's own scrolling, keeps both to the rows that show.
-    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(list, row, LVNI_SELECTED))
-        ListView_SetItemState(list, row, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemCountEx(list, static_cast<int>(state.matches.size()),
-                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    InvalidateRect(list, nullptr, TRUE);
-    if (!state.matches.empty()) {
-        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(list, 0, FALSE);
-    }
+    showRows(entryList(dialog), state.matches.size(), true);
     showSummary(dialog, state);
 }
 
@@ -175,9 +155,7 @@ void giveRowText(const NMLVDISPINFOA& request, const CatalogueDialog& state) {
 
 // Nothing selected (no entry matches) leaves the dialog open on the search.
 void addChosen(HWND dialog, CatalogueDialog& state) {
-    HWND list = entryList(dialog);
-    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+    for (int row : selectedRows(entryList(dialog))) {
         if (static_cast<std::size_t>(row) >= state.matches.size())
             break;
         PartEntry entry = catalogueIn(state).entries[state.matches[static_cast<std::size_t>(row)]].entry;

@@ -1,5 +1,7 @@
 #include "editor/ListCommands.h"
 
+#include "editor/OwnerDataList.h"
+
 #include "editor/CatalogueDialog.h"
 #include "editor/Clipboard.h"
 #include "editor/ListEntries.h"
@@ -227,20 +229,6 @@ bool canRunOnTextBox(HWND box, int id) {
     case IDM_EDIT_PASTE: return writable && IsClipboardFormatAvailable(CF_TEXT);
     }
     return false;
-}
-
-// Under the row with the item focus (the first selected row when none has
-// it), or at the list's top left corner.
-POINT keyboardMenuPlace(HWND list) {
-    RECT place{};
-    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    if (row < 0)
-        row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (row < 0 || !ListView_GetItemRect(list, row, &place, LVIR_LABEL))
-        GetClientRect(list, &place);
-    POINT at = {place.left, row < 0 ? place.top : place.bottom};
-    ClientToScreen(list, &at);
-    return at;
 }
 
 } // namespace

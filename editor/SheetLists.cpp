@@ -136,28 +136,6 @@ void fillList(HWND list) {
         fillPartList(*binding);
 }
 
-// Only the rows whose state changes are touched: the list's "every row"
-// form walks all the rows, one notification each. The last row scrolled to
-// is the first: a second scroll of a long list costs more than the first.
-void markSelection(HWND list, const std::vector<int>& rows) {
-    const std::vector<bool> wanted = markedRows(rows, static_cast<std::size_t>(ListView_GetItemCount(list)));
-    for (int row : selectedRows(list))
-        if (!wanted[static_cast<std::size_t>(row)])
-            ListView_SetItemState(list, row, 0, LVIS_SELECTED);
-    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    if (focused >= 0 && (rows.empty() || focused != rows.back()))
-        ListView_SetItemState(list, focused, 0, LVIS_FOCUSED);
-    if (rows.empty())
-        return;
-    for (int row : rows)
-        if (ListView_GetItemState(list, row, LVIS_SELECTED) == 0)
-            ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_SetItemState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
-    if (rows.back() - rows.front() < ListView_GetCountPerPage(list))
-        ListView_EnsureVisible(list, rows.back(), FALSE);
-    ListView_EnsureVisible(list, rows.front(), FALSE);
-}
-
 } // namespace
 
 void refreshSkillList() {
@@ -212,14 +190,6 @@ std::string listWord(HWND list) {
 void refreshList(HWND list) {
     const RebuildWithoutRepaint rebuild(list);
     fillList(list);
-}
-
-std::vector<int> selectedRows(HWND list) {
-    std::vector<int> rows;
-    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(list, row, LVNI_SELECTED))
-        rows.push_back(row);
-    return rows;
 }
 
 // Each row selected would repaint on its own.

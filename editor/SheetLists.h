@@ -2,6 +2,7 @@
 
 // The skill list and the four part lists of the sheet form.
 
+#include "editor/OwnerDataList.h"
 #include "sheet/CharacterSheet.h"
 
 #include <windows.h>
@@ -30,8 +31,6 @@ std::string listWord(HWND list);
 // Rebuilds one of the five lists from the record.
 void refreshList(HWND list);
 
-// The selected rows, top to bottom.
-std::vector<int> selectedRows(HWND list);
 // Selects exactly `rows`, the last with the item focus, and scrolls them
 // into view.
 void selectRows(HWND list, const std::vector<int>& rows);

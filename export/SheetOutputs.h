@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 // The sheet as a player would type it into a chat, in the form's order.
 std::string sheetText(const CharacterSheet& sheet);
@@ -24,3 +25,6 @@ std::string sheetJson(const CharacterSheet& sheet);
 
 // One self-contained page to print: no script, nothing fetched when opened.
 std::string sheetPage(const CharacterSheet& sheet);
+// One page holding the sheets one after another, each from a new sheet of
+// paper: the doll list prints a whole party at once.
+std::string sheetsPage(const std::vector<const CharacterSheet*>& sheets);

@@ -137,10 +137,10 @@ void closeListSection(std::string& page) {
     page += "</tbody></table></section>\n";
 }
 
-void appendHead(std::string& page, const CharacterSheet& sheet) {
+void appendHead(std::string& page, std::string_view title) {
     page += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n";
     page += "<meta name=\"viewport\" content=\"width=device-width\">\n";
-    element(page, "title", sheet.getDollName());
+    element(page, "title", title);
     page.append("\n<style>").append(pageStyle).append("</style>\n</head>\n");
 }
 
@@ -300,13 +300,9 @@ std::size_t pageBytesFor(const CharacterSheet& sheet) {
     return pageStyle.size() + 8192 + 192 * entries;
 }
 
-} // namespace
-
-std::string sheetPage(const CharacterSheet& sheet) {
-    std::string page;
-    page.reserve(pageBytesFor(sheet));
-    appendHead(page, sheet);
-    page += "<body>\n<main class=\"sheet\">\n";
+// One doll's sheet; `attributes` are the page's own markup.
+void appendSheet(std::string& page, const CharacterSheet& sheet, std::string_view attributes) {
+    page.append("<main class=\"sheet\"").append(attributes).append(">\n");
     appendIdentity(page, sheet);
     appendKarma(page, sheet);
     appendPortrait(page, sheet);
@@ -316,6 +312,31 @@ std::string sheetPage(const CharacterSheet& sheet) {
     appendAction(page, sheet);
     for (const LocationLabels& where : locationLabels)
         appendParts(page, sheet, where);
-    page += "</main>\n</body>\n</html>\n";
+    page += "</main>\n";
+}
+
+} // namespace
+
+std::string sheetPage(const CharacterSheet& sheet) {
+    std::string page;
+    page.reserve(pageBytesFor(sheet));
+    appendHead(page, sheet.getDollName());
+    page += "<body>\n";
+    appendSheet(page, sheet, {});
+    page += "</body>\n</html>\n";
+    return page;
+}
+
+std::string sheetsPage(const std::vector<const CharacterSheet*>& sheets) {
+    std::string page;
+    std::size_t bytes = 0;
+    for (const CharacterSheet* sheet : sheets)
+        bytes += pageBytesFor(*sheet);
+    page.reserve(bytes);
+    appendHead(page, "ドール一覧");
+    page += "<body>\n";
+    for (const CharacterSheet* sheet : sheets)
+        appendSheet(page, *sheet, sheet == sheets.front() ? "" : " style=\"break-before: page\"");
+    page += "</body>\n</html>\n";
     return page;
 }

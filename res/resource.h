@@ -14,6 +14,7 @@
 #define IDM_COPY_PIECE 40012
 #define IDM_OPEN_PAGE 40013
 #define IDM_NEW 40014
+#define IDM_DOLL_LIST 40015
 // Edit menu, the lists' context menu and their keys: on a list they act on
 // its selected entries, in a text box on its text.
 #define IDM_UNDO 40201
@@ -88,3 +89,15 @@
 // Dialog "REGISTERDLG": a list's entries put into a catalogue file
 #define IDC_REGISTER_HEADING 4101
 #define IDC_REGISTER_SUMMARY 4102
+// Doll list "DOLLLISTDLG": every sheet of a folder, and the commands of its
+// list's menu and keys, which act on the selected dolls
+#define IDC_DOLL_SEARCH 5001
+#define IDC_DOLL_ROWS 5002
+#define IDC_DOLL_SUMMARY 5004
+#define IDC_DOLL_FOLDER 5005
+#define IDM_DOLL_OPEN 40301
+#define IDM_DOLL_OPEN_NEW_WINDOW 40302
+#define IDM_DOLL_DUPLICATE 40303
+#define IDM_DOLL_RECYCLE 40304
+#define IDM_DOLL_COPY_TEXT 40305
+#define IDM_DOLL_OPEN_PAGE 40306

@@ -54,6 +54,21 @@ TEST(SheetPage, ShowsMarkupInEveryTextAsText) {
     }
 }
 
+TEST(SheetPage, SeveralSheetsEachStartANewSheetOfPaper) {
+    CharacterSheet first, second, third;
+    setEveryText(first, "<first>");
+    setEveryText(second, "<second>");
+    setEveryText(third, "<third>");
+    const std::string page = sheetsPage({&first, &second, &third});
+    for (const char* escaped : {"&lt;first&gt;", "&lt;second&gt;", "&lt;third&gt;"})
+        EXPECT_EQ(occurrences(page, escaped), 65u) << escaped;
+    EXPECT_EQ(occurrences(page, "<main class=\"sheet\">"), 1u);
+    EXPECT_EQ(occurrences(page, "<main class=\"sheet\" style=\"break-before: page\">"), 2u);
+    EXPECT_EQ(occurrences(page, "<style>"), 1u);
+    EXPECT_LT(page.find("&lt;first&gt;"), page.find("&lt;second&gt;"));
+    EXPECT_LT(page.find("&lt;second&gt;"), page.find("&lt;third&gt;"));
+}
+
 std::string base64Decoded(std::string_view text) {
     const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string bytes;

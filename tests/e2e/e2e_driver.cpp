@@ -1106,6 +1106,107 @@ void registerHeadPartsInTheCatalogue(Session& s) {
     waitUntilGone(s.processId(), dialog, "the catalogue dialog to close");
 }
 
+// A portrait for a made doll: a 60 x 80 bitmap shading from `top` to
+// `bottom` (red, green, blue each) with a pale face in its middle.
+std::string shadedPortrait(const int (&top)[3], const int (&bottom)[3]) {
+    constexpr int width = 60, height = 80, stride = width * 3;
+    std::string bytes(54 + stride * height, '\0');
+    const auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    put32(26, 1 | (24 << 16));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int dx = x - width / 2, dy = y - height * 3 / 5;
+            const bool face = dx * dx + dy * dy * 2 < 15 * 15 * 2;
+            for (int c = 0; c < 3; ++c) {
+                const int shade = bottom[c] + (top[c] - bottom[c]) * y / height;
+                bytes[54 + y * stride + x * 3 + (2 - c)] = static_cast<char>(face ? 240 - c * 8 : shade);
+            }
+        }
+    }
+    return bytes;
+}
+
+// Ctrl+L lists the folder of the window's sheet, portraits and all; a
+// player's name typed into the search narrows it; Enter opens the doll
+// found in the window; a sheet another player's sync brings in shows up.
+void useTheDollList(Session& s) {
+    const std::string folder = s.folder.file("ドール");
+    for (const std::string& made : {folder, folder + "\\キャンペーンB"})
+        CreateDirectoryW(wideOfCodePage932(made).c_str(), nullptr);
+    const struct {
+        const char* file;
+        const char* name;
+        const char* player;
+        int top[3], bottom[3];
+    } dolls[] = {
+        {"リリィ.txt", "リリィ", "Ken", {250, 200, 220}, {150, 60, 110}},
+        {"キャンペーンB\\ソフィア.txt", "ソフィア", "Mio", {200, 220, 250}, {40, 60, 140}},
+        {"キャンペーンB\\アリス.txt", "アリス", "Aya", {230, 240, 200}, {60, 110, 50}},
+        {"ノワール.txt", "ノワール", "Rei", {200, 200, 200}, {30, 30, 40}},
+    };
+    const auto writeDoll = [&](const auto& doll) {
+        const std::string path = folder + "\\" + doll.file;
+        writeBytes(path.substr(0, path.size() - 4) + ".bmp", shadedPortrait(doll.top, doll.bottom));
+        // Each file is named as its doll.
+        std::vector<std::string> lines = sheetLines(s.exampleSheet);
+        lines.at(portraitLine - 1) = std::string(doll.name) + ".bmp";
+        lines.at(dollNameLine - 1) = doll.name;
+        lines.at(playerNameLine - 1) = doll.player;
+        writeBytes(path, joinSheetLines(lines));
+        return path;
+    };
+    const std::string opened = writeDoll(dolls[0]);
+    for (std::size_t i = 1; i < 3; ++i)
+        writeDoll(dolls[i]);
+    s.useFileDialog(IDM_OPEN, "ファイルを開く", opened);
+    SetForegroundWindow(s.mainWindow);
+    pressWithControl('L');
+    const std::string caption = "ドール一覧 - " + folder;
+    HWND list = waitForProcessWindow(s.processId(), dialogClass, caption.c_str(), "the doll list");
+    HWND rows = GetDlgItem(list, IDC_DOLL_ROWS), summary = GetDlgItem(list, IDC_DOLL_SUMMARY);
+    const auto waitForRows = [&](int count, const std::string& what) {
+        waitUntil(s.processId(), what, [&] {
+            return static_cast<int>(sendAndWait(rows, LVM_GETITEMCOUNT, 0, 0, "counting the dolls")) == count;
+        });
+    };
+    waitForRows(3, "the folder's three dolls");
+    SetForegroundWindow(list);
+    HWND search = GetDlgItem(list, IDC_DOLL_SEARCH);
+    waitUntil(s.processId(), "the search box to have the focus",
+              [&] { return focusInThreadOf(list) == search; });
+    pressKeys({'M'});
+    pressKeys({'I'});
+    pressKeys({'O'});
+    waitForRows(1, "the search to narrow the list to Mio's doll");
+    const std::string found = readText(summary);
+    check(found == "3 体中 1 体 ･ " + folder, "the doll list says \"" + forLog(found) + "\"");
+    pressKeys({VK_RETURN});
+    waitUntil(s.processId(), "the doll found to open in the window", [&] {
+        if (HWND failed = findProcessWindow(s.processId(), dialogClass, "画像の読み込み"))
+            check(false, "the doll's portrait did not load: " + forLog(readText(GetDlgItem(failed, 0xFFFF))));
+        return readText(s.mainWindow) == "ソフィア.txt - " + std::string(mainWindowTitle);
+    });
+    writeText(search, "");
+    writeDoll(dolls[3]);
+    waitForRows(4, "the sheet written into the folder to show up");
+    check(readText(summary) == "4 体 ･ " + folder,
+          "the doll list says \"" + forLog(readText(summary)) + "\"");
+    // The thumbnails come in as they are made.
+    Sleep(1000);
+    SetForegroundWindow(list);
+    askForScreenshot(s, "dolls");
+}
+
 struct Step {
     const char* behaviour;
     void (*run)(Session&);
@@ -1174,6 +1275,9 @@ constexpr Step steps[] = {
      "every other byte "
      "kept, and finds them in the catalogue dialog",
      registerHeadPartsInTheCatalogue},
+    {"lists the sheet's folder by Ctrl+L, narrows it to a player typed into its search, opens the doll found "
+     "by Enter, and shows a sheet written into the folder",
+     useTheDollList},
     {"ends after all when exit is confirmed with Yes", confirmExit},
 };
 

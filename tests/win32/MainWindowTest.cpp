@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/DollList.h"
 #include "app/OtherWindows.h"
 #include "app/RecentSheets.h"
 #include "app/RecoveryRecord.h"
@@ -151,7 +152,7 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 11);
+    ASSERT_EQ(GetMenuItemCount(file), 13);
     EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_NEW));
     const struct {
         int id;
@@ -160,7 +161,8 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
         {IDM_NEW, "新規作成(&N)\tCtrl+N"},         {IDM_OPEN, "開く(&O)\tCtrl+O"},
         {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},      {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
         {IDM_COPY_TEXT, "テキストをコピー(&T)"},   {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
-        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
+        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_DOLL_LIST, "ドール一覧(&L)...\tCtrl+L"},
+        {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
     for (const auto& item : items) {
         GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
         EXPECT_STREQ(text, item.text);
@@ -174,6 +176,7 @@ TEST_F(MainWindowTest, AcceleratorsGiveTheFileAndEditCommands) {
                               {FVIRTKEY | FALT | FSHIFT | FNOINVERT, 'X', IDM_EXIT},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_OPEN},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_NEW},
+                              {FVIRTKEY | FCONTROL | FNOINVERT, 'L', IDM_DOLL_LIST},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'Z', IDM_UNDO},
                               {FVIRTKEY | FCONTROL | FNOINVERT, 'Y', IDM_REDO},
                               {FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'Z', IDM_REDO},
@@ -2406,6 +2409,202 @@ TEST_F(CatalogueTest, StartsTheSkillCatalogueOnTheDollsEntries) {
     ASSERT_TRUE(close.answered());
     EXPECT_EQ(shown.group, "このドール向け");
     EXPECT_EQ(shown.names, "共通夜想");
+}
+
+// ---- The doll list ----
+
+// A made folder of dolls, the list opened on it from the folder of the
+// window's sheet, as the first time.
+class DollListTest : public SheetsFromOutsideTest {
+protected:
+    void SetUp() override {
+        SheetsFromOutsideTest::SetUp();
+        std::filesystem::create_directories(dolls("キャンペーンB"));
+        writeBytes(dolls("キャンペーンB\\ソフィア.bmp"),
+                   readBytes(fixturePath("portrait-red-over-blue.bmp")));
+        writeDoll("キャンペーンB\\ソフィア.txt", "ソフィア", "Mio", 5, "ソフィア.bmp");
+        writeDoll("リリィ.txt", "リリィ", "Ken", 10, fixturePath("portrait-red-over-blue.jpg"));
+        writeDoll("名無し.txt", "", "", 20);
+        writeBytes(dolls("メモ.txt"), "買い物: 糸、ボタン\r\n");
+        open(dolls("リリィ.txt"));
+        command(IDM_DOLL_LIST);
+        list = dollListOf(window);
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(pumpUntil([this] { return shown().size() == 3; }));
+    }
+
+    std::string dolls(const std::string& relativePath) const { return folder.file("dolls\\" + relativePath); }
+
+    // The portrait line goes in by hand: a record would load the picture.
+    void writeDoll(const std::string& relativePath, const std::string& name, const std::string& player,
+                   int minutesAgo, const std::string& portrait = std::string()) const {
+        CharacterSheet sheet;
+        sheet.setDollName(name);
+        sheet.setPlayerName(player);
+        std::string text = sheet.sheetFileText();
+        text.insert(text.find('\n') + 1, portrait);
+        writeBytes(dolls(relativePath), text);
+        HANDLE file = CreateFileA(dolls(relativePath).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+        time.QuadPart -= static_cast<ULONGLONG>(minutesAgo) * 60 * 10'000'000;
+        const FILETIME written{time.LowPart, time.HighPart};
+        SetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+    }
+
+    // Handles this thread's messages until `done`, or for `rounds` of 20 ms.
+    static bool pumpUntil(const std::function<bool()>& done, int rounds = 250) {
+        for (int wait = 0; wait < rounds && !done(); ++wait) {
+            pumpMessages();
+            Sleep(20);
+        }
+        return done();
+    }
+
+    HWND rows() const { return GetDlgItem(list, IDC_DOLL_ROWS); }
+    std::string summary() const { return readControlText(GetDlgItem(list, IDC_DOLL_SUMMARY)); }
+
+    std::vector<std::string> shown(int column = 0) const {
+        std::vector<std::string> texts;
+        for (int row = 0; row < ListView_GetItemCount(rows()); ++row) {
+            char text[300] = {};
+            ListView_GetItemText(rows(), row, column, text, sizeof text);
+            texts.push_back(text);
+        }
+        return texts;
+    }
+
+    void select(int row) const {
+        markSelection(rows(), {row});
+        SetFocus(rows());
+    }
+
+    // A key pressed in the list, through the program's own loop.
+    void press(WPARAM key) const {
+        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+            MSG pressed{rows(), message, key, 1, 0, {}};
+            deliverMessage(pressed, window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "ACCEL"));
+        }
+    }
+
+    HWND list = nullptr;
+};
+
+// Newest first, then each search typed: the rows, the first one selected,
+// and the line under the list; then a header's clicks.
+TEST_F(DollListTest, ShowsTheFolderSortedAndSearched) {
+    EXPECT_EQ(readControlText(list), "ドール一覧 - " + folder.file("dolls"));
+    EXPECT_EQ(shown(5),
+              (std::vector<std::string>{"キャンペーンB\\ソフィア.txt", "リリィ.txt", "名無し.txt"}));
+    const struct {
+        const char* typed;
+        std::vector<std::string> names;
+        const char* count;
+    } searches[] = {
+        {"", {"ソフィア", "リリィ", "名無し"}, "3 体 ･ シートでないファイル 1 件 ･ "},
+        {"りりぃ", {"リリィ"}, "3 体中 1 体 ･ シートでないファイル 1 件 ･ "},
+        {"MIO", {"ソフィア"}, "3 体中 1 体 ･ シートでないファイル 1 件 ･ "},
+        {"きゃんぺーん", {"ソフィア"}, "3 体中 1 体 ･ シートでないファイル 1 件 ･ "},
+        {"ken 名無し", {}, "3 体中 0 体 ･ シートでないファイル 1 件 ･ "},
+    };
+    for (const auto& search : searches) {
+        SetDlgItemTextA(list, IDC_DOLL_SEARCH, search.typed);
+        EXPECT_EQ(shown(), search.names) << search.typed;
+        EXPECT_EQ(selectedRows(rows()), search.names.empty() ? std::vector<int>{} : std::vector<int>{0});
+        EXPECT_EQ(summary(), search.count + folder.file("dolls")) << search.typed;
+    }
+    SetDlgItemTextA(list, IDC_DOLL_SEARCH, "");
+    HWND header = ListView_GetHeader(rows());
+    RECT player;
+    Header_GetItemRect(header, 4, &player);
+    const LPARAM at = MAKELPARAM((player.left + player.right) / 2, (player.top + player.bottom) / 2);
+    for (const auto& order : {std::vector<std::string>{"名無し", "リリィ", "ソフィア"},
+                              std::vector<std::string>{"ソフィア", "リリィ", "名無し"}}) {
+        SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(header, WM_LBUTTONUP, 0, at);
+        EXPECT_EQ(shown(), order);
+    }
+}
+
+// Enter asks first about the window's unsaved edits; a copy becomes the
+// selection and goes to the Recycle Bin after its question; a sheet written
+// by someone else comes in; a portrait naming a pipe never opens it.
+TEST_F(DollListTest, OpensCopiesRecyclesAndFollowsTheFolder) {
+    typeDollName();
+    select(0);
+    {
+        DialogAnswer no("変更の保存", IDNO);
+        press(VK_RETURN);
+        EXPECT_TRUE(no.answered());
+    }
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "ソフィア");
+    EXPECT_EQ(currentSheetPath, dolls("キャンペーンB\\ソフィア.txt"));
+    EXPECT_TRUE(IsWindowVisible(list));
+    // The blank frame, and the two portraits.
+    EXPECT_TRUE(pumpUntil([this] { return dollThumbnailBytes(list) == 3 * 48 * 64 * 3; }));
+
+    select(1);
+    {
+        const HeldKey control(VK_CONTROL);
+        press('D');
+    }
+    EXPECT_EQ(readBytes(dolls("リリィ - コピー.txt")), readBytes(dolls("リリィ.txt")));
+    ASSERT_TRUE(pumpUntil([this] { return shown().size() == 4; }));
+    const std::vector<int> copy = selectedRows(rows());
+    ASSERT_EQ(copy.size(), 1u);
+    EXPECT_EQ(shown(5)[static_cast<std::size_t>(copy.front())], "リリィ - コピー.txt");
+
+    Asked asked;
+    {
+        DialogAnswer yes("ドール一覧", IDYES, std::ref(asked));
+        press(VK_DELETE);
+        EXPECT_TRUE(yes.answered());
+    }
+    EXPECT_EQ(asked.text, "リリィ - コピー.txt をごみ箱に移動しますか？");
+    EXPECT_EQ(asked.defaultButton, IDNO);
+    EXPECT_FALSE(fileExists(dolls("リリィ - コピー.txt")));
+    EXPECT_TRUE(pumpUntil([this] { return shown().size() == 3; }));
+
+    const std::wstring pipeName = L"\\\\.\\pipe\\velmora-doll-list-test";
+    HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    writeDoll("パイプ.txt", "パイプ", "", 0, "\\\\.\\pipe\\velmora-doll-list-test");
+    EXPECT_TRUE(pumpUntil([this] { return shown().front() == "パイプ"; }));
+    pumpUntil([] { return false; }, 25);
+    OVERLAPPED waiting{};
+    waiting.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_FALSE(ConnectNamedPipe(pipe, &waiting));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING)) << "the pipe was opened";
+    CancelIo(pipe);
+    CloseHandle(waiting.hEvent);
+    CloseHandle(pipe);
+}
+
+// Closed and opened again, the list shows the same folder in the same order,
+// where it was.
+TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
+    HWND header = ListView_GetHeader(rows());
+    RECT player;
+    Header_GetItemRect(header, 4, &player);
+    const LPARAM at = MAKELPARAM((player.left + player.right) / 2, (player.top + player.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(header, WM_LBUTTONUP, 0, at);
+    MoveWindow(list, 40, 30, 700, 400, TRUE);
+    SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(dollListOf(window), nullptr);
+    command(IDM_NEW);
+    command(IDM_DOLL_LIST);
+    list = dollListOf(window);
+    ASSERT_TRUE(pumpUntil([this] { return shown().size() == 3; }));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"名無し", "リリィ", "ソフィア"}));
+    RECT place;
+    GetWindowRect(list, &place);
+    EXPECT_EQ(place.left, 40);
+    EXPECT_EQ(place.right - place.left, 700);
 }
 
 } // namespace
