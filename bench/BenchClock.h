@@ -20,11 +20,6 @@ inline double nowMs() {
     return static_cast<double>(ticks.QuadPart) / ticksPerMs;
 }
 
-inline double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // On a machine busy with other work, the fastest of several runs is the
 // one least disturbed by it.
 inline double fastest(const std::vector<double>& values) {
