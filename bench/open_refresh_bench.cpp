@@ -57,28 +57,28 @@ template <class Entry> std::array<std::string, 5> rowTexts(const Entry& entry) {
     return {entry.name, entry.timing, entry.cost, entry.range, entry.effect};
 }
 
-// The floor: five plain report-view lists where the form's five lists
-// stand, with the same columns, filled with the same texts from the record
-// and painted once.
+// The floor: the form's template with nothing behind it, its five lists
+// made plain report views with the same columns, filled with the same
+// texts from the record and painted with the rest of the form once.
+INT_PTR CALLBACK templateOnly(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
+
 class PlainLists {
 public:
     explicit PlainLists(HWND form) {
         RECT area;
         GetClientRect(form, &area);
         host = createHostWindow(area.right, area.bottom);
+        HWND bare = CreateDialogParamA(GetModuleHandleA(nullptr), "MAINDLG", host, templateOnly, 0);
         const HDC screen = GetDC(nullptr);
         const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
         ReleaseDC(nullptr, screen);
-        const HWND formLists[] = {sheetForm.skillList, sheetForm.headList, sheetForm.armList,
-                                  sheetForm.torsoList, sheetForm.legList};
+        const int listIds[] = {IDC_SKILL_LIST, IDC_HEAD_LIST, IDC_ARM_LIST, IDC_TORSO_LIST, IDC_LEG_LIST};
         for (std::size_t i = 0; i < lists.size(); ++i) {
-            RECT place;
-            GetWindowRect(formLists[i], &place);
-            MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
-            lists[i] =
-                CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT,
-                                place.left, place.top, place.right - place.left, place.bottom - place.top,
-                                host, nullptr, GetModuleHandleA(nullptr), nullptr);
+            lists[i] = GetDlgItem(bare, listIds[i]);
+            SetWindowLongPtrA(lists[i], GWL_STYLE,
+                              GetWindowLongPtrA(lists[i], GWL_STYLE) & ~LVS_OWNERDRAWFIXED);
             for (std::size_t column = 0; column < listColumns.size(); ++column) {
                 LVCOLUMNA format{};
                 format.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -87,6 +87,7 @@ public:
                 SendMessageA(lists[i], LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&format));
             }
         }
+        ShowWindow(bare, SW_SHOW);
     }
     ~PlainLists() { DestroyWindow(host); }
     PlainLists(const PlainLists&) = delete;
@@ -294,8 +295,6 @@ void compareSteps() {
     FigureRuns undoLetter, redoLetter;
     for (int run = 0; run < figureRuns; ++run) {
         const double key = keystrokeMs(shown.form());
-        SetFocus(list);
-        pumpMessages();
         double start = nowMs();
         undoStep();
         undoLetter.add(paintedMs(box, start), key);
