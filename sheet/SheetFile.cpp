@@ -202,8 +202,7 @@ bool looksLikeSheet(const std::vector<std::string>& lines) {
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
 }
 
-std::optional<SheetLines> readSheetLines(std::FILE* opened) {
-    LineReader reader(opened);
+std::optional<SheetLines> readSheetLines(LineReader reader) {
     if (!reader.isOpen())
         return std::nullopt;
     reader.skip(utf8ByteOrderMark); // Notepad may put it before the first line
@@ -221,12 +220,12 @@ std::optional<SheetLines> readSheetLines(std::FILE* opened) {
 } // namespace
 
 bool isSheetFile(const std::string& path) {
-    return readSheetLines(openForReading(path)).has_value();
+    return readSheetLines(LineReader(openForReading(path))).has_value();
 }
 
 #ifdef _WIN32
 bool isSheetFile(const std::wstring& path) {
-    return readSheetLines(openForReading(path)).has_value();
+    return readSheetLines(LineReader(openForReading(path))).has_value();
 }
 #endif
 
@@ -298,11 +297,15 @@ bool loadSheetLines(CharacterSheet& sheet, std::optional<SheetLines> lines, cons
 } // namespace
 
 bool CharacterSheet::loadSheet(std::string path) {
-    return loadSheetLines(*this, readSheetLines(openForReading(path)), path);
+    return loadSheetLines(*this, readSheetLines(LineReader(openForReading(path))), path);
+}
+
+bool CharacterSheet::loadSheetText(std::string_view bytes, const std::string& path) {
+    return loadSheetLines(*this, readSheetLines(LineReader(bytes)), path);
 }
 
 #ifdef _WIN32
 bool CharacterSheet::loadSheetCopy(const std::wstring& copyPath, const std::string& sheetPath) {
-    return loadSheetLines(*this, readSheetLines(openForReading(copyPath)), sheetPath);
+    return loadSheetLines(*this, readSheetLines(LineReader(openForReading(copyPath))), sheetPath);
 }
 #endif
