@@ -481,6 +481,22 @@ void setCell(HWND list, int row, int column, const std::string& text, bool withC
         cellCheckBoxes[list][row][column] = CellCheck{};
 }
 
+int addCellRow(HWND list, std::initializer_list<NewCell> cells) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const NewCell& cell : cells) {
+        // The list copies the text; it never writes through the pointer.
+        item.pszText = const_cast<char*>(cell.text.c_str());
+        SendMessageA(list, item.iSubItem == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, item.iItem,
+                     reinterpret_cast<LPARAM>(&item));
+        if (cell.withCheckBox)
+            cellCheckBoxes[list][item.iItem][item.iSubItem] = CellCheck{};
+        ++item.iSubItem;
+    }
+    return item.iItem;
+}
+
 void clearCells(HWND list) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     auto& rows = cellCheckBoxes[list];
