@@ -68,6 +68,9 @@ int addCellRow(HWND list, std::initializer_list<NewCell> cells);
 RECT cellRowArea(HWND list);
 // Deletes every row and its check boxes.
 void clearCells(HWND list);
+// Deletes every row, as clearCells does, for a list about to be filled
+// again: the boxes' windows wait hidden for the rows that will show.
+void emptyCells(HWND list);
 // 1 ticked, 0 clear or no check box in the cell.
 int getCellCheck(HWND list, int row, int column);
 void setCellCheck(HWND list, int row, int column, int state);

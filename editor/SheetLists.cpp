@@ -98,7 +98,7 @@ private:
 
 void fillSkillList() {
     HWND list = sheetForm.skillList;
-    clearCells(list);
+    emptyCells(list);
     for (const SkillEntry& skill : sheetForm.sheet->getSkills())
         addCellRow(list, {{skill.name, false},
                           {skill.timing, true}, // a mark on the screen only
@@ -109,7 +109,7 @@ void fillSkillList() {
 
 void fillPartList(const LocationBinding& binding) {
     HWND list = sheetForm.*binding.list;
-    clearCells(list);
+    emptyCells(list);
     for (const PartEntry& part : sheetForm.sheet->getParts(binding.location)) {
         const int row = addCellRow(list, {{part.name, true},
                                           {part.timing, true},
