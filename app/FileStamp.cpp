@@ -60,13 +60,15 @@ FileStamp stampOfFile(const std::string& path) {
     return stamp;
 }
 
-FileStamp stampOfWritten(const std::string& path, std::string_view bytes) {
-    FileStamp stamp = stampOfLook(lookAtFile(path));
-    // Another program that wrote in between made the size or the hash
-    // differ from what is in the file.
+FileStamp stampOfBytes(const FileLook& look, std::string_view bytes) {
+    FileStamp stamp = stampOfLook(look);
     stamp.size = bytes.size();
     stamp.hash = hashed(hashStart, bytes);
     return stamp;
+}
+
+FileStamp stampOfWritten(const std::string& path, std::string_view bytes) {
+    return stampOfBytes(lookAtFile(path), bytes);
 }
 
 FileChange changeSince(FileStamp& seen, const std::string& path) {

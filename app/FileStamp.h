@@ -4,6 +4,8 @@
 // the window learns that another program has changed it since: a cloud
 // folder syncing another player's copy, a text editor, a backup put back.
 
+#include "sheet/FileSystem.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +21,10 @@ struct FileStamp {
 
 // The file at `path` as it is now, its bytes read.
 FileStamp stampOfFile(const std::string& path);
+// The file that `look` saw, holding `bytes` as the window read or wrote
+// them: another program that wrote in between made the size or the hash
+// differ from what is in the file.
+FileStamp stampOfBytes(const FileLook& look, std::string_view bytes);
 // The file at `path` just written with `bytes`, which are not read back.
 FileStamp stampOfWritten(const std::string& path, std::string_view bytes);
 

@@ -173,20 +173,22 @@ bool saveTo(const std::string& path) {
     return true;
 }
 
+// The file is read once: the sheet is loaded from the bytes its stamp is
+// taken from. Looked at before it is read, so that a change in between is
+// asked about later rather than missed.
 bool openSheet(HWND window, const std::string& path) {
-    // Taken before it is read: a change in between is asked about later
-    // rather than missed.
-    const FileStamp stamp = stampOfFile(path);
+    const FileLook look = lookAtFile(path);
+    const FileBytes file = readFileBytes(path, LineReader::defaultByteLimit);
     {
         const ChangesUnheard loading;
-        if (!characterSheet.loadSheet(path)) {
+        if (file.outcome != FileBytes::Outcome::read || !characterSheet.loadSheetText(file.bytes, path)) {
             showOpenFailedMessage(path);
             return false;
         }
         refreshSheetForm();
     }
     currentSheetPath = path;
-    matchFile(stamp);
+    matchFile(stampOfBytes(look, file.bytes));
     startHistory();
     InvalidateRect(window, nullptr, FALSE);
     rememberRecentSheet(path);

@@ -5,9 +5,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 inline double nowMs() {
     static const double ticksPerMs = [] {
@@ -18,17 +16,6 @@ inline double nowMs() {
     LARGE_INTEGER ticks;
     QueryPerformanceCounter(&ticks);
     return static_cast<double>(ticks.QuadPart) / ticksPerMs;
-}
-
-inline double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// On a machine busy with other work, the fastest of several runs is the
-// one least disturbed by it.
-inline double fastest(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 // Starts `program` with `arguments`; false when it could not be started.

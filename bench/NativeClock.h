@@ -9,3 +9,9 @@ inline double nowMs() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
+
+template <class Step> double timedMs(Step step) {
+    const double start = nowMs();
+    step();
+    return nowMs() - start;
+}

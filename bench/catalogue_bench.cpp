@@ -7,18 +7,19 @@
 #include "refdata/Catalogue.h"
 #include "sheet/TextFile.h"
 
+#include "Figures.h"
 #include "LongSheet.h"
 #include "NativeClock.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr int entries = 5000;
-constexpr int runs = 7;
 constexpr int searchesPerRun = 50;
 
 // The catalogue a group might keep: the entries under the four locations'
@@ -51,16 +52,6 @@ std::size_t writeSheetOfSize(std::size_t bytes, const std::string& path) {
     return 0;
 }
 
-template <class Step> double fastestMs(Step step) {
-    double fastest = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        const double start = nowMs();
-        step();
-        fastest = std::min(fastest, nowMs() - start);
-    }
-    return fastest;
-}
-
 // The search the dialog runs when one more character has been typed: the
 // words folded, and every entry tested.
 std::size_t matches(const std::vector<FoldedEntry>& folded, const std::string& search) {
@@ -83,20 +74,21 @@ void compareSearch(const Catalogue& catalogue, const std::string& search, const 
                         entry.group);
     }
     std::size_t found = 0, plainFound = 0;
-    const double searchMs = fastestMs([&] {
-                                for (int i = 0; i < searchesPerRun; ++i)
-                                    found = matches(folded, search);
-                            }) /
-                            searchesPerRun;
-    const double scanMs = fastestMs([&] {
-                              for (int i = 0; i < searchesPerRun; ++i)
-                                  plainFound = plainMatches(texts, search);
-                          }) /
-                          searchesPerRun;
-    std::printf(
-        "search of %zu entries for %s: %.3f ms, %zu matches; plain scan %.3f ms, %zu matches (%.2f x, goal: "
-        "at most 3 x)\n",
-        folded.size(), label, searchMs, found, scanMs, plainFound, searchMs / scanMs);
+    // Taken in turns, so that both see the same state of a busy machine.
+    const FigureRuns runs = takeRuns([&] {
+        const double searchMs = timedMs([&] {
+            for (int i = 0; i < searchesPerRun; ++i)
+                found = matches(folded, search);
+        });
+        const double scanMs = timedMs([&] {
+            for (int i = 0; i < searchesPerRun; ++i)
+                plainFound = plainMatches(texts, search);
+        });
+        return std::pair(searchMs / searchesPerRun, scanMs / searchesPerRun);
+    });
+    std::printf("search of %zu entries for %s: %zu matches; the plain scan %zu\n", folded.size(), label,
+                found, plainFound);
+    runs.print(std::string("catalogue of 5000: a search for ") + label + ", against a plain scan", 3);
 }
 
 } // namespace
@@ -108,22 +100,20 @@ int main(int argc, char** argv) {
     replaceFileContents(cataloguePath, text);
     const std::size_t sheetBytes = writeSheetOfSize(text.size(), sheetPath);
 
-    // Taken in turns, so that both see the same state of a busy machine.
     Catalogue catalogue;
-    double readMs = 1e300, loadMs = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        readMs = std::min(readMs, fastestMs([&] { catalogue = readCatalogue(cataloguePath); }));
-        loadMs = std::min(loadMs, fastestMs([&] {
-                              CharacterSheet sheet;
-                              sheet.loadSheet(sheetPath);
-                          }));
-    }
+    const FigureRuns reads = takeRuns([&] {
+        const double readMs = timedMs([&] { catalogue = readCatalogue(cataloguePath); });
+        const double loadMs = timedMs([&] {
+            CharacterSheet sheet;
+            sheet.loadSheet(sheetPath);
+        });
+        return std::pair(readMs, loadMs);
+    });
     std::remove(cataloguePath.c_str());
     std::remove(sheetPath.c_str());
-    std::printf(
-        "readCatalogue of %zu entries, %zu bytes: %.2f ms; loadSheet of %zu bytes: %.2f ms (%.2f x, goal: at "
-        "most 1.5 x)\n",
-        catalogue.entries.size(), text.size(), readMs, sheetBytes, loadMs, readMs / loadMs);
+    std::printf("readCatalogue of %zu entries, %zu bytes; loadSheet of %zu bytes\n", catalogue.entries.size(),
+                text.size(), sheetBytes);
+    reads.print("read a catalogue of 5000 entries, against loadSheet of a sheet as large", 1.5);
 
     // Labelled in ASCII: the terminal shows UTF-8, the words are code page 932.
     compareSearch(catalogue, "攻撃123", "a kanji word in a few");

@@ -2,23 +2,26 @@
 // 100, 1,000 and 3,000 entries in the skill list and in every part list, the
 // time of loadSheet plus refreshSheetForm plus the first paint on the real
 // form (under Wine: the real list views with their check boxes), against its
-// floor, the same rows in plain report-view lists filled and painted once.
-// Also the number of check-box windows the lists hold and the save. Prints
-// figures, ratios and the growth from one size to the next. Last, a
-// keystroke in a sheet of 3,000 entries a list against one in a new sheet,
-// and the list commands on 100 of the 3,000 entries of a list against that
-// list's rebuild, and a drag of 100 rows there from its drop; last, undoing
-// a text step and each list step there, against a keystroke and that list's
-// rebuild.
+// floor, five plain report-view lists where the form's stand, with the same
+// columns, filled with the same texts from the record and painted once.
+// Also the check-box windows the lists hold and the save. Then, in a sheet
+// of 3,000 entries a list: a keystroke against one in a new sheet; the list
+// commands on 100 of a list's 3,000 entries and a drag of 100 rows there,
+// from the drop, against that list's rebuild; undoing and redoing a typed
+// letter against a keystroke, and undoing each list step against the
+// rebuild. Each figure is the median of its runs, the floor measured in
+// each run beside it.
 
 #include "app/SheetDocument.h"
 #include "editor/CellList.h"
+#include "editor/ListColumns.h"
 #include "editor/ListCommands.h"
 #include "editor/SheetForm.h"
 #include "editor/SheetLists.h"
 #include "res/resource.h"
 
 #include "BenchClock.h"
+#include "Figures.h"
 #include "LongSheet.h"
 #include "ShownSheetForm.h"
 #include "WindowTesting.h"
@@ -28,65 +31,98 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <clocale>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct Timing {
-    double openMs;
-    double paintMs;
-    double saveMs;
-    double floorMs;
-};
+constexpr int longList = 3000;
 
-// The floor: five plain report-view lists the size of the form's, filled
-// with the same texts and painted once.
+void paintNow(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages();
+}
+
+// From `start` until `window` has painted.
+double paintedMs(HWND window, double start) {
+    paintNow(window);
+    return nowMs() - start;
+}
+
+// The five texts of a row, as the form's lists show them.
+template <class Entry> std::array<std::string, 5> rowTexts(const Entry& entry) {
+    return {entry.name, entry.timing, entry.cost, entry.range, entry.effect};
+}
+
+// The floor: the form's template with nothing behind it, its five lists
+// made plain report views with the same columns, filled with the same
+// texts from the record and painted with the rest of the form once.
+INT_PTR CALLBACK templateOnly(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
+
 class PlainLists {
 public:
-    PlainLists() : host(createHostWindow(1000, 400)) {
-        for (int i = 0; i < 5; ++i) {
-            lists[i] = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, i * 190, 0,
-                                       185, 120, host, nullptr, GetModuleHandleA(nullptr), nullptr);
-            for (int column = 0; column < 5; ++column) {
+    explicit PlainLists(HWND form) {
+        RECT area;
+        GetClientRect(form, &area);
+        host = createHostWindow(area.right, area.bottom);
+        HWND bare = CreateDialogParamA(GetModuleHandleA(nullptr), "MAINDLG", host, templateOnly, 0);
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        const int listIds[] = {IDC_SKILL_LIST, IDC_HEAD_LIST, IDC_ARM_LIST, IDC_TORSO_LIST, IDC_LEG_LIST};
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            lists[i] = GetDlgItem(bare, listIds[i]);
+            SetWindowLongPtrA(lists[i], GWL_STYLE,
+                              GetWindowLongPtrA(lists[i], GWL_STYLE) & ~LVS_OWNERDRAWFIXED);
+            for (std::size_t column = 0; column < listColumns.size(); ++column) {
                 LVCOLUMNA format{};
-                format.mask = LVCF_WIDTH;
-                format.cx = 40;
+                format.mask = LVCF_WIDTH | LVCF_TEXT;
+                format.cx = MulDiv(listColumns[column].width, dpi, 96);
+                format.pszText = const_cast<char*>(listColumns[column].title);
                 SendMessageA(lists[i], LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&format));
             }
         }
+        ShowWindow(bare, SW_SHOW);
     }
     ~PlainLists() { DestroyWindow(host); }
     PlainLists(const PlainLists&) = delete;
     PlainLists& operator=(const PlainLists&) = delete;
 
-    double fillAndPaint(int entries) const {
+    double fillAndPaint(const CharacterSheet& sheet) const {
         const double start = nowMs();
-        for (HWND list : lists) {
-            SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-            SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-            for (int row = 0; row < entries; ++row) {
-                std::string text = "パーツ" + std::to_string(row);
-                LVITEMA item{};
-                item.mask = LVIF_TEXT;
-                item.iItem = row;
-                item.pszText = text.data();
-                SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-                for (item.iSubItem = 1; item.iSubItem < 5; ++item.iSubItem)
-                    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            }
-            SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        }
-        RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        pumpMessages();
-        return nowMs() - start;
+        fill(lists[0], sheet.getSkills());
+        for (std::size_t i = 0; i < bodyLocations.size(); ++i)
+            fill(lists[i + 1], sheet.getParts(bodyLocations[i]));
+        return paintedMs(host, start);
     }
 
 private:
+    template <class Entry> static void fill(HWND list, const std::vector<Entry>& entries) {
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        for (std::size_t row = 0; row < entries.size(); ++row) {
+            std::array<std::string, 5> texts = rowTexts(entries[row]);
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(row);
+            item.pszText = texts[0].data();
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            for (item.iSubItem = 1; item.iSubItem < 5; ++item.iSubItem) {
+                item.pszText = texts[static_cast<std::size_t>(item.iSubItem)].data();
+                SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            }
+        }
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    }
+
     HWND host;
-    HWND lists[5] = {};
+    std::array<HWND, 5> lists = {};
 };
 
 std::size_t checkBoxWindows() {
@@ -98,71 +134,81 @@ std::size_t checkBoxWindows() {
     return windows;
 }
 
-Timing measure(HWND form, CharacterSheet& sheet, const std::string& input, const std::string& output,
-               int entries, const PlainLists& floor) {
-    std::vector<double> open, paint, save, plain;
-    for (int round = 0; round < 3; ++round) {
-        const double start = nowMs();
-        sheet.loadSheet(input);
-        refreshSheetForm();
-        const double opened = nowMs();
-        RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        pumpMessages();
-        const double painted = nowMs();
-        sheet.saveSheet(output);
-        const double saved = nowMs();
-        open.push_back(opened - start);
-        paint.push_back(painted - opened);
-        save.push_back(saved - painted);
-        plain.push_back(floor.fillAndPaint(entries));
+std::string fileBytes(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+            bytes.append(chunk, got);
+        std::fclose(in);
     }
-    return {median(open), median(paint), median(save), median(plain)};
+    return bytes;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    auto read = [](const std::string& path) {
-        std::string bytes;
-        if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
-            char chunk[65536];
-            for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
-                bytes.append(chunk, got);
-            std::fclose(in);
-        }
-        return bytes;
-    };
-    return read(a) == read(b);
+void compareOpening(CharacterSheet& sheet, HWND form) {
+    const PlainLists floor(form);
+    for (int entries : {10, 100, 1000, longList}) {
+        const std::string input = "bench-" + std::to_string(entries) + ".txt";
+        const std::string output = "bench-" + std::to_string(entries) + "-saved.txt";
+        writeLongSheet(sheet, entries, input);
+        std::vector<double> saves;
+        const FigureRuns runs = takeRuns([&] {
+            const double start = nowMs();
+            sheet.loadSheet(input);
+            refreshSheetForm();
+            const double opened = paintedMs(form, start);
+            const double saving = nowMs();
+            sheet.saveSheet(output);
+            saves.push_back(nowMs() - saving);
+            return std::pair(opened, floor.fillAndPaint(sheet));
+        });
+        std::printf("%d entries a list: %zu check-box windows, saved in %.1f ms, the same file: %s\n",
+                    entries, checkBoxWindows(), median(saves),
+                    fileBytes(input) == fileBytes(output) ? "yes" : "NO");
+        runs.print("open a sheet of " + std::to_string(entries) +
+                       " entries a list until painted, against five plain lists filled alike",
+                   1.2);
+        std::remove(input.c_str());
+        std::remove(output.c_str());
+    }
 }
 
-// The mean time of a keystroke typed into the doll name.
-double keystrokeMs(HWND form) {
-    constexpr int keys = 300;
-    HWND box = GetDlgItem(form, IDC_DOLL_NAME);
-    SetWindowTextA(box, "");
-    pumpMessages();
+// One letter costs too little against a busy machine's other work: a run
+// takes the mean of this many.
+constexpr int lettersARun = 10;
+// The steps on a long list spread widely under Wine: they take more runs.
+constexpr int stepRuns = 11;
+
+// A letter typed into the box until it has painted it.
+double letterMs(HWND box) {
     const double start = nowMs();
-    for (int i = 0; i < keys; ++i)
-        SendMessageA(box, WM_CHAR, 'a' + i % 26, 1);
+    SendMessageA(box, WM_CHAR, 'a', 1);
+    return paintedMs(box, start);
+}
+
+// The mean of letters typed into the doll name.
+double keystrokeMs(HWND form) {
+    HWND box = GetDlgItem(form, IDC_DOLL_NAME);
+    SetFocus(box);
     pumpMessages();
-    return (nowMs() - start) / keys;
+    double total = 0;
+    for (int i = 0; i < lettersARun; ++i)
+        total += letterMs(box);
+    return total / lettersARun;
 }
 
 void compareKeystrokes(CharacterSheet& sheet, HWND form) {
-    std::vector<double> inNew, inLong;
     const std::string input = "bench-keys.txt";
-    writeLongSheet(sheet, 3000, input);
-    for (int round = 0; round < 5; ++round) {
+    writeLongSheet(sheet, longList, input);
+    const FigureRuns runs = takeRuns([&] {
         showNewSheet();
-        inNew.push_back(keystrokeMs(form));
+        const double inNew = keystrokeMs(form);
         sheet.loadSheet(input);
         refreshSheetForm();
-        inLong.push_back(keystrokeMs(form));
-    }
+        return std::pair(keystrokeMs(form), inNew);
+    });
     std::remove(input.c_str());
-    const double floor = fastest(inNew), long3000 = fastest(inLong);
-    std::printf(
-        "\na keystroke in the doll name: %.3f ms in a sheet of 3000 entries a list, %.3f ms in a new sheet "
-        "(floor), %.2fx\n",
-        long3000, floor, long3000 / floor);
+    runs.print("a keystroke in the doll name with 3000 entries a list, against one in a new sheet", 1.2);
 }
 
 // Rows `first` to `first` + `count` - 1.
@@ -173,27 +219,12 @@ std::vector<int> rowRange(int first, int count) {
     return rows;
 }
 
-double paintedMs(HWND list, double start) {
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    pumpMessages();
-    return nowMs() - start;
-}
-
-// The fastest of five runs of a command on the head list of 3,000 parts
-// with `rows` selected, each from the same list.
-double listCommandMs(CharacterSheet& sheet, const std::vector<PartEntry>& parts, int command,
-                     const std::vector<int>& rows) {
-    std::vector<double> runs;
-    for (int round = 0; round < 5; ++round) {
-        sheet.setHeadParts(parts);
-        refreshList(sheetForm.headList);
-        selectRows(sheetForm.headList, rows);
-        pumpMessages();
-        const double start = nowMs();
-        runEditCommand(command);
-        runs.push_back(paintedMs(sheetForm.headList, start));
-    }
-    return fastest(runs);
+// Rebuilding the head list from the record until painted: the floor of
+// every step on it.
+double rebuildMs() {
+    const double start = nowMs();
+    refreshList(sheetForm.headList);
+    return paintedMs(sheetForm.headList, start);
 }
 
 // A drag of the 100 rows from 1000 on, pressed on row 1000 and dropped
@@ -217,114 +248,131 @@ double dragHundredRows(HWND list) {
     return start;
 }
 
-void compareListCommands(CharacterSheet& sheet) {
-    const std::string input = "bench-commands.txt";
-    writeLongSheet(sheet, 3000, input);
-    sheet.loadSheet(input);
-    refreshSheetForm();
-    std::remove(input.c_str());
-    const std::vector<PartEntry> parts = sheet.getHeadParts();
-    SetFocus(sheetForm.headList);
-    std::vector<double> rebuilds;
-    for (int round = 0; round < 5; ++round) {
-        const double start = nowMs();
-        refreshList(sheetForm.headList);
-        rebuilds.push_back(paintedMs(sheetForm.headList, start));
-    }
-    const double floor = fastest(rebuilds);
-    selectRows(sheetForm.headList, rowRange(1000, 100));
-    runEditCommand(IDM_EDIT_COPY);
-    const struct {
-        const char* what;
-        int command;
-        std::vector<int> rows;
-    } commands[] = {
-        {"delete 100", IDM_EDIT_DELETE, rowRange(1000, 100)},
-        {"move 100 up", IDM_MOVE_UP, rowRange(1000, 100)},
-        {"paste 100", IDM_EDIT_PASTE, rowRange(1500, 1)},
-    };
-    std::printf("\nthe list commands in a list of 3000 parts, against rebuilding it (floor %.1f ms):\n",
-                floor);
-    for (const auto& c : commands) {
-        const double ms = listCommandMs(sheet, parts, c.command, c.rows);
-        std::printf("  %-12s %7.1f ms %6.2fx\n", c.what, ms, ms / floor);
-    }
-    std::vector<double> drags;
-    for (int round = 0; round < 5; ++round) {
-        sheet.setHeadParts(parts);
-        refreshList(sheetForm.headList);
-        drags.push_back(paintedMs(sheetForm.headList, dragHundredRows(sheetForm.headList)));
-    }
-    std::printf("  %-12s %7.1f ms %6.2fx  (from the drop until painted)\n", "drag 100", fastest(drags),
-                fastest(drags) / floor);
+// A step on the head list, made as the user makes it: a command on the
+// rows selected, or (command 0) the drag. Answers when the step begins.
+struct ListStep {
+    const char* what;
+    int command;
+    std::vector<int> rows;
+};
+
+double makeStep(const ListStep& step) {
+    HWND list = sheetForm.headList;
+    if (step.command == 0)
+        return dragHundredRows(list);
+    selectRows(list, step.rows);
+    SetFocus(list);
+    pumpMessages();
+    const double start = nowMs();
+    runEditCommand(step.command);
+    return start;
 }
 
-// The fastest of five undos of the step `make` makes in the 3,000-entry
-// sheet shown, each step made anew, with the paint of the control it shows.
-template <class Make> double undoMs(HWND shows, Make make) {
-    std::vector<double> runs;
-    for (int round = 0; round < 5; ++round) {
-        make();
-        pumpMessages();
-        const double start = nowMs();
-        undoStep();
-        runs.push_back(paintedMs(shows, start));
+const ListStep listSteps[] = {
+    {"delete 100", IDM_EDIT_DELETE, rowRange(1000, 100)},
+    {"move 100 up", IDM_MOVE_UP, rowRange(1000, 100)},
+    {"paste 100", IDM_EDIT_PASTE, rowRange(1500, 1)},
+    {"drag 100", 0, {}},
+};
+
+// A plain edit box of the same style, size and font as `like`, in a window
+// of its own: what the box itself costs to take a typed character, and to
+// take its whole text set anew, each until painted.
+class PlainBox {
+public:
+    explicit PlainBox(HWND like) {
+        RECT size;
+        GetClientRect(like, &size);
+        host = createHostWindow(size.right + 40, size.bottom + 40);
+        box = CreateWindowExA(GetWindowLongA(like, GWL_EXSTYLE), "EDIT", "",
+                              static_cast<DWORD>(GetWindowLongA(like, GWL_STYLE)), 10, 10, size.right + 4,
+                              size.bottom + 4, host, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(box, WM_SETFONT, SendMessageA(like, WM_GETFONT, 0, 0), FALSE);
     }
-    return fastest(runs);
-}
+    ~PlainBox() { DestroyWindow(host); }
+    PlainBox(const PlainBox&) = delete;
+    PlainBox& operator=(const PlainBox&) = delete;
+
+    double keystrokeMs() const { return letterMs(box); }
+    double wholeTextMs() const {
+        const std::string text = readText() + "a";
+        const double start = nowMs();
+        SetWindowTextA(box, text.c_str());
+        return paintedMs(box, start);
+    }
+
+private:
+    std::string readText() const {
+        char text[256];
+        GetWindowTextA(box, text, sizeof text);
+        return text;
+    }
+
+    HWND host;
+    HWND box;
+};
 
 // The program's own record and form, the document following its changes.
-void compareUndos() {
-    const std::string input = "bench-undo.txt";
-    writeLongSheet(characterSheet, 3000, input);
+void compareSteps() {
+    const std::string input = "bench-steps.txt";
+    writeLongSheet(characterSheet, longList, input);
     const ShownSheetForm shown(characterSheet);
     startDocument(nullptr);
     sheetForm.history = &documentHistory();
     characterSheet.loadSheet(input);
     refreshSheetForm();
     std::remove(input.c_str());
-    HWND box = GetDlgItem(shown.form(), IDC_DOLL_NAME);
-    const double text = undoMs(box, [box] {
-        SetFocus(box);
-        SendMessageA(box, WM_CHAR, 'a', 1);
-    });
-    const double key = keystrokeMs(shown.form());
-    std::vector<double> rebuilds;
-    for (int round = 0; round < 5; ++round) {
-        const double start = nowMs();
-        refreshList(sheetForm.headList);
-        rebuilds.push_back(paintedMs(sheetForm.headList, start));
-    }
-    const double floor = fastest(rebuilds);
-    std::printf("\nundoing a typed letter: %.3f ms, against a keystroke (floor) %.3f ms, %.2fx\n", text, key,
-                text / key);
-    std::printf("undoing in a list of 3000 parts, against rebuilding that list (floor %.1f ms):\n", floor);
     HWND list = sheetForm.headList;
+    const std::vector<PartEntry> parts = characterSheet.getHeadParts();
     selectRows(list, rowRange(1000, 100));
     SetFocus(list);
     runEditCommand(IDM_EDIT_COPY);
-    const struct {
-        const char* what;
-        int command; // 0: a drag
-        std::vector<int> rows;
-    } steps[] = {
-        {"delete 100", IDM_EDIT_DELETE, rowRange(1000, 100)},
-        {"move 100 up", IDM_MOVE_UP, rowRange(1000, 100)},
-        {"paste 100", IDM_EDIT_PASTE, rowRange(1500, 1)},
-        {"drag 100", 0, {}},
-    };
-    for (const auto& step : steps) {
-        const double ms = undoMs(list, [&] {
-            if (step.command == 0) {
-                dragHundredRows(list);
-                return;
-            }
-            selectRows(list, step.rows);
-            SetFocus(list);
-            runEditCommand(step.command);
-        });
-        std::printf("  %-12s %7.1f ms %6.2fx\n", step.what, ms, ms / floor);
+    for (const ListStep& step : listSteps) {
+        FigureRuns made, undone;
+        for (int run = 0; run < stepRuns; ++run) {
+            characterSheet.setHeadParts(parts);
+            const double floor = rebuildMs();
+            made.add(paintedMs(list, makeStep(step)), floor);
+            pumpMessages();
+            const double start = nowMs();
+            undoStep();
+            undone.add(paintedMs(list, start), floor);
+        }
+        made.print(std::string(step.what) + " in a list of 3000, against rebuilding it", 1.2);
+        undone.print(std::string("undo ") + step.what + " in a list of 3000, against rebuilding it", 1.2);
     }
+
+    // A letter typed into the doll name, undone and done again. Putting a
+    // text back is setting the box's whole text, which costs the box itself
+    // more than a typed character: that share is the platform's, measured
+    // on a plain box like it beside the form.
+    HWND box = GetDlgItem(shown.form(), IDC_DOLL_NAME);
+    const PlainBox plain(box);
+    FigureRuns undoLetter, redoLetter;
+    std::vector<double> platform;
+    SetFocus(box);
+    pumpMessages();
+    for (int run = 0; run < figureRuns; ++run) {
+        double key = 0, undo = 0, redo = 0, plainShare = 0;
+        for (int i = 0; i < lettersARun; ++i) {
+            key += letterMs(box);
+            double start = nowMs();
+            undoStep();
+            undo += paintedMs(box, start);
+            start = nowMs();
+            redoStep();
+            redo += paintedMs(box, start);
+            plainShare += plain.wholeTextMs() - plain.keystrokeMs();
+        }
+        undoLetter.add(undo / lettersARun, key / lettersARun);
+        redoLetter.add(redo / lettersARun, key / lettersARun);
+        platform.push_back(plainShare / lettersARun);
+    }
+    const double platformMs = std::max(0.0, median(platform));
+    undoLetter.print("undo a typed letter with 3000 entries a list, against the keystroke", 1.2, "ms",
+                     platformMs);
+    redoLetter.print("redo a typed letter with 3000 entries a list, against the keystroke", 1.2, "ms",
+                     platformMs);
 }
 
 } // namespace
@@ -332,30 +380,12 @@ void compareUndos() {
 int main() {
     std::setlocale(LC_CTYPE, "japanese");
     InitCommonControls();
-    CharacterSheet sheet;
-    const ShownSheetForm shown(sheet);
-    HWND form = shown.form();
-
-    const PlainLists floor;
-    std::printf("%-8s %13s %10s %13s %13s %7s %8s %10s %7s %5s\n", "entries", "open+refresh", "1st paint",
-                "total", "floor", "ratio", "growth", "save", "boxes", "same");
-    double previous = 0;
-    for (int entries : {10, 100, 1000, 3000}) {
-        const std::string input = "bench-" + std::to_string(entries) + ".txt";
-        const std::string output = "bench-" + std::to_string(entries) + "-saved.txt";
-        writeLongSheet(sheet, entries, input);
-        const Timing timing = measure(form, sheet, input, output, entries, floor);
-        const double total = timing.openMs + timing.paintMs;
-        const std::string growth = previous > 0 ? std::to_string(total / previous).substr(0, 5) + "x" : "";
-        std::printf("%-8d %10.1f ms %7.1f ms %10.1f ms %10.1f ms %6.2fx %8s %7.1f ms %7zu %5s\n", entries,
-                    timing.openMs, timing.paintMs, total, timing.floorMs, total / timing.floorMs,
-                    growth.c_str(), timing.saveMs, checkBoxWindows(), sameFile(input, output) ? "yes" : "NO");
-        previous = total;
-        std::remove(input.c_str());
-        std::remove(output.c_str());
+    {
+        CharacterSheet sheet;
+        const ShownSheetForm shown(sheet);
+        compareOpening(sheet, shown.form());
+        compareKeystrokes(sheet, shown.form());
     }
-    compareKeystrokes(sheet, form);
-    compareListCommands(sheet);
-    compareUndos();
+    compareSteps();
     return 0;
 }

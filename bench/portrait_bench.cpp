@@ -1,6 +1,6 @@
 // The cost of a photo-sized portrait (a JPEG of 24 megapixels or so, made by
 // scripts/bench.sh), each figure beside its floor from the same run, times
-// as the fastest of several runs:
+// as the median of several runs:
 //   - opening a sheet that names the photo, through the program's own open
 //     path (loadSheet, refreshSheetForm and the paint of the form), less
 //     opening the same sheet without it; against the same libjpeg build's
@@ -18,6 +18,7 @@
 #include "res/resource.h"
 
 #include "BenchClock.h"
+#include "Figures.h"
 #include "ShownSheetForm.h"
 #include "WindowTesting.h"
 
@@ -110,7 +111,7 @@ public:
         return nowMs() - start;
     }
 
-    double paintMs() {
+    std::vector<double> paintMs() {
         std::vector<double> times;
         for (int round = 0; round < 3 * rounds; ++round) {
             InvalidateRect(form, &frameRect, TRUE);
@@ -118,7 +119,7 @@ public:
             UpdateWindow(form);
             times.push_back(nowMs() - start);
         }
-        return fastest(times);
+        return times;
     }
 
     CharacterSheet sheet;
@@ -146,22 +147,13 @@ Decoding timeDecoding(const std::string& photo, PictureSize frame) {
         GetObjectA(bitmap, sizeof decoding.bitmap, &decoding.bitmap);
         DeleteObject(bitmap);
     }
-    decoding.ms = fastest(times);
+    decoding.ms = median(times);
     return decoding;
 }
 
-struct DjpegTimes {
-    double decodeMs;
-    double startMs;
-};
-
-DjpegTimes timeDjpeg(const std::string& djpeg, const std::string& photo) {
-    std::vector<double> decodes, starts;
-    for (int round = 0; round < rounds; ++round) {
-        decodes.push_back(runDjpegMs(djpeg, "-bmp -outfile nul \"" + photo + "\""));
-        starts.push_back(runDjpegMs(djpeg, "-version"));
-    }
-    return {fastest(decodes), fastest(starts)};
+// djpeg decoding the photo, less the start of its process.
+double djpegDecodeMs(const std::string& djpeg, const std::string& photo) {
+    return runDjpegMs(djpeg, "-bmp -outfile nul \"" + photo + "\"") - runDjpegMs(djpeg, "-version");
 }
 
 } // namespace
@@ -192,34 +184,25 @@ int main(int argc, char** argv) {
     const PictureSize frame = bench.frame();
     const double frameBitmapBytes = static_cast<double>(bitmapStride(frame.width)) * frame.height;
 
-    std::vector<double> withPortrait, withoutPortrait;
+    FigureRuns open;
     for (int round = 0; round < rounds; ++round) {
-        withoutPortrait.push_back(bench.openMs(files.without));
-        withPortrait.push_back(bench.openMs(files.with));
+        const double without = bench.openMs(files.without);
+        open.add(bench.openMs(files.with) - without, djpegDecodeMs(djpeg, photo));
     }
-    const double paint = bench.paintMs();
+    const std::vector<double> paint = bench.paintMs();
     bench.openMs(files.without);
-    const double paintWithout = bench.paintMs();
-    const double portraitOpen = fastest(withPortrait) - fastest(withoutPortrait);
+    const std::vector<double> paintWithout = bench.paintMs();
     const Decoding decoding = timeDecoding(photo, frame);
-    const DjpegTimes djpegTimes = timeDjpeg(djpeg, photo);
-    const double decode = djpegTimes.decodeMs - djpegTimes.startMs;
 
-    std::printf("frame %d x %d pixels; the photo decoded at %ld x %ld, kept as %ld x %ld\n", frame.width,
-                frame.height, decoding.bitmap.bmWidth, decoding.bitmap.bmHeight,
-                static_cast<long>(kept.width), static_cast<long>(kept.height));
     std::printf(
-        "open with the photo, less without: %8.1f ms (%.1f ms against %.1f ms; decoding alone %.1f ms)\n",
-        portraitOpen, fastest(withPortrait), fastest(withoutPortrait), decoding.ms);
-    std::printf("floor, djpeg decoding the file:    %8.1f ms (%.1f ms less %.1f ms starting the process)\n",
-                decode, djpegTimes.decodeMs, djpegTimes.startMs);
-    std::printf("  ratio:                           %8.3f (goal <= 0.4; against djpeg with its start %.3f)\n",
-                portraitOpen / decode, portraitOpen / djpegTimes.decodeMs);
-    std::printf("one paint of the frame:            %8.2f ms (goal <= 2 ms)\n", paint);
-    std::printf("floor, the paint without portrait: %8.2f ms\n", paintWithout);
-    std::printf("  ratio:                           %8.2f\n", paint / paintWithout);
-    std::printf("memory held after the open:        %8.2f MiB (goal <= 4 MiB)\n", mib(held));
-    std::printf("floor, a bitmap of the frame:      %8.2f MiB\n", mib(frameBitmapBytes));
-    std::printf("  ratio:                           %8.2f\n", held / frameBitmapBytes);
+        "frame %d x %d pixels; the photo decoded at %ld x %ld, kept as %ld x %ld, decoding alone %.1f ms\n",
+        frame.width, frame.height, decoding.bitmap.bmWidth, decoding.bitmap.bmHeight,
+        static_cast<long>(kept.width), static_cast<long>(kept.height), decoding.ms);
+    open.print("open a sheet with a 6000 x 4000 photo, less without, against djpeg decoding it", 0.4);
+    std::printf("the paint of the frame without a portrait: %.2f ms\n", median(paintWithout));
+    printLimitFigure("one paint of the portrait frame with that photo", paint, 2, "ms");
+    std::printf("a bitmap of the frame's size: %.2f MiB\n", mib(frameBitmapBytes));
+    // Counted, not timed: one run tells it.
+    printLimitFigure("memory held after opening that sheet", {mib(held)}, 4, "MiB");
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 CellCheckBoxes cellCheckBoxes;
 
@@ -80,6 +82,21 @@ void setCheckState(CellCheck& cell, int state) {
 void destroyBox(CellCheck& cell) {
     if (cell.box != nullptr)
         DestroyWindow(cell.box);
+    cell.box = nullptr;
+}
+
+// A box whose cell goes out of view, or whose list is filled again, waits
+// hidden with its list for the next cell that comes into view: making a
+// button window and destroying it each cost Wine's server several round
+// trips, more than hiding it and showing it elsewhere. A list holds no more
+// boxes than it once showed at a time.
+std::map<HWND, std::vector<HWND>> spareBoxes;
+
+void retireBox(HWND list, CellCheck& cell) {
+    if (cell.box == nullptr)
+        return;
+    ShowWindow(cell.box, SW_HIDE);
+    spareBoxes[list].push_back(cell.box);
     cell.box = nullptr;
 }
 
@@ -203,9 +220,17 @@ bool isInside(const RECT& inner, const RECT& outer) {
 // round trip to Wine's server, and the first screen alone makes 24 boxes.
 // Setting a clear box clear paints nothing.
 void createBox(HWND list, CellCheck& cell, CellPlace place, const RECT& at) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
-    cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, at.left, at.top,
-                               at.right - at.left, at.bottom - at.top, list, nullptr, instance, nullptr);
+    std::vector<HWND>& spares = spareBoxes[list];
+    if (spares.empty()) {
+        const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
+        cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, at.left, at.top,
+                                   at.right - at.left, at.bottom - at.top, list, nullptr, instance, nullptr);
+    } else {
+        cell.box = spares.back();
+        spares.pop_back();
+        SetWindowPos(cell.box, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
     markBox(cell.box, place);
     SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
 }
@@ -219,7 +244,7 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
         return;
     const RECT place = {textRect.left, textRect.top, textRect.left + boxSize, textRect.top + boxSize};
     if (!isInside(place, cellRowArea(list))) {
-        destroyBox(*cell);
+        retireBox(list, *cell);
     } else if (cell->box == nullptr) {
         createBox(list, *cell, {row, column}, place);
     } else {
@@ -256,7 +281,7 @@ void keepBoxesWithTheirRows(HWND list) {
             continue;
         const CellPlace at = placeOfBox(box);
         if (at.row < top || at.row > last) {
-            destroyBox(*cell);
+            retireBox(list, *cell);
             continue;
         }
         const RECT place = cellRect(list, at.row, at.column, LVIR_LABEL);
@@ -379,6 +404,7 @@ void removeCheckBox(HWND list, int row, int column) {
 LRESULT forgetCellList(HWND list, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallWindowProcA(savedListProc, list, WM_NCDESTROY, wParam, lParam);
     cellCheckBoxes.erase(list);
+    spareBoxes.erase(list);
     return result;
 }
 
@@ -481,13 +507,46 @@ void setCell(HWND list, int row, int column, const std::string& text, bool withC
         cellCheckBoxes[list][row][column] = CellCheck{};
 }
 
-void clearCells(HWND list) {
+int addCellRow(HWND list, std::initializer_list<NewCell> cells) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const NewCell& cell : cells) {
+        // The list copies the text; it never writes through the pointer.
+        item.pszText = const_cast<char*>(cell.text.c_str());
+        SendMessageA(list, item.iSubItem == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, item.iItem,
+                     reinterpret_cast<LPARAM>(&item));
+        if (cell.withCheckBox)
+            cellCheckBoxes[list][item.iItem][item.iSubItem] = CellCheck{};
+        ++item.iSubItem;
+    }
+    return item.iItem;
+}
+
+namespace {
+
+// Every row deleted, each box's window destroyed or kept hidden for the
+// rows to come.
+void deleteRows(HWND list, void (*endBox)(HWND list, CellCheck& cell)) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     auto& rows = cellCheckBoxes[list];
     for (auto& [row, columns] : rows)
         for (auto& [column, cell] : columns)
-            destroyBox(cell);
+            endBox(list, cell);
     rows.clear();
+}
+
+} // namespace
+
+void clearCells(HWND list) {
+    deleteRows(list, [](HWND, CellCheck& cell) { destroyBox(cell); });
+    for (HWND spare : spareBoxes[list])
+        DestroyWindow(spare);
+    spareBoxes.erase(list);
+}
+
+void emptyCells(HWND list) {
+    deleteRows(list, retireBox);
 }
 
 int getCellCheck(HWND list, int row, int column) {

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -52,11 +53,24 @@ void insertCellColumn(HWND list, int index, int width, const char* title);
 // Creates missing rows up to `row`, sets the cell's text and gives the cell
 // a clear check box, or takes its box away.
 void setCell(HWND list, int row, int column, const std::string& text, bool withCheckBox);
+// A cell of a row added at once: its text, and whether it has a clear
+// check box.
+struct NewCell {
+    const std::string& text;
+    bool withCheckBox;
+};
+// Adds a row after the last with `cells` from column 0 on, as setCell would
+// for each; answers the row. Filling a long list, one message a cell is
+// what the list itself needs.
+int addCellRow(HWND list, std::initializer_list<NewCell> cells);
 // The part of the list where rows are shown: the client area below the
 // header.
 RECT cellRowArea(HWND list);
 // Deletes every row and its check boxes.
 void clearCells(HWND list);
+// Deletes every row, as clearCells does, for a list about to be filled
+// again: the boxes' windows wait hidden for the rows that will show.
+void emptyCells(HWND list);
 // 1 ticked, 0 clear or no check box in the cell.
 int getCellCheck(HWND list, int row, int column);
 void setCellCheck(HWND list, int row, int column, int state);

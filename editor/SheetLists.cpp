@@ -96,36 +96,28 @@ private:
     HWND list;
 };
 
-// Columns 2 to 4 are the same for skills and parts.
-template <class Entry> void setPlainCells(HWND list, int row, const Entry& entry) {
-    setCell(list, row, 2, entry.cost, false);
-    setCell(list, row, 3, entry.range, false);
-    setCell(list, row, 4, entry.effect, false);
-}
-
 void fillSkillList() {
     HWND list = sheetForm.skillList;
-    clearCells(list);
-    const std::vector<SkillEntry> skills = sheetForm.sheet->getSkills();
-    for (std::size_t i = 0; i < skills.size(); ++i) {
-        const int row = static_cast<int>(i);
-        setCell(list, row, 0, skills[i].name, false);
-        setCell(list, row, 1, skills[i].timing, true); // a mark on the screen only
-        setPlainCells(list, row, skills[i]);
-    }
+    emptyCells(list);
+    for (const SkillEntry& skill : sheetForm.sheet->getSkills())
+        addCellRow(list, {{skill.name, false},
+                          {skill.timing, true}, // a mark on the screen only
+                          {skill.cost, false},
+                          {skill.range, false},
+                          {skill.effect, false}});
 }
 
 void fillPartList(const LocationBinding& binding) {
     HWND list = sheetForm.*binding.list;
-    clearCells(list);
-    const std::vector<PartEntry> parts = sheetForm.sheet->getParts(binding.location);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const int row = static_cast<int>(i);
-        setCell(list, row, 0, parts[i].name, true);
-        if (parts[i].checkMark != 0)
+    emptyCells(list);
+    for (const PartEntry& part : sheetForm.sheet->getParts(binding.location)) {
+        const int row = addCellRow(list, {{part.name, true},
+                                          {part.timing, true},
+                                          {part.cost, false},
+                                          {part.range, false},
+                                          {part.effect, false}});
+        if (part.checkMark != 0)
             setCellCheck(list, row, 0, 1);
-        setCell(list, row, 1, parts[i].timing, true);
-        setPlainCells(list, row, parts[i]);
     }
 }
 

@@ -2,45 +2,24 @@
 
 #include "sheet/CodePage932.h"
 #include "sheet/EntryClipboard.h"
-#include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <optional>
 
 // ---- Reading ----
 
-// The file's size is a hint only: a folder may give any, and a file that
-// grows while it is read still stops at the limit.
+// A catalogue file's bytes, read as any text file is.
 CatalogueFile readCatalogueFile(const std::string& path) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    const std::unique_ptr<std::FILE, Closer> file(openForReading(path));
-    if (!file)
-        return {{}, CatalogueProblem::missing};
-    long size = 0;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0)
-        size = std::clamp(std::ftell(file.get()), 0L, static_cast<long>(catalogueByteLimit));
-    std::rewind(file.get());
-    CatalogueFile read;
-    read.bytes.resize(static_cast<std::size_t>(size) + 1);
-    std::size_t have = 0;
-    for (std::size_t got = 1; got > 0 && have <= catalogueByteLimit; have += got) {
-        if (have == read.bytes.size())
-            read.bytes.resize(have * 2);
-        got = std::fread(read.bytes.data() + have, 1, read.bytes.size() - have, file.get());
+    FileBytes file = readFileBytes(path, catalogueByteLimit);
+    switch (file.outcome) {
+    case FileBytes::Outcome::read: break;
+    case FileBytes::Outcome::missing: return {{}, CatalogueProblem::missing};
+    case FileBytes::Outcome::tooLarge: return {{}, CatalogueProblem::tooLarge};
     }
-    if (have > catalogueByteLimit)
-        return {{}, CatalogueProblem::tooLarge};
-    if (std::ferror(file.get()) != 0) // a folder, or a read that failed
-        return {{}, CatalogueProblem::missing};
-    read.bytes.resize(have);
-    return read;
+    return {std::move(file.bytes)};
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Texts are code page 932 byte strings throughout; numbers are 32-bit.
@@ -224,6 +225,8 @@ public:
     // no sheet (its first line is no format number, or it holds a NUL byte),
     // and then the record is unchanged.
     bool loadSheet(std::string path);
+    // The same from the bytes of the sheet file at `path`, already read.
+    bool loadSheetText(std::string_view bytes, const std::string& path);
 #ifdef _WIN32
     // The same from a copy of the sheet kept elsewhere (a path in Unicode,
     // in the user's profile); its portrait may lie beside `sheetPath`.

@@ -202,11 +202,9 @@ bool looksLikeSheet(const std::vector<std::string>& lines) {
                         [](const std::string& line) { return line.find('\0') != std::string::npos; });
 }
 
-// With `wholeFileLimit`, a file of more bytes is no sheet, whatever follows
-// its last line: what is beyond is read, too, to tell.
-std::optional<SheetLines> readSheetLines(std::FILE* opened,
-                                         std::optional<std::size_t> wholeFileLimit = std::nullopt) {
-    LineReader reader(opened, wholeFileLimit.value_or(LineReader::defaultByteLimit));
+// With `wholeFile`, the reader reads on past the last line to its byte
+// limit, so that a longer file is no sheet, whatever follows that line.
+std::optional<SheetLines> readSheetLines(LineReader reader, bool wholeFile = false) {
     if (!reader.isOpen())
         return std::nullopt;
     reader.skip(utf8ByteOrderMark); // Notepad may put it before the first line
@@ -214,7 +212,7 @@ std::optional<SheetLines> readSheetLines(std::FILE* opened,
     std::string line;
     while (lines.size() < linesWithPortrait && reader.readLine(line))
         lines.push_back(line);
-    while (wholeFileLimit && reader.readLine(line)) {
+    while (wholeFile && reader.readLine(line)) {
     }
     if (reader.failed())
         return std::nullopt;
@@ -226,12 +224,12 @@ std::optional<SheetLines> readSheetLines(std::FILE* opened,
 } // namespace
 
 bool isSheetFile(const std::string& path) {
-    return readSheetLines(openForReading(path)).has_value();
+    return readSheetLines(LineReader(openForReading(path))).has_value();
 }
 
 #ifdef _WIN32
 bool isSheetFile(const std::wstring& path) {
-    return readSheetLines(openForReading(path)).has_value();
+    return readSheetLines(LineReader(openForReading(path))).has_value();
 }
 #endif
 
@@ -343,18 +341,22 @@ bool loadSheetLines(CharacterSheet& sheet, std::optional<SheetLines> lines, cons
 } // namespace
 
 std::optional<SheetContents> readSheetContents(std::FILE* opened, std::size_t byteLimit) {
-    std::optional<SheetLines> lines = readSheetLines(opened, byteLimit);
+    std::optional<SheetLines> lines = readSheetLines(LineReader(opened, byteLimit), true);
     if (!lines)
         return std::nullopt;
     return contentsOf(std::move(*lines)).contents;
 }
 
 bool CharacterSheet::loadSheet(std::string path) {
-    return loadSheetLines(*this, readSheetLines(openForReading(path)), path);
+    return loadSheetLines(*this, readSheetLines(LineReader(openForReading(path))), path);
+}
+
+bool CharacterSheet::loadSheetText(std::string_view bytes, const std::string& path) {
+    return loadSheetLines(*this, readSheetLines(LineReader(bytes)), path);
 }
 
 #ifdef _WIN32
 bool CharacterSheet::loadSheetCopy(const std::wstring& copyPath, const std::string& sheetPath) {
-    return loadSheetLines(*this, readSheetLines(openForReading(copyPath)), sheetPath);
+    return loadSheetLines(*this, readSheetLines(LineReader(openForReading(copyPath))), sheetPath);
 }
 #endif

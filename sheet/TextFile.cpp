@@ -2,11 +2,16 @@
 
 #include "sheet/FileSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr std::size_t chunkSize = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 } // namespace
 
@@ -29,6 +34,9 @@ LineReader::LineReader(const std::string& path, std::size_t byteLimit)
 LineReader::LineReader(std::FILE* opened, std::size_t byteLimit) : file(opened), byteLimit(byteLimit) {
     atEnd = file == nullptr;
 }
+
+LineReader::LineReader(std::string_view bytes)
+    : buffer(bytes), bytesRead(bytes.size()), byteLimit(defaultByteLimit), atEnd(true), inMemory(true) {}
 
 bool LineReader::refill() {
     if (atEnd)
@@ -85,6 +93,32 @@ bool LineReader::skip(std::string_view bytes) {
         return false;
     bufferAt += bytes.size();
     return true;
+}
+
+// The file's size is a hint only: a folder may give any, and a file that
+// grows while it is read still stops at the limit.
+FileBytes readFileBytes(const std::string& path, std::size_t byteLimit) {
+    const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
+    if (!file)
+        return {{}, FileBytes::Outcome::missing};
+    long size = 0;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0)
+        size = std::clamp(std::ftell(file.get()), 0L, static_cast<long>(byteLimit));
+    std::rewind(file.get());
+    FileBytes read;
+    read.bytes.resize(static_cast<std::size_t>(size) + 1);
+    std::size_t have = 0;
+    for (std::size_t got = 1; got > 0 && have <= byteLimit; have += got) {
+        if (have == read.bytes.size())
+            read.bytes.resize(have * 2);
+        got = std::fread(read.bytes.data() + have, 1, read.bytes.size() - have, file.get());
+    }
+    if (have > byteLimit)
+        return {{}, FileBytes::Outcome::tooLarge};
+    if (std::ferror(file.get()) != 0)
+        return {{}, FileBytes::Outcome::missing};
+    read.bytes.resize(have);
+    return read;
 }
 
 std::FILE* openForReading(const std::string& path) {

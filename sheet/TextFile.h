@@ -33,8 +33,10 @@ public:
     explicit LineReader(const std::string& path, std::size_t byteLimit = defaultByteLimit);
     // Takes over a file opened for reading (none when it could not be).
     explicit LineReader(std::FILE* opened, std::size_t byteLimit = defaultByteLimit);
+    // Reads the lines of a file's bytes already in memory, by the same rule.
+    explicit LineReader(std::string_view bytes);
 
-    bool isOpen() const { return file != nullptr; }
+    bool isOpen() const { return file != nullptr || inMemory; }
     // False at the end of the file, on a read error and once more than the
     // byte limit has been read; `line` is then empty.
     bool readLine(std::string& line);
@@ -57,7 +59,18 @@ private:
     std::size_t byteLimit;
     bool atEnd = false;
     bool broken = false;
+    bool inMemory = false;
 };
+
+// The whole of a file, read at once.
+struct FileBytes {
+    // missing: it could not be opened, or not read (a folder, a read that
+    // failed); tooLarge: it holds more than the limit asked for.
+    enum class Outcome { read, missing, tooLarge };
+    std::string bytes;
+    Outcome outcome = Outcome::read;
+};
+FileBytes readFileBytes(const std::string& path, std::size_t byteLimit);
 
 // Writes `bytes` to `path` without ever leaving a half-written file there:
 // the bytes go to a temporary file beside it, which is flushed to the disk and

@@ -42,6 +42,14 @@ TEST(FileStamp, TellsAChangeByOthersFromTheWindowsOwn) {
              std::filesystem::create_directory(path);
          },
          FileChange::changed},
+        {"written between the window's look and its read",
+         [&](FileStamp& seen) {
+             const FileLook look = lookAtFile(path);
+             writeBytes(path, "Mika\r\n");
+             laterTime(path);
+             seen = stampOfBytes(look, "Mika\r\n");
+         },
+         FileChange::unchanged},
         {"the window's own save",
          [&](FileStamp& seen) {
              writeBytes(path, "Nana, a longer name\r\n");

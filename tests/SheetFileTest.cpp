@@ -94,6 +94,9 @@ TEST_F(SheetFile, ReadsTheExampleDollBack) {
     ASSERT_TRUE(sheet.loadSheet(fixturePath("example-sheet.txt")));
     expectSameSheet(sheet, expected);
     EXPECT_EQ(sheet.getPortraitDc(), nullptr);
+    CharacterSheet fromBytes;
+    ASSERT_TRUE(fromBytes.loadSheetText(readBytes(fixturePath("example-sheet.txt")), ""));
+    expectSameSheet(fromBytes, expected);
 }
 
 TEST_F(SheetFile, WritesAnUntouchedRecordWithItsEmptyRows) {
@@ -193,6 +196,7 @@ void expectRefusedAndUntouched(const std::string& path, const std::string& what)
     CharacterSheet sheet;
     fillExample(sheet);
     EXPECT_FALSE(sheet.loadSheet(path)) << what;
+    EXPECT_FALSE(sheet.loadSheetText(readBytes(path), path)) << what << ", from its bytes";
     CharacterSheet expected;
     fillExample(expected);
     expectSameSheet(sheet, expected);
