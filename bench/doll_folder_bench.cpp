@@ -9,12 +9,14 @@
 #include "app/DollThumbnail.h"
 
 #include "DollFolderMaking.h"
+#include "Figures.h"
 #include "NativeClock.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,49 +26,18 @@ namespace {
 constexpr int runs = 11;
 constexpr std::size_t firstScreenful = 30;
 
-struct Measured {
-    std::vector<double> figures, floors, ratios;
-};
-
-double median(std::vector<double> values) {
-    std::ranges::sort(values);
-    return values[values.size() / 2];
-}
-
-template <class Step> double timedMs(Step step) {
-    const double start = nowMs();
-    step();
-    return nowMs() - start;
-}
-
 // Figure and floor take turns going first, so that neither always finds
 // the caches as the other left them.
-template <class Figure, class Floor> Measured measure(Figure figure, Floor floor) {
-    Measured measured;
-    for (int run = 0; run < runs; ++run) {
-        double figureMs = 0, floorMs = 0;
-        if (run % 2 == 0) {
-            figureMs = timedMs(figure);
-            floorMs = timedMs(floor);
-        } else {
-            floorMs = timedMs(floor);
-            figureMs = timedMs(figure);
-        }
-        measured.figures.push_back(figureMs);
-        measured.floors.push_back(floorMs);
-        measured.ratios.push_back(figureMs / floorMs);
-    }
-    return measured;
-}
-
-void report(const char* name, const Measured& measured, double goal) {
-    const double figure = median(measured.figures), floor = median(measured.floors),
-                 ratio = median(measured.ratios);
-    const auto [least, most] = std::ranges::minmax(measured.ratios);
-    std::printf("%s: %.2f ms against %.2f ms, %.2f x (%.2f-%.2f over %d runs; goal %.1f x)\n", name, figure,
-                floor, ratio, least, most, runs, goal);
-    std::printf("@figure\t%s\t%.2f\t%.2f\t%.2f\t%.2f-%.2f\t%.1f\tms\n", name, figure, floor, ratio, least,
-                most, goal);
+template <class Figure, class Floor> FigureRuns measure(Figure figure, Floor floor) {
+    int run = 0;
+    return takeRuns(
+        [&] {
+            const bool figureFirst = run++ % 2 == 0;
+            const double first = figureFirst ? timedMs(figure) : timedMs(floor);
+            const double second = figureFirst ? timedMs(floor) : timedMs(figure);
+            return figureFirst ? std::pair{first, second} : std::pair{second, first};
+        },
+        runs);
 }
 
 // The list's own reading: the walk, then every sheet's summary.
@@ -120,7 +91,7 @@ void compareThumbnails(const std::string& folder, const std::vector<DollRow>& ro
         for (const std::string& photo : photos)
             decodeJpegFile(photo, allocate, dollThumbnailSize);
     };
-    report("doll folder: thumbnails of the first 30 rows", measure(makeThumbnails, decodePhotos), 1.5);
+    measure(makeThumbnails, decodePhotos).print("doll folder: thumbnails of the first 30 rows", 1.5);
     std::printf("%zu thumbnails made over %d runs of %zu\n", made, runs, sheets.size());
 }
 
@@ -134,7 +105,7 @@ int main(int argc, char** argv) {
     std::printf("%zu sheets read, %zu loaded plainly\n", rows.size(), loadFolderPlainly(folder));
     const auto readRows = [&] { rows = readFolder(folder); };
     const auto loadPlainly = [&] { loadFolderPlainly(folder); };
-    report("doll folder: walk and read 1,000 sheets", measure(readRows, loadPlainly), 1.2);
+    measure(readRows, loadPlainly).print("doll folder: walk and read 1,000 sheets", 1.2);
     compareThumbnails(folder, rows);
     std::filesystem::remove_all(folder);
 }

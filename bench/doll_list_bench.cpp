@@ -15,6 +15,7 @@
 
 #include "BenchClock.h"
 #include "DollFolderMaking.h"
+#include "Figures.h"
 #include "WindowTesting.h"
 
 #include <commctrl.h>
@@ -26,27 +27,6 @@
 
 namespace {
 
-constexpr int runs = 7;
-
-struct Measured {
-    std::vector<double> figures, floors, ratios;
-};
-
-void report(const char* name, const Measured& measured, double goal) {
-    const auto [least, most] = std::minmax_element(measured.ratios.begin(), measured.ratios.end());
-    std::printf("%s: %.1f ms against %.1f ms, %.2f x (%.2f-%.2f over %d runs; goal %.1f x)\n", name,
-                median(measured.figures), median(measured.floors), median(measured.ratios), *least, *most,
-                runs, goal);
-    std::printf("@figure\t%s\t%.1f\t%.1f\t%.2f\t%.2f-%.2f\t%.1f\tms\n", name, median(measured.figures),
-                median(measured.floors), median(measured.ratios), *least, *most, goal);
-}
-
-void reportLimit(const char* name, const std::vector<double>& values, double limit, const char* unit) {
-    std::printf("%s: %.1f %s (%.1f-%.1f over %zu runs; at most %.0f %s)\n", name, median(values), unit,
-                fastest(values), *std::max_element(values.begin(), values.end()), values.size(), limit, unit);
-    std::printf("@figure\t%s\t%.1f\t-\t-\t%.1f-%.1f\t%.0f\t%s\n", name, median(values), fastest(values),
-                *std::max_element(values.begin(), values.end()), limit, unit);
-}
 
 void pumpUntil(const std::function<bool()>& done) {
     while (!done()) {
@@ -263,9 +243,9 @@ int main() {
     pumpMessages();
     HWND bareWindow = makeBareList(1000);
 
-    Measured names, rows, thumbnails, keystrokes;
+    FigureRuns names, rows, thumbnails, keystrokes;
     std::vector<double> answers, windowsMade;
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0; run < figureRuns; ++run) {
         keepFolder(folder);
         const ListTimes times = openAndTime(mainWindow, 1000);
         HWND list = dollListOf(mainWindow);
@@ -287,25 +267,20 @@ int main() {
         decodeReduced(photos, screenful);
         const double decode = nowMs() - start;
 
-        const auto add = [](Measured& measured, double figure, double floor) {
-            measured.figures.push_back(figure);
-            measured.floors.push_back(floor);
-            measured.ratios.push_back(figure / floor);
-        };
-        add(names, times.firstNames, listAndRead);
-        add(rows, times.allRows, loadAll);
-        add(thumbnails, times.thumbnails, decode);
-        add(keystrokes, keystroke, bareKeystroke);
+        names.add(times.firstNames, listAndRead);
+        rows.add(times.allRows, loadAll);
+        thumbnails.add(times.thumbnails, decode);
+        keystrokes.add(keystroke, bareKeystroke);
         answers.push_back(times.longestAnswer);
         windowsMade.push_back(times.windowMade);
     }
-    report("doll list: first screenful of names", names, 1.5);
+    names.print("doll list: first screenful of names", 1.5);
     std::printf("  of which making the window, starting its threads and painting it empty: %.1f ms\n",
                 median(windowsMade));
-    report("doll list: all 1,000 rows listed", rows, 1.2);
-    report("doll list: first screenful's thumbnails painted", thumbnails, 1.5);
-    report("doll list: a search keystroke over 1,000 rows painted", keystrokes, 1.2);
-    reportLimit("doll list: longest message answer while reading", answers, 100, "ms");
+    rows.print("doll list: all 1,000 rows listed", 1.2);
+    thumbnails.print("doll list: first screenful's thumbnails painted", 1.5);
+    keystrokes.print("doll list: a search keystroke over 1,000 rows painted", 1.2);
+    printLimitFigure("doll list: longest message answer while reading", answers, 100, "ms");
     DestroyWindow(bareWindow);
 
     // Twenty screenfuls scrolled through, each waited for until its
@@ -322,7 +297,7 @@ int main() {
         ListView_EnsureVisible(rowsOf(list), std::min(9999, (page + 1) * perPage(list) * 3), FALSE);
         pumpUntil([&] { return screenfulHasThumbnails(list); });
     }
-    reportLimit("doll list: thumbnails held for 10,000 sheets",
+    printLimitFigure("doll list: thumbnails held for 10,000 sheets",
                 {static_cast<double>(dollThumbnailBytes(list)) / (1024.0 * 1024.0)}, 32, "MiB");
     DestroyWindow(mainWindow);
     pumpMessages();
