@@ -27,7 +27,6 @@
 
 namespace {
 
-
 void pumpUntil(const std::function<bool()>& done) {
     while (!done()) {
         MSG message;
@@ -298,7 +297,7 @@ int main() {
         pumpUntil([&] { return screenfulHasThumbnails(list); });
     }
     printLimitFigure("doll list: thumbnails held for 10,000 sheets",
-                {static_cast<double>(dollThumbnailBytes(list)) / (1024.0 * 1024.0)}, 32, "MiB");
+                     {static_cast<double>(dollThumbnailBytes(list)) / (1024.0 * 1024.0)}, 32, "MiB");
     DestroyWindow(mainWindow);
     pumpMessages();
     std::filesystem::remove_all(folder);
