@@ -15,8 +15,8 @@ constexpr DWORD settleMilliseconds = 300;
 // walked this often.
 constexpr DWORD pollMilliseconds = 2000;
 
-// Rows read go to the window once this many are read, then at most this
-// often.
+// The first this many rows read go to the window each as it is read, the
+// rest at most this often.
 constexpr std::size_t firstScreenful = 24;
 constexpr std::uint64_t batchMilliseconds = 100;
 
@@ -112,12 +112,13 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         others.erase(path);
     }
     deliver([&gone](DollNews& news) { news.gone.insert(news.gone.end(), gone.begin(), gone.end()); });
-    // The first screenful goes at once; the rest in batches, so that the
-    // window orders its rows again a few times a second, not for every row.
+    // The first screenful goes row by row, to show as soon as it is read;
+    // the rest in batches, so that the window orders its rows again a few
+    // times a second, not for every row.
     std::vector<DollRow> batch;
+    std::size_t sheetsRead = 0;
     std::uint64_t delivered = 0;
     for (const FoundSheetFile& file : changes.toRead) {
-        waitForThumbnails();
         if (stop)
             break;
         DollRow row{file.relativePath, file.look, {}};
@@ -127,7 +128,7 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         if (read == DollRead::sheet) {
             rows.emplace(file.relativePath, row);
             batch.push_back(std::move(row));
-            if (batch.size() >= firstScreenful && GetTickCount64() - delivered >= batchMilliseconds) {
+            if (++sheetsRead <= firstScreenful || GetTickCount64() - delivered >= batchMilliseconds) {
                 deliverRows(batch);
                 delivered = GetTickCount64();
             }
@@ -173,13 +174,6 @@ void DollListWorker::followFolder() {
         FindCloseChangeNotification(change);
 }
 
-// The rows in view come first: their thumbnails are made before the next
-// sheet is read.
-void DollListWorker::waitForThumbnails() {
-    std::unique_lock lock(mutex);
-    wished.wait(lock, [this] { return stop || wishes.empty(); });
-}
-
 void DollListWorker::makeThumbnails() {
     while (true) {
         ThumbnailWish wish;
@@ -191,8 +185,6 @@ void DollListWorker::makeThumbnails() {
             wish = std::move(wishes.front());
             wishes.erase(wishes.begin());
             making = wish.relativePath;
-            if (wishes.empty())
-                wished.notify_all();
         }
         DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
                                                                 wish.portraitPath, box)};

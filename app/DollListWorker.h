@@ -66,7 +66,6 @@ private:
     void walkAndRead();
     void readChanges(const FolderWalk& walk);
     void followFolder();
-    void waitForThumbnails();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
     void deliverRows(std::vector<DollRow>& batch);
