@@ -373,6 +373,21 @@ void putRow(DollList& list, DollRow& row) {
     list.folded.push_back(std::move(folded));
 }
 
+// Only the rows in view whose thumbnails came are painted again, not the
+// whole list for each thumbnail.
+void repaintThumbnailRows(const DollList& list, const std::vector<DollThumbnailMade>& made) {
+    HWND rows = rowList(list);
+    const int top = std::max(0, ListView_GetTopIndex(rows));
+    const int end = std::min(top + ListView_GetCountPerPage(rows) + 1, static_cast<int>(list.shown.size()));
+    for (int at = top; at < end; ++at) {
+        const std::string& path = list.rows[list.shown[static_cast<std::size_t>(at)]].relativePath;
+        if (std::any_of(made.begin(), made.end(), [&path](const DollThumbnailMade& thumbnail) {
+                return thumbnail.relativePath == path;
+            }))
+            ListView_RedrawItems(rows, at, at);
+    }
+}
+
 void takeNews(DollList& list) {
     DollNews news = list.worker->takeNews();
     const bool rowsChanged = !news.rows.empty() || !news.gone.empty();
@@ -390,7 +405,7 @@ void takeNews(DollList& list) {
     if (rowsChanged)
         reshowKeepingSelection(list, selected);
     else if (!news.thumbnails.empty())
-        InvalidateRect(rowList(list), nullptr, FALSE);
+        repaintThumbnailRows(list, news.thumbnails);
     if (news.walked)
         showSummary(list);
 }
