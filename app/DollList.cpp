@@ -313,14 +313,39 @@ void findShown(DollList& list) {
     list.shown = shownDolls(list.rows, list.folded, list.words, list.order);
 }
 
+// The positions in the list of the rows in view, from the top one.
+std::pair<int, int> rowsInView(const DollList& list) {
+    HWND rows = rowList(list);
+    const int top = std::max(0, ListView_GetTopIndex(rows));
+    return {top, std::min(top + ListView_GetCountPerPage(rows) + 1, static_cast<int>(list.shown.size()))};
+}
+
+const DollRow& shownRow(const DollList& list, int at) {
+    return list.rows[list.shown[static_cast<std::size_t>(at)]];
+}
+
+struct FilesInView {
+    int top = 0;
+    std::vector<std::string> files;
+    bool operator==(const FilesInView&) const = default;
+};
+
+FilesInView filesInView(const DollList& list) {
+    const auto [top, end] = rowsInView(list);
+    FilesInView inView{top, {}};
+    for (int at = top; at < end; ++at)
+        inView.files.push_back(shownRow(list, at).relativePath);
+    return inView;
+}
+
 // The rows again after the folder or the order changed: the same files
-// stay selected, and the list where it was scrolled.
+// stay selected, and the list where it was scrolled. The caller paints
+// the rows again where they changed.
 void reshowKeepingSelection(DollList& list, std::vector<std::string> selected) {
     findShown(list);
     HWND rows = rowList(list);
     ListView_SetItemCountEx(rows, static_cast<int>(list.shown.size()),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    InvalidateRect(rows, nullptr, TRUE);
     const bool copiesArrived =
         !list.selectAfter.empty() &&
         std::all_of(list.selectAfter.begin(), list.selectAfter.end(),
@@ -376,22 +401,30 @@ void putRow(DollList& list, DollRow& row) {
 // Only the rows in view whose thumbnails came are painted again, not the
 // whole list for each thumbnail.
 void repaintThumbnailRows(const DollList& list, const std::vector<DollThumbnailMade>& made) {
-    HWND rows = rowList(list);
-    const int top = std::max(0, ListView_GetTopIndex(rows));
-    const int end = std::min(top + ListView_GetCountPerPage(rows) + 1, static_cast<int>(list.shown.size()));
+    const auto [top, end] = rowsInView(list);
     for (int at = top; at < end; ++at) {
-        const std::string& path = list.rows[list.shown[static_cast<std::size_t>(at)]].relativePath;
+        const std::string& path = shownRow(list, at).relativePath;
         if (std::any_of(made.begin(), made.end(), [&path](const DollThumbnailMade& thumbnail) {
                 return thumbnail.relativePath == path;
             }))
-            ListView_RedrawItems(rows, at, at);
+            ListView_RedrawItems(rowList(list), at, at);
     }
 }
 
+// Whether a row in view was read again: its place may stay, its texts not.
+bool rereadInView(const FilesInView& inView, const std::vector<DollRow>& read) {
+    return std::any_of(read.begin(), read.end(), [&inView](const DollRow& row) {
+        return std::find(inView.files.begin(), inView.files.end(), row.relativePath) != inView.files.end();
+    });
+}
+
+// Rows read after the screenful in view leave it as it is painted.
 void takeNews(DollList& list) {
     DollNews news = list.worker->takeNews();
     const bool rowsChanged = !news.rows.empty() || !news.gone.empty();
     const std::vector<std::string> selected = rowsChanged ? selectedFiles(list) : std::vector<std::string>();
+    const FilesInView before = filesInView(list);
+    const bool reread = rereadInView(before, news.rows);
     for (const std::string& gone : news.gone)
         removeRow(list, gone);
     for (DollRow& row : news.rows)
@@ -402,9 +435,11 @@ void takeNews(DollList& list) {
         list.notSheets = news.notSheets;
         list.unreadableFolders = std::move(news.unreadableFolders);
     }
-    if (rowsChanged)
+    if (rowsChanged) {
         reshowKeepingSelection(list, selected);
-    else if (!news.thumbnails.empty())
+        if (reread || filesInView(list) != before)
+            InvalidateRect(rowList(list), nullptr, TRUE);
+    } else if (!news.thumbnails.empty())
         repaintThumbnailRows(list, news.thumbnails);
     if (news.walked)
         showSummary(list);
@@ -431,6 +466,7 @@ void sortBy(DollList& list, int column) {
     list.order = {chosen,
                   list.order.column == chosen ? !list.order.descending : chosen == DollColumn::updated};
     reshowKeepingSelection(list, selectedFiles(list));
+    InvalidateRect(rowList(list), nullptr, TRUE);
     const std::vector<int> selected = selectedRows(rowList(list));
     if (!selected.empty())
         ListView_EnsureVisible(rowList(list), selected.front(), FALSE);
