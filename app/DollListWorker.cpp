@@ -114,7 +114,8 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
     deliver([&gone](DollNews& news) { news.gone.insert(news.gone.end(), gone.begin(), gone.end()); });
     // The first screenful goes row by row, to show as soon as it is read;
     // the rest in batches, so that the window orders its rows again a few
-    // times a second, not for every row.
+    // times a second, not for every row, and not while it waits for the
+    // thumbnails of the rows in view.
     std::vector<DollRow> batch;
     std::size_t sheetsRead = 0;
     std::uint64_t delivered = 0;
@@ -128,7 +129,8 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
         if (read == DollRead::sheet) {
             rows.emplace(file.relativePath, row);
             batch.push_back(std::move(row));
-            if (++sheetsRead <= firstScreenful || GetTickCount64() - delivered >= batchMilliseconds) {
+            if (++sheetsRead <= firstScreenful ||
+                (GetTickCount64() - delivered >= batchMilliseconds && !makingThumbnails())) {
                 deliverRows(batch);
                 delivered = GetTickCount64();
             }
@@ -172,6 +174,11 @@ void DollListWorker::followFolder() {
     }
     if (followed)
         FindCloseChangeNotification(change);
+}
+
+bool DollListWorker::makingThumbnails() {
+    const std::lock_guard lock(mutex);
+    return !wishes.empty() || !making.empty();
 }
 
 void DollListWorker::makeThumbnails() {

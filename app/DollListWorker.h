@@ -66,6 +66,7 @@ private:
     void walkAndRead();
     void readChanges(const FolderWalk& walk);
     void followFolder();
+    bool makingThumbnails();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
     void deliverRows(std::vector<DollRow>& batch);
