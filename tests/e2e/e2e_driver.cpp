@@ -1063,21 +1063,31 @@ void registerHeadPartsInTheCatalogue(Session& s) {
     waitUntil(s.processId(), "the head parts to have the focus",
               [&] { return focusInThreadOf(head) == head; });
     postKey(head, VK_END);
-    postKey(head, VK_HOME);
-    waitForList(s, head, 2, 0, "the first head part to be selected");
     // Shift with the arrow keys' own Down: the keypad's Down, which one
     // without the extended flag may be, gives up Shift where Num Lock is on.
-    INPUT down[2] = {};
-    for (INPUT& input : down) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = VK_DOWN;
-        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | (&input == &down[1] ? KEYEVENTF_KEYUP : 0);
+    // The four events go in at once, and again should a busy desktop have
+    // given them to another window before the program came to the front.
+    INPUT shiftDown[4] = {};
+    const WORD keys[4] = {VK_SHIFT, VK_DOWN, VK_DOWN, VK_SHIFT};
+    for (int i = 0; i < 4; ++i) {
+        shiftDown[i].type = INPUT_KEYBOARD;
+        shiftDown[i].ki.wVk = keys[i];
+        shiftDown[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(keys[i], MAPVK_VK_TO_VSC));
+        shiftDown[i].ki.dwFlags =
+            (keys[i] == VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0) | (i >= 2 ? KEYEVENTF_KEYUP : 0);
     }
-    holdKey(VK_SHIFT, true);
-    check(SendInput(2, down, sizeof(INPUT)) == 2, "Down could not be pressed");
-    holdKey(VK_SHIFT, false);
-    waitUntil(s.processId(), "both head parts to be selected",
-              [&] { return sendAndWait(head, LVM_GETSELECTEDCOUNT, 0, 0, "the head parts") == 2; });
+    const auto bothSelected = [&] {
+        return sendAndWait(head, LVM_GETSELECTEDCOUNT, 0, 0, "the head parts") == 2;
+    };
+    for (int attempt = 0; attempt < 5 && !bothSelected(); ++attempt) {
+        SetForegroundWindow(s.mainWindow);
+        postKey(head, VK_HOME);
+        waitForList(s, head, 2, 0, "the first head part to be selected");
+        check(SendInput(4, shiftDown, sizeof(INPUT)) == 4, "Shift+Down could not be pressed");
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 3000 && !bothSelected();)
+            Sleep(50);
+    }
+    waitUntil(s.processId(), "both head parts to be selected", bothSelected);
     pressKeys({VK_CONTROL, VK_SHIFT, 'K'});
     HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "カタログに登録", "the register dialog");
     HWND summary = GetDlgItem(dialog, IDC_REGISTER_SUMMARY);
