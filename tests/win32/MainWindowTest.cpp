@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -2585,7 +2586,7 @@ TEST_F(DollListTest, OpensCopiesRecyclesAndFollowsTheFolder) {
 }
 
 // Closed and opened again, the list shows the same folder in the same order,
-// where it was.
+// where it was; closed while reading, it leaves no thread behind.
 TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
     HWND header = ListView_GetHeader(rows());
     RECT player;
@@ -2605,6 +2606,31 @@ TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
     GetWindowRect(list, &place);
     EXPECT_EQ(place.left, 40);
     EXPECT_EQ(place.right - place.left, 700);
+
+    // Closed while it reads a large folder, it stops its threads and waits
+    // for them.
+    SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    std::filesystem::create_directories(dolls("多数"));
+    for (int doll = 0; doll < 1000; ++doll)
+        writeDoll("多数\\" + std::to_string(doll) + ".txt", "ドール", "", 30);
+    const auto threads = [] {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        THREADENTRY32 thread{};
+        thread.dwSize = sizeof thread;
+        int count = 0;
+        for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+            count += thread.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+        CloseHandle(snapshot);
+        return count;
+    };
+    const int before = threads();
+    command(IDM_DOLL_LIST);
+    list = dollListOf(window);
+    ASSERT_TRUE(pumpUntil([this] { return !shown().empty(); }));
+    EXPECT_LT(shown().size(), 1003u);
+    SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(dollListOf(window), nullptr);
+    EXPECT_EQ(threads(), before);
 }
 
 } // namespace
