@@ -38,14 +38,6 @@ std::wstring wideOfNarrow(std::string_view text) {
     return wideOf(text, CP_ACP);
 }
 
-std::string utf8OfWide(std::wstring_view text) {
-    return narrowOf(text, CP_UTF8, 0, nullptr);
-}
-
-std::wstring wideOfUtf8(std::string_view text) {
-    return wideOf(text, CP_UTF8);
-}
-
 std::string shownPath(const std::wstring& path) {
     return narrowOf(path, CP_ACP, 0, nullptr);
 }

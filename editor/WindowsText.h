@@ -4,6 +4,8 @@
 // Windows itself converts them: for paths from and to Explorer, for the
 // user's files kept in UTF-8 and for the clipboard.
 
+#include "sheet/FileSystem.h" // wideOfUtf8, utf8OfWide
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +15,6 @@
 // cannot hold it, so that no file is opened under a mangled name.
 std::optional<std::string> narrowPath(const std::wstring& path);
 std::wstring wideOfNarrow(std::string_view text);
-std::string utf8OfWide(std::wstring_view text);
-std::wstring wideOfUtf8(std::string_view text);
 // How the narrow status bar shows a path: a character that code page 932
 // lacks shows as a question mark.
 std::string shownPath(const std::wstring& path);

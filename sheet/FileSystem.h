@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The file-system steps of a safe write, for the program's code page 932
@@ -72,6 +73,9 @@ inline constexpr char pathSeparator = '/';
 #endif
 
 #ifdef _WIN32
+// UTF-8 and Windows' UTF-16, both ways, as Windows converts them.
+std::wstring wideOfUtf8(std::string_view utf8);
+std::string utf8OfWide(std::wstring_view wide);
 std::FILE* openForReading(const std::wstring& path);
 std::FILE* openForWriting(const std::wstring& path);
 void removeFile(const std::wstring& path);

@@ -3,7 +3,6 @@
 #include <io.h>
 #include <windows.h>
 
-#include <cwchar>
 #include <string_view>
 
 bool flushToDisk(std::FILE* file) {
@@ -65,24 +64,6 @@ FileLook lookAtFile(const std::wstring& path) {
 
 namespace {
 
-std::wstring wideOfUtf8(const std::string& utf8) {
-    const int length = static_cast<int>(utf8.size());
-    std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string utf8OfWide(const wchar_t* wide) {
-    const int length = static_cast<int>(std::wcslen(wide));
-    std::string utf8(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
-    return utf8;
-}
-
 FolderEntry entryOf(const WIN32_FIND_DATAW& found) {
     const DWORD attributes = found.dwFileAttributes;
     return {utf8OfWide(found.cFileName), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
@@ -91,6 +72,24 @@ FolderEntry entryOf(const WIN32_FIND_DATAW& found) {
 }
 
 } // namespace
+
+std::wstring wideOfUtf8(std::string_view utf8) {
+    const int length = static_cast<int>(utf8.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string utf8OfWide(std::wstring_view wide) {
+    const int length = static_cast<int>(wide.size());
+    std::string utf8(static_cast<std::size_t>(
+                         WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
+}
 
 std::FILE* openUtf8ForReading(const std::string& utf8Path) {
     return openForReading(wideOfUtf8(utf8Path));
