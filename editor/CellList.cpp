@@ -85,11 +85,10 @@ void destroyBox(CellCheck& cell) {
     cell.box = nullptr;
 }
 
-// A box whose cell goes out of view, or whose list is filled again, waits
-// hidden with its list for the next cell that comes into view: making a
-// button window and destroying it each cost Wine's server several round
-// trips, more than hiding it and showing it elsewhere. A list holds no more
-// boxes than it once showed at a time.
+// A box whose cell goes out of view waits hidden with its list for the next
+// cell that comes into view: making a button window and destroying it each
+// cost Wine's server several round trips, more than hiding it and showing it
+// elsewhere. A list holds no more boxes than it once showed at a time.
 std::map<HWND, std::vector<HWND>> spareBoxes;
 
 void retireBox(HWND list, CellCheck& cell) {
@@ -98,6 +97,29 @@ void retireBox(HWND list, CellCheck& cell) {
     ShowWindow(cell.box, SW_HIDE);
     spareBoxes[list].push_back(cell.box);
     cell.box = nullptr;
+}
+
+// A list filled again mostly puts its boxes back where they stood, and a
+// box left shown there until the paint is taken back without a single move
+// or show. What the paint does not take back it hides (hideSpareBoxes).
+void setBoxAside(HWND list, CellCheck& cell) {
+    if (cell.box == nullptr)
+        return;
+    spareBoxes[list].push_back(cell.box);
+    cell.box = nullptr;
+}
+
+bool isShown(HWND box) {
+    return (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void hideSpareBoxes(HWND list) {
+    const auto spares = spareBoxes.find(list);
+    if (spares == spareBoxes.end())
+        return;
+    for (HWND box : spares->second)
+        if (isShown(box))
+            ShowWindow(box, SW_HIDE);
 }
 
 // The notification does not say which box changed: the parent reads back
@@ -215,21 +237,47 @@ bool isInside(const RECT& inner, const RECT& outer) {
            inner.bottom <= outer.bottom;
 }
 
+// The box's place in its list.
+RECT boxRect(HWND box) {
+    RECT rect;
+    GetWindowRect(box, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(box), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool standsAt(HWND box, const RECT& at) {
+    const RECT stands = boxRect(box);
+    return isShown(box) && EqualRect(&at, &stands) != FALSE;
+}
+
+// A spare box shown at `at`, or else the last spare moved and shown there;
+// null when the list has none.
+HWND takeSpareBox(HWND list, const RECT& at) {
+    std::vector<HWND>& spares = spareBoxes[list];
+    if (spares.empty())
+        return nullptr;
+    const auto standing =
+        std::find_if(spares.begin(), spares.end(), [&](HWND box) { return standsAt(box, at); });
+    const bool inPlace = standing != spares.end();
+    const auto taken = inPlace ? standing : spares.end() - 1;
+    const HWND box = *taken;
+    spares.erase(taken);
+    if (!inPlace)
+        SetWindowPos(box, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return box;
+}
+
 // The list owns the box as its child; the registry only refers to it.
 // It is made shown where it stands: each move or show of a window is a
 // round trip to Wine's server, and the first screen alone makes 24 boxes.
 // Setting a clear box clear paints nothing.
 void createBox(HWND list, CellCheck& cell, CellPlace place, const RECT& at) {
-    std::vector<HWND>& spares = spareBoxes[list];
-    if (spares.empty()) {
+    cell.box = takeSpareBox(list, at);
+    if (cell.box == nullptr) {
         const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE));
         cell.box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, at.left, at.top,
                                    at.right - at.left, at.bottom - at.top, list, nullptr, instance, nullptr);
-    } else {
-        cell.box = spares.back();
-        spares.pop_back();
-        SetWindowPos(cell.box, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     markBox(cell.box, place);
     SendMessageA(cell.box, BM_SETCHECK, cell.state, 0);
@@ -252,13 +300,6 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
         ShowWindow(cell->box, SW_SHOWNA);
     }
     textRect.left += boxSize;
-}
-
-POINT boxPosition(HWND box) {
-    RECT rect;
-    GetWindowRect(box, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetParent(box), reinterpret_cast<POINT*>(&rect), 2);
-    return {rect.left, rect.top};
 }
 
 // Boxes are placed only when their row is painted, and scrolling moves the
@@ -285,8 +326,8 @@ void keepBoxesWithTheirRows(HWND list) {
             continue;
         }
         const RECT place = cellRect(list, at.row, at.column, LVIR_LABEL);
-        const POINT shown = boxPosition(box);
-        displaced = displaced || shown.x != place.left || shown.y != place.top;
+        const RECT shown = boxRect(box);
+        displaced = displaced || shown.left != place.left || shown.top != place.top;
     }
     if (displaced)
         InvalidateRect(list, nullptr, FALSE);
@@ -452,6 +493,14 @@ namespace {
 
 CellListFilter cellListFilter = nullptr;
 
+// The rows' paint places their boxes; the spares it left are hidden after.
+LRESULT paintCellList(HWND list, WPARAM wParam, LPARAM lParam) {
+    keepBoxesWithTheirRows(list);
+    const LRESULT result = CallWindowProcA(savedListProc, list, WM_PAINT, wParam, lParam);
+    hideSpareBoxes(list);
+    return result;
+}
+
 LRESULT handleCellListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
@@ -468,7 +517,7 @@ LRESULT handleCellListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lPa
             break;
         askForMenu(list, -1);
         return 0;
-    case WM_PAINT: keepBoxesWithTheirRows(list); break;
+    case WM_PAINT: return paintCellList(list, wParam, lParam);
     case WM_NCDESTROY: return forgetCellList(list, wParam, lParam);
     }
     return CallWindowProcA(savedListProc, list, message, wParam, lParam);
@@ -546,7 +595,7 @@ void clearCells(HWND list) {
 }
 
 void emptyCells(HWND list) {
-    deleteRows(list, retireBox);
+    deleteRows(list, setBoxAside);
 }
 
 int getCellCheck(HWND list, int row, int column) {

@@ -69,7 +69,8 @@ RECT cellRowArea(HWND list);
 // Deletes every row and its check boxes.
 void clearCells(HWND list);
 // Deletes every row, as clearCells does, for a list about to be filled
-// again: the boxes' windows wait hidden for the rows that will show.
+// again: the boxes' windows wait for the rows that will show, and those the
+// next paint leaves over are hidden.
 void emptyCells(HWND list);
 // 1 ticked, 0 clear or no check box in the cell.
 int getCellCheck(HWND list, int row, int column);

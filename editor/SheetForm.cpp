@@ -529,7 +529,11 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_INITDIALOG: initSheetForm(form); break;
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
-    case WM_NOTIFY: onListNotify(*reinterpret_cast<const NMHDR*>(lParam)); break;
+    case WM_NOTIFY:
+        if (!onListNotify(*reinterpret_cast<const NMHDR*>(lParam)))
+            break;
+        SetWindowLongPtrA(form, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
     // Passed on, the message would reach the main window as the form's own.
     case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); return TRUE;

@@ -145,10 +145,11 @@ void addListColumns(HWND list) {
         insertCellColumn(list, static_cast<int>(i), listColumns[i].width, listColumns[i].title);
 }
 
-void onListNotify(const NMHDR& header) {
+bool onListNotify(const NMHDR& header) {
     if (!isSheetList(header.hwndFrom))
-        return;
+        return false;
     switch (header.code) {
+    case LVN_DELETEALLITEMS: return true;
     case NM_SETFOCUS: selectFirstRow(header.hwndFrom); break;
     case NM_DBLCLK:
     case NM_RETURN: openEntryDialog(header.hwndFrom, EntryOpening::selectedRow); break;
@@ -157,6 +158,7 @@ void onListNotify(const NMHDR& header) {
             storeCheckMarks(*binding);
         break;
     }
+    return false;
 }
 
 bool isSheetList(HWND window) {

@@ -20,7 +20,9 @@ void refreshPartList(const std::string& locationText);
 
 // The lists' notifications to the sheet form: focus, activation (double
 // click or Enter opens the entry dialog) and ticks in the name cells.
-void onListNotify(const NMHDR& header);
+// Answers whether the list is to hear TRUE back: a list told so deletes all
+// its rows without a notice for each, thousands of them in a long list.
+bool onListNotify(const NMHDR& header);
 
 bool isSheetList(HWND window);
 // The body location whose parts `list` shows; none for the skill list.
