@@ -99,9 +99,10 @@ void retireBox(HWND list, CellCheck& cell) {
     cell.box = nullptr;
 }
 
-// A list filled again mostly puts its boxes back where they stood, and a
-// box left shown there until the paint is taken back without a single move
-// or show. What the paint does not take back it hides (hideSpareBoxes).
+// A list filled again or scrolled mostly puts boxes back where boxes stood,
+// its rows keeping their places on the screen, and a box left shown there
+// until the paint is taken back without a single move or show. What the
+// paint does not take back it hides (hideSpareBoxes).
 void setBoxAside(HWND list, CellCheck& cell) {
     if (cell.box == nullptr)
         return;
@@ -112,6 +113,11 @@ void setBoxAside(HWND list, CellCheck& cell) {
 bool isShown(HWND box) {
     return (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) != 0;
 }
+
+// The list whose row was painted last. A paint can draw none of a list's
+// rows, as Wine's list does in a paint that comes while it is filled again:
+// the boxes set aside then wait standing for the paint that draws the rows.
+HWND listOfLastRow = nullptr;
 
 void hideSpareBoxes(HWND list) {
     const auto spares = spareBoxes.find(list);
@@ -303,9 +309,10 @@ void placeCheckBox(HWND list, int row, int column, RECT& textRect, int boxSize) 
 }
 
 // Boxes are placed only when their row is painted, and scrolling moves the
-// rows' pixels without painting them again. Before each paint, the windows of
-// boxes out of view are destroyed, and if a shown box no longer stands at its
-// cell the whole list is painted again to put every box back in place.
+// rows' pixels without painting them again. Before each paint, the boxes out
+// of view are set aside, mostly standing where a row now in view takes them
+// back, and if a shown box no longer stands at its cell the whole list is
+// painted again to put every box back in place.
 void keepBoxesWithTheirRows(HWND list) {
     HWND next = FindWindowExA(list, nullptr, "Button", nullptr);
     if (next == nullptr)
@@ -322,7 +329,7 @@ void keepBoxesWithTheirRows(HWND list) {
             continue;
         const CellPlace at = placeOfBox(box);
         if (at.row < top || at.row > last) {
-            retireBox(list, *cell);
+            setBoxAside(list, *cell);
             continue;
         }
         const RECT place = cellRect(list, at.row, at.column, LVIR_LABEL);
@@ -475,6 +482,7 @@ void enableCellList(HWND list) {
 
 void drawCellRow(const DRAWITEMSTRUCT& item) {
     const HWND list = item.hwndItem;
+    listOfLastRow = list;
     SaveDC(item.hDC);
     SetBkMode(item.hDC, OPAQUE);
     const HBRUSH brush = chooseRowColours(item);
@@ -493,11 +501,14 @@ namespace {
 
 CellListFilter cellListFilter = nullptr;
 
-// The rows' paint places their boxes; the spares it left are hidden after.
+// The rows' paint places their boxes; the spares it left are hidden after
+// it, once it has drawn rows.
 LRESULT paintCellList(HWND list, WPARAM wParam, LPARAM lParam) {
     keepBoxesWithTheirRows(list);
+    listOfLastRow = nullptr;
     const LRESULT result = CallWindowProcA(savedListProc, list, WM_PAINT, wParam, lParam);
-    hideSpareBoxes(list);
+    if (listOfLastRow == list || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0)
+        hideSpareBoxes(list);
     return result;
 }
 
