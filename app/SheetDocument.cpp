@@ -200,8 +200,8 @@ MemberValue memberNow(SheetMember member) {
 }
 
 // The focus goes where the step's last change shows; the title follows the
-// history.
-void putBack(const std::optional<HistoryStep>& step, bool undone) {
+// history where a step crosses the saved point.
+void putBack(const std::optional<HistoryStep>& step, bool undone, bool wasUnsaved) {
     if (!step)
         return;
     {
@@ -214,7 +214,8 @@ void putBack(const std::optional<HistoryStep>& step, bool undone) {
         }
     }
     document.copyStale = true;
-    followUnsavedState();
+    if (hasUnsavedEdits() != wasUnsaved)
+        followUnsavedState();
 }
 
 int askAboutFile(const std::string& question, UINT buttons) {
@@ -353,11 +354,13 @@ void startNewSheet(HWND window) {
 }
 
 void undoStep() {
-    putBack(document.history.undo(memberNow), true);
+    const bool wasUnsaved = hasUnsavedEdits();
+    putBack(document.history.undo(memberNow), true, wasUnsaved);
 }
 
 void redoStep() {
-    putBack(document.history.redo(memberNow), false);
+    const bool wasUnsaved = hasUnsavedEdits();
+    putBack(document.history.redo(memberNow), false, wasUnsaved);
 }
 
 void writeRecoveryCopy() {
