@@ -348,6 +348,17 @@ TEST_F(CellBoxesInView, BoxesOfNewRowsWaitHiddenForTheirPaint) {
     expectBoxesWithTheirRows();
 }
 
+TEST_F(CellBoxesInView, AListFilledAgainShorterShowsNoBoxBesideItsRows) {
+    sheet.setSkills({{"one", "t", "", "", ""}, {"two", "t", "", "", ""}});
+    refreshSheetForm();
+    paint(IDC_SKILL_LIST);
+    int shown = 0;
+    for (HWND child = FindWindowExA(list(IDC_SKILL_LIST), nullptr, "Button", nullptr); child != nullptr;
+         child = FindWindowExA(list(IDC_SKILL_LIST), child, "Button", nullptr))
+        shown += IsWindowVisible(child) ? 1 : 0;
+    EXPECT_EQ(shown, 2);
+}
+
 // A sheet with thousands of parts, as a player who never deletes one has.
 class LongPartList : public SheetListsTest {
 protected:
