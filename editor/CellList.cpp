@@ -91,14 +91,6 @@ void destroyBox(CellCheck& cell) {
 // elsewhere. A list holds no more boxes than it once showed at a time.
 std::map<HWND, std::vector<HWND>> spareBoxes;
 
-void retireBox(HWND list, CellCheck& cell) {
-    if (cell.box == nullptr)
-        return;
-    ShowWindow(cell.box, SW_HIDE);
-    spareBoxes[list].push_back(cell.box);
-    cell.box = nullptr;
-}
-
 // A list filled again or scrolled mostly puts boxes back where boxes stood,
 // its rows keeping their places on the screen, and a box left shown there
 // until the paint is taken back without a single move or show. What the
@@ -108,6 +100,14 @@ void setBoxAside(HWND list, CellCheck& cell) {
         return;
     spareBoxes[list].push_back(cell.box);
     cell.box = nullptr;
+}
+
+// A box that may not stand even until the paint is over, as one that would
+// cover the header, is hidden at once.
+void retireBox(HWND list, CellCheck& cell) {
+    if (cell.box != nullptr)
+        ShowWindow(cell.box, SW_HIDE);
+    setBoxAside(list, cell);
 }
 
 bool isShown(HWND box) {
