@@ -38,12 +38,18 @@ void followUnsavedState() {
     document.copyStale = false;
 }
 
+// Only a step across the saved point changes what the title and the copy
+// follow.
+void followCrossingOfSavedPoint(bool wasUnsaved) {
+    if (hasUnsavedEdits() != wasUnsaved)
+        followUnsavedState();
+}
+
 void onChange(const MemberChange& change) {
     const bool wasUnsaved = hasUnsavedEdits();
     document.history.record(change);
     document.copyStale = true;
-    if (hasUnsavedEdits() != wasUnsaved)
-        followUnsavedState();
+    followCrossingOfSavedPoint(wasUnsaved);
 }
 
 // "YYYY-MM-DD hh:mm:ss", local time.
@@ -199,9 +205,13 @@ MemberValue memberNow(SheetMember member) {
     return characterSheet.getMember(member);
 }
 
-// The focus goes where the step's last change shows; the title follows the
-// history where a step crosses the saved point.
-void putBack(const std::optional<HistoryStep>& step, bool undone, bool wasUnsaved) {
+using HistoryMove = std::optional<HistoryStep> (SheetHistory::*)(const MemberNow&);
+
+// The step `move` takes through the history shown: the focus goes where its
+// last change shows.
+void putBack(HistoryMove move, bool undone) {
+    const bool wasUnsaved = hasUnsavedEdits();
+    const std::optional<HistoryStep> step = (document.history.*move)(memberNow);
     if (!step)
         return;
     {
@@ -214,8 +224,7 @@ void putBack(const std::optional<HistoryStep>& step, bool undone, bool wasUnsave
         }
     }
     document.copyStale = true;
-    if (hasUnsavedEdits() != wasUnsaved)
-        followUnsavedState();
+    followCrossingOfSavedPoint(wasUnsaved);
 }
 
 int askAboutFile(const std::string& question, UINT buttons) {
@@ -354,13 +363,11 @@ void startNewSheet(HWND window) {
 }
 
 void undoStep() {
-    const bool wasUnsaved = hasUnsavedEdits();
-    putBack(document.history.undo(memberNow), true, wasUnsaved);
+    putBack(&SheetHistory::undo, true);
 }
 
 void redoStep() {
-    const bool wasUnsaved = hasUnsavedEdits();
-    putBack(document.history.redo(memberNow), false, wasUnsaved);
+    putBack(&SheetHistory::redo, false);
 }
 
 void writeRecoveryCopy() {
