@@ -423,8 +423,8 @@ void takeNews(DollList& list) {
     DollNews news = list.worker->takeNews();
     const bool rowsChanged = !news.rows.empty() || !news.gone.empty();
     const std::vector<std::string> selected = rowsChanged ? selectedFiles(list) : std::vector<std::string>();
-    const FilesInView before = filesInView(list);
-    const bool reread = rereadInView(before, news.rows);
+    const FilesInView before = rowsChanged ? filesInView(list) : FilesInView{};
+    const bool reread = rowsChanged && rereadInView(before, news.rows);
     for (const std::string& gone : news.gone)
         removeRow(list, gone);
     for (DollRow& row : news.rows)
