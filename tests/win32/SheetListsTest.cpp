@@ -50,6 +50,15 @@ protected:
         pumpMessages();
     }
 
+    // The check-box windows the list holds, or only those shown.
+    int boxWindows(int id, bool onlyShown = false) const {
+        int windows = 0;
+        for (HWND child = FindWindowExA(list(id), nullptr, "Button", nullptr); child != nullptr;
+             child = FindWindowExA(list(id), child, "Button", nullptr))
+            windows += !onlyShown || IsWindowVisible(child) ? 1 : 0;
+        return windows;
+    }
+
     // A click on a cell's box, as the mouse gives it.
     void clickBox(int id, int row, int column) const {
         paint(id);
@@ -352,11 +361,7 @@ TEST_F(CellBoxesInView, AListFilledAgainShorterShowsNoBoxBesideItsRows) {
     sheet.setSkills({{"one", "t", "", "", ""}, {"two", "t", "", "", ""}});
     refreshSheetForm();
     paint(IDC_SKILL_LIST);
-    int shown = 0;
-    for (HWND child = FindWindowExA(list(IDC_SKILL_LIST), nullptr, "Button", nullptr); child != nullptr;
-         child = FindWindowExA(list(IDC_SKILL_LIST), child, "Button", nullptr))
-        shown += IsWindowVisible(child) ? 1 : 0;
-    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(boxWindows(IDC_SKILL_LIST, true), 2);
 }
 
 // A sheet with thousands of parts, as a player who never deletes one has.
@@ -378,14 +383,6 @@ protected:
         paint(IDC_HEAD_LIST);
     }
 
-    int boxWindows() const {
-        int windows = 0;
-        for (HWND child = FindWindowExA(list(IDC_HEAD_LIST), nullptr, "Button", nullptr); child != nullptr;
-             child = FindWindowExA(list(IDC_HEAD_LIST), child, "Button", nullptr))
-            ++windows;
-        return windows;
-    }
-
     // Two boxes a row, for the rows in view and one shown in part.
     int boxWindowLimit() const { return 2 * (ListView_GetCountPerPage(list(IDC_HEAD_LIST)) + 2); }
 
@@ -405,8 +402,8 @@ TEST_F(LongPartList, HoldsWindowsOnlyForTheRowsInViewWhileScrolling) {
     for (int row = 0; row < partCount; row += partCount / 7) {
         ListView_EnsureVisible(head, row, FALSE);
         paint(IDC_HEAD_LIST);
-        EXPECT_GT(boxWindows(), 0) << row;
-        EXPECT_LE(boxWindows(), boxWindowLimit()) << row;
+        EXPECT_GT(boxWindows(IDC_HEAD_LIST), 0) << row;
+        EXPECT_LE(boxWindows(IDC_HEAD_LIST), boxWindowLimit()) << row;
     }
 }
 
