@@ -2,6 +2,7 @@
 
 #include "editor/WindowsText.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <utility>
@@ -40,7 +41,11 @@ DollListWorker::DollListWorker(HWND window, std::string folder, DollOrder order,
         walkAndRead();
         followFolder();
     });
-    painter = std::thread([this] { makeThumbnails(); });
+    // Decoding a photograph is most of a thumbnail: a second painter halves
+    // the wait for a screenful where there is a core for it.
+    const unsigned painterCount = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    for (unsigned i = 0; i < painterCount; ++i)
+        painters.emplace_back([this] { makeThumbnails(); });
 }
 
 DollListWorker::~DollListWorker() {
@@ -51,7 +56,8 @@ DollListWorker::~DollListWorker() {
         wished.notify_all();
     }
     reader.join();
-    painter.join();
+    for (std::thread& painter : painters)
+        painter.join();
     CloseHandle(wake);
 }
 
@@ -63,8 +69,10 @@ DollNews DollListWorker::takeNews() {
 
 void DollListWorker::wishThumbnails(std::vector<ThumbnailWish> wanted) {
     const std::lock_guard lock(mutex);
-    // The one being made comes anyway.
-    std::erase_if(wanted, [this](const ThumbnailWish& wish) { return wish.relativePath == making; });
+    // The ones being made come anyway.
+    std::erase_if(wanted, [this](const ThumbnailWish& wish) {
+        return std::find(making.begin(), making.end(), wish.relativePath) != making.end();
+    });
     wishes = std::move(wanted);
     wished.notify_all();
 }
@@ -191,13 +199,13 @@ void DollListWorker::makeThumbnails() {
                 return;
             wish = std::move(wishes.front());
             wishes.erase(wishes.begin());
-            making = wish.relativePath;
+            making.push_back(wish.relativePath);
         }
         DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
                                                                 wish.portraitPath, box)};
         deliver([this, &made](DollNews& news) {
             news.thumbnails.push_back(std::move(made));
-            making.clear();
+            making.erase(std::find(making.begin(), making.end(), made.relativePath));
         });
     }
 }

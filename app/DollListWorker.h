@@ -1,11 +1,11 @@
 #pragma once
 
 // The doll list's reading, away from its window: one thread walks the
-// folder, reads its sheets and then follows the folder's changes, another
-// makes the thumbnails the window asks for, the rows it shows first. What
+// folder, reads its sheets and then follows the folder's changes, others
+// make the thumbnails the window asks for, the rows it shows first. What
 // they find waits in an outbox that the window empties when told by a
 // posted message; the window owns everything it shows, the workers only
-// what they are reading. Destroying the worker stops both threads and waits
+// what they are reading. Destroying the worker stops every thread and waits
 // for them, and whatever still waits in the outbox goes with it.
 
 #include "app/DollFolder.h"
@@ -86,9 +86,9 @@ private:
     DollNews news;
     bool newsPosted = false;
     std::vector<ThumbnailWish> wishes;
-    std::string making; // the relative path whose thumbnail is being made
+    std::vector<std::string> making; // the relative paths whose thumbnails are being made
     std::condition_variable wished;
 
     std::thread reader;
-    std::thread painter;
+    std::vector<std::thread> painters;
 };
