@@ -471,10 +471,6 @@ RECT cellRowArea(HWND list) {
 }
 
 void enableCellList(HWND list) {
-    // The list's own paint leaves its boxes alone: a box stands until it
-    // moves or changes, and a list scrolled or filled again does not make
-    // each of its boxes paint again, a window at a time.
-    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | WS_CLIPCHILDREN);
     const auto extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  extended | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);

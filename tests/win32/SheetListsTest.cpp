@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -362,6 +364,35 @@ TEST_F(CellBoxesInView, AListFilledAgainShorterShowsNoBoxBesideItsRows) {
     refreshSheetForm();
     paint(IDC_SKILL_LIST);
     EXPECT_EQ(boxWindows(IDC_SKILL_LIST, true), 2);
+}
+
+// What the screen shows of `window` within `area`: whether it holds `ink`,
+// and how many colours it holds.
+std::pair<bool, std::size_t> screenInk(HWND window, const RECT& area, COLORREF ink) {
+    const HDC dc = GetDC(window);
+    std::set<COLORREF> seen;
+    for (int y = area.top + 1; y < area.bottom - 1; ++y)
+        for (int x = area.left + 1; x < area.right - 1; ++x)
+            seen.insert(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return {seen.contains(ink), seen.size()};
+}
+
+// A list filled again paints as it stands, with no repaint asked of its
+// children: its header, its row and the row's box are all on the screen.
+TEST_F(SheetListsTest, AListFilledAgainShowsItsHeaderRowsAndBoxesOnScreen) {
+    pumpMessages();
+    sheet.setHeadParts({{0, "のうみそ", "オート", "なし", "なし", "最大行動値+2"}});
+    refreshSheetForm();
+    pumpMessages();
+    HWND head = list(IDC_HEAD_LIST), header = ListView_GetHeader(head);
+    RECT title, row, box;
+    Header_GetItemRect(header, 0, &title);
+    ListView_GetItemRect(head, 0, &row, LVIR_BOUNDS);
+    GetClientRect(cellCheckBoxes[head][0][0].box, &box);
+    EXPECT_TRUE(screenInk(header, title, GetSysColor(COLOR_BTNTEXT)).first) << "the header's title";
+    EXPECT_TRUE(screenInk(head, row, GetSysColor(COLOR_WINDOWTEXT)).first) << "the row's text";
+    EXPECT_GT(screenInk(cellCheckBoxes[head][0][0].box, box, 0).second, 1u) << "the row's box";
 }
 
 // A sheet with thousands of parts, as a player who never deletes one has.
