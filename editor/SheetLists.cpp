@@ -81,11 +81,18 @@ template <class Dialog> void openDialog(HWND list, Dialog dialog, INT_PTR (*open
 
 // While a list is rebuilt it does not repaint: a list view that repaints
 // after every inserted row makes a rebuild slow beyond use for long lists.
-// It repaints once when the rebuild is over.
+// It repaints once when the rebuild is over. The list view still paints
+// at once when it scrolls to a row while told not to draw, so the window
+// is also kept from painting as the system keeps any window that is told
+// so.
 class RebuildWithoutRepaint {
 public:
-    explicit RebuildWithoutRepaint(HWND list) : list(list) { SendMessageA(list, WM_SETREDRAW, FALSE, 0); }
+    explicit RebuildWithoutRepaint(HWND list) : list(list) {
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        DefWindowProcA(list, WM_SETREDRAW, FALSE, 0);
+    }
     ~RebuildWithoutRepaint() {
+        DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, TRUE);
     }
