@@ -94,7 +94,9 @@ public:
     ~RebuildWithoutRepaint() {
         DefWindowProcA(list, WM_SETREDRAW, TRUE, 0);
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
+        // A scroll bar that came or went while the list was kept from
+        // painting is drawn with it.
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     }
     RebuildWithoutRepaint(const RebuildWithoutRepaint&) = delete;
     RebuildWithoutRepaint& operator=(const RebuildWithoutRepaint&) = delete;
