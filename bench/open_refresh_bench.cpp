@@ -308,7 +308,20 @@ public:
     PlainBox(const PlainBox&) = delete;
     PlainBox& operator=(const PlainBox&) = delete;
 
-    double keystrokeMs() const { return letterMs(box); }
+    // What taking its whole text anew costs the box beyond a typed
+    // character, the mean of `letters`, with the focus in it as the form's
+    // box has it when a step is undone: a box with the focus moves its caret
+    // and the input method's window with the text.
+    double wholeTextShareMs(int letters) const {
+        SetFocus(box);
+        pumpMessages();
+        double share = 0;
+        for (int i = 0; i < letters; ++i)
+            share += wholeTextMs() - letterMs(box);
+        return share / letters;
+    }
+
+private:
     double wholeTextMs() const {
         const std::string text = readText() + "a";
         const double start = nowMs();
@@ -316,7 +329,6 @@ public:
         return paintedMs(box, start);
     }
 
-private:
     std::string readText() const {
         char text[256];
         GetWindowTextA(box, text, sizeof text);
@@ -360,15 +372,16 @@ void compareSteps() {
     // A letter typed into the doll name, undone and done again. Putting a
     // text back is setting the box's whole text, which costs the box itself
     // more than a typed character: that share is the platform's, measured
-    // on a plain box like it beside the form.
+    // on a plain box like it beside the form, given the focus in turn.
     HWND box = GetDlgItem(shown.form(), IDC_DOLL_NAME);
     const PlainBox plain(box);
     FigureRuns undoLetter, redoLetter;
     std::vector<double> platform;
-    SetFocus(box);
-    pumpMessages();
     for (int run = 0; run < figureRuns; ++run) {
-        double key = 0, undo = 0, redo = 0, plainShare = 0;
+        platform.push_back(plain.wholeTextShareMs(lettersARun));
+        SetFocus(box);
+        pumpMessages();
+        double key = 0, undo = 0, redo = 0;
         for (int i = 0; i < lettersARun; ++i) {
             key += letterMs(box);
             double start = nowMs();
@@ -377,11 +390,9 @@ void compareSteps() {
             start = nowMs();
             redoStep();
             redo += paintedMs(box, start);
-            plainShare += plain.wholeTextMs() - plain.keystrokeMs();
         }
         undoLetter.add(undo / lettersARun, key / lettersARun);
         redoLetter.add(redo / lettersARun, key / lettersARun);
-        platform.push_back(plainShare / lettersARun);
     }
     const double platformMs = std::max(0.0, median(platform));
     undoLetter.print("undo a typed letter with 3000 entries a list, against the keystroke", 1.2, "ms",
