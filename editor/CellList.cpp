@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -567,15 +568,32 @@ void setCell(HWND list, int row, int column, const std::string& text, bool withC
         cellCheckBoxes[list][row][column] = CellCheck{};
 }
 
+namespace {
+
+// Rows go straight to the list view's own procedure, past the cell list's
+// and the system's dispatch, which have nothing to do with them: a long
+// list takes five a row.
+LRESULT tellListView(HWND list, UINT message, WPARAM wParam, const LVITEMA& item) {
+    return CallWindowProcA(savedListProc, list, message, wParam, reinterpret_cast<LPARAM>(&item));
+}
+
+} // namespace
+
+// A row inserted past the end goes last, and the list answers where it put
+// it: no message to count the rows first.
 int addCellRow(HWND list, std::initializer_list<NewCell> cells) {
     LVITEMA item{};
     item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = std::numeric_limits<int>::max();
     for (const NewCell& cell : cells) {
         // The list copies the text; it never writes through the pointer.
         item.pszText = const_cast<char*>(cell.text.c_str());
-        SendMessageA(list, item.iSubItem == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, item.iItem,
-                     reinterpret_cast<LPARAM>(&item));
+        if (item.iSubItem == 0) {
+            item.iItem = static_cast<int>(tellListView(list, LVM_INSERTITEMA, 0, item));
+            if (item.iItem < 0)
+                return item.iItem;
+        } else
+            tellListView(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(item.iItem), item);
         if (cell.withCheckBox)
             cellCheckBoxes[list][item.iItem][item.iSubItem] = CellCheck{};
         ++item.iSubItem;
