@@ -11,8 +11,7 @@ std::string readControlText(HWND control) {
     return text.data();
 }
 
-bool writeControlNumber(HWND form, int id, std::int32_t value) {
-    HWND control = GetDlgItem(form, id);
+bool writeControlNumber(HWND control, std::int32_t value) {
     const std::string shown = readControlText(control);
     if (parseNumber(shown) != value) {
         SetWindowTextA(control, numberToText(value, 10).c_str());

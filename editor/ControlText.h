@@ -8,8 +8,8 @@
 // The whole text of a control, as code page 932 bytes.
 std::string readControlText(HWND control);
 
-// Shows `value` in control `id` of `form` unless the control already shows
+// Shows `value` in `control` unless the control already shows
 // that number (perhaps with leading zeros or blanks, which are left as the
 // user typed them). An empty box or one holding "―" gets "0". Answers
 // whether it wrote.
-bool writeControlNumber(HWND form, int id, std::int32_t value);
+bool writeControlNumber(HWND control, std::int32_t value);

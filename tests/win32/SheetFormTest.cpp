@@ -249,7 +249,7 @@ TEST_F(SheetFormTest, WriteControlNumberLeavesABoxThatShowsTheValue) {
                  {" 0", 0, false, " 0"}, {"7", 8, true, "8"}, {"-1", -1, false, "-1"}, {"x", 5, true, "5"}};
     for (const auto& c : cases) {
         SetWindowTextA(control(IDC_MAX_ACTION), c.shown);
-        EXPECT_EQ(writeControlNumber(form, IDC_MAX_ACTION, c.value), c.writes) << c.shown;
+        EXPECT_EQ(writeControlNumber(control(IDC_MAX_ACTION), c.value), c.writes) << c.shown;
         EXPECT_EQ(text(IDC_MAX_ACTION), c.after) << c.shown;
     }
 }
