@@ -92,8 +92,9 @@ CharacterSheet& sheet() {
 
 // The form's controls by id, gathered as the form starts. Under Wine,
 // GetDlgItem walks the form's hundred-odd windows through the server, about
-// 50 microseconds a call, and a row's handler reads seven controls: opening
-// a sheet asked for controls some five hundred times.
+// 50 microseconds a call, and a regret row's handler reads seven controls:
+// opening a sheet asked for controls some five hundred times. They are let
+// go with the form, so that none is asked for after its window is gone.
 std::map<int, HWND> formControls;
 
 void gatherControls(HWND form) {
@@ -543,6 +544,7 @@ HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& boundSheet
 INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: initSheetForm(form); break;
+    case WM_NCDESTROY: formControls.clear(); break;
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY:
         if (!onListNotify(*reinterpret_cast<const NMHDR*>(lParam)))
