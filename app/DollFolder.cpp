@@ -103,6 +103,20 @@ std::string dollFilePath(const std::string& folder, std::string_view relativePat
     return path;
 }
 
+bool namesFileBelowFolder(std::string_view relativePath) {
+    if (relativePath.empty())
+        return false;
+    for (std::size_t at = 0; at <= relativePath.size();) {
+        const std::size_t end = std::min(relativePath.find(shownSeparator, at), relativePath.size());
+        const std::string_view name = relativePath.substr(at, end - at);
+        if (name.empty() || name == "." || name == ".." ||
+            name.find_first_of(std::string_view("/:\0", 3)) != std::string_view::npos)
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 DollRead readDollSheet(const std::string& sheetPath, DollSummary& summary) {
     std::FILE* file = openUtf8ForReading(sheetPath);
     if (file == nullptr)

@@ -50,6 +50,11 @@ FolderWalk walkDollFolder(const std::string& folder, const FolderLister& list, c
 // The file at `relativePath` below `folder`, as this system opens it.
 std::string dollFilePath(const std::string& folder, std::string_view relativePath);
 
+// Whether `relativePath` names a file below the folder, never the folder
+// itself or a place outside it: one or more names between '\', none of
+// them empty, "." or "..", and no drive, stream or '/' in any.
+bool namesFileBelowFolder(std::string_view relativePath);
+
 // ---- Reading a sheet ----
 
 // What a row shows of a sheet, code page 932 as in the file.

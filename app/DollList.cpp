@@ -65,6 +65,9 @@ struct DollList {
     bool firstSelected = false;
     // Copies just made: the selection once they are read.
     std::vector<std::string> selectAfter;
+    // What the last command did, shown before the count until the next
+    // command, search or folder.
+    std::string outcome;
     ThumbnailCache thumbnails;
     SIZE designSize{};              // the template's client size, in pixels
     std::vector<RECT> designed;     // each of controlPlaces's, in pixels
@@ -276,7 +279,8 @@ void askForThumbnails(DollList& list) {
 // ---- Rows, order and search ----
 
 std::string countText(const DollList& list) {
-    std::string text = std::to_string(list.rows.size()) + " 体";
+    std::string text =
+        (list.outcome.empty() ? "" : list.outcome + " ･ ") + std::to_string(list.rows.size()) + " 体";
     if (!list.words.empty())
         text += "中 " + std::to_string(list.shown.size()) + " 体";
     if (list.notSheets > 0)
@@ -363,6 +367,7 @@ void reshowKeepingSelection(DollList& list, std::vector<std::string> selected) {
 
 // After every change of the search the first row is selected and shown.
 void showSearched(DollList& list) {
+    list.outcome.clear();
     list.words = searchWords(readControlText(GetDlgItem(list.window, IDC_DOLL_SEARCH)));
     findShown(list);
     showRows(rowList(list), list.shown.size(), true);
@@ -483,6 +488,7 @@ void startReading(DollList& list) {
     list.notSheets = 0;
     list.unreadableFolders.clear();
     list.firstSelected = false;
+    list.outcome.clear();
     forgetThumbnails(list.thumbnails);
     showRows(rowList(list), 0, false);
     const std::string caption = "ドール一覧 - " + shownFolderPath(list.folder);
@@ -519,11 +525,32 @@ void chooseFolder(DollList& list) {
 
 // ---- Commands on the selected dolls ----
 
-std::vector<const DollRow*> selectedDolls(const DollList& list) {
-    std::vector<const DollRow*> dolls;
-    for (const std::string& file : selectedFiles(list))
-        dolls.push_back(&list.rows[list.rowOf.at(file)]);
+// A doll a command acts on, as the player chose it: its file and how the
+// row showed the file. A box that the command shows runs the list's
+// messages, and the rows may change under it; these do not.
+struct ChosenDoll {
+    std::string relativePath;
+    FileLook look;
+};
+
+std::vector<ChosenDoll> chosenDolls(const DollList& list) {
+    std::vector<ChosenDoll> dolls;
+    for (std::string& file : selectedFiles(list)) {
+        const FileLook look = list.rows[list.rowOf.at(file)].look;
+        dolls.push_back({std::move(file), look});
+    }
     return dolls;
+}
+
+// Whether the file is still the one chosen, looked at just before a
+// command acts on it: below the folder, there, and of the size and time the
+// row showed. Anything else (gone, renamed, another file in its place) is
+// left alone.
+bool stillChosen(const DollList& list, const ChosenDoll& doll) {
+    if (!namesFileBelowFolder(doll.relativePath))
+        return false;
+    const FileLook now = lookAtUtf8File(dollFilePath(list.folder, doll.relativePath));
+    return now.kind == FileLook::Kind::file && now == doll.look;
 }
 
 std::string fileNameOf(const std::string& relativePath) {
@@ -535,8 +562,44 @@ std::string folderPartOf(const std::string& relativePath) {
     return separator == std::string::npos ? std::string() : relativePath.substr(0, separator + 1);
 }
 
-void tellInList(const DollList& list, const std::string& text) {
-    MessageBoxA(list.window, text.c_str(), "ドール一覧", MB_OK | MB_ICONWARNING);
+// The files a command names in a question or an outcome: one by its name,
+// several by their number.
+std::string dollsNamed(const std::vector<ChosenDoll>& dolls) {
+    return dolls.size() == 1 ? shownFolderPath(fileNameOf(dolls.front().relativePath))
+                             : std::to_string(dolls.size()) + " 個のシート";
+}
+
+// A box owned by the list leaves the main window enabled, and closing that
+// window destroys the list while the box is open: the answer, or nothing
+// once the list is gone, when the command must not go on.
+std::optional<int> askInList(const DollList& list, const std::string& text, UINT style) {
+    HWND window = list.window;
+    const int answer = MessageBoxA(window, text.c_str(), "ドール一覧", style);
+    if (IsWindow(window) == FALSE ||
+        GetWindowLongPtrA(window, DWLP_USER) != reinterpret_cast<LONG_PTR>(&list))
+        return std::nullopt;
+    return answer;
+}
+
+// What a command did with each file it was given; the line under the list
+// says it until the next command.
+struct DollsActedOn {
+    std::vector<ChosenDoll> done, deleted, left, failed;
+};
+
+void tellOutcome(DollList& list, const DollsActedOn& acted, const char* doneText, const char* failedText) {
+    const std::pair<const std::vector<ChosenDoll>*, const char*> parts[] = {
+        {&acted.done, doneText},
+        {&acted.deleted, "を完全に削除しました"},
+        {&acted.left, "は選んだ後で変わったため、そのままにしました"},
+        {&acted.failed, failedText},
+    };
+    list.outcome.clear();
+    for (const auto& [dolls, text] : parts) {
+        if (!dolls->empty())
+            list.outcome += (list.outcome.empty() ? "" : " ･ ") + dollsNamed(*dolls) + " " + text;
+    }
+    showSummary(list);
 }
 
 // As Explorer starts the program for a sheet: a name that code page 932
@@ -548,81 +611,154 @@ void openInNewWindow(const std::wstring& path) {
 }
 
 void openSelected(DollList& list, bool newWindow) {
-    const std::vector<const DollRow*> dolls = selectedDolls(list);
-    if (dolls.empty())
+    const std::vector<ChosenDoll> dolls = chosenDolls(list);
+    if (dolls.empty() || !namesFileBelowFolder(dolls.front().relativePath))
         return;
-    const std::wstring path = wideFilePath(list, dolls.front()->relativePath);
+    const std::wstring path = wideFilePath(list, dolls.front().relativePath);
     if (newWindow)
         openInNewWindow(path);
     else
         openSheetHere(list.owner, path);
 }
 
+bool fileIsAt(const DollList& list, const std::string& relativePath) {
+    return GetFileAttributesW(wideFilePath(list, relativePath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Copies beside each original; the first that cannot be made stops the
+// rest, and its box is the command's last step.
 void duplicateSelected(DollList& list) {
+    DollsActedOn acted;
     std::vector<std::string> copies;
-    for (const DollRow* doll : selectedDolls(list)) {
-        const std::string folder = folderPartOf(doll->relativePath);
-        const std::string name = copyFileName(fileNameOf(doll->relativePath), [&](const std::string& taken) {
-            return GetFileAttributesW(wideFilePath(list, folder + taken).c_str()) != INVALID_FILE_ATTRIBUTES;
-        });
-        if (CopyFileW(wideFilePath(list, doll->relativePath).c_str(),
-                      wideFilePath(list, folder + name).c_str(), TRUE) == 0) {
-            tellInList(list, shownFolderPath(doll->relativePath) + " を複製できませんでした。");
-            break;
+    for (const ChosenDoll& doll : chosenDolls(list)) {
+        if (!acted.failed.empty() || !stillChosen(list, doll)) {
+            (acted.failed.empty() ? acted.left : acted.failed).push_back(doll);
+            continue;
         }
+        const std::string folder = folderPartOf(doll.relativePath);
+        const std::string name = copyFileName(fileNameOf(doll.relativePath), [&](const std::string& taken) {
+            return fileIsAt(list, folder + taken);
+        });
+        if (name.empty() || CopyFileW(wideFilePath(list, doll.relativePath).c_str(),
+                                      wideFilePath(list, folder + name).c_str(), TRUE) == 0) {
+            acted.failed.push_back(doll);
+            continue;
+        }
+        acted.done.push_back(doll);
         copies.push_back(folder + name);
     }
     list.selectAfter = std::move(copies);
     list.worker->lookAgain();
+    tellOutcome(list, acted, "を複製しました", "を複製できませんでした");
+    if (!acted.failed.empty())
+        askInList(list, shownFolderPath(acted.failed.front().relativePath) + " を複製できませんでした。",
+                  MB_OK | MB_ICONWARNING);
 }
 
-bool mayRecycle(const DollList& list, const std::vector<const DollRow*>& dolls) {
-    const std::string question =
-        dolls.size() == 1
-            ? shownFolderPath(fileNameOf(dolls.front()->relativePath)) + " をごみ箱に移動しますか？"
-            : std::to_string(dolls.size()) + " 個のシートをごみ箱に移動しますか？";
-    return MessageBoxA(list.window, question.c_str(), "ドール一覧",
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+std::optional<int> askToRecycle(const DollList& list, const std::vector<ChosenDoll>& dolls) {
+    return askInList(list, dollsNamed(dolls) + " をごみ箱に移動しますか？",
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
-// Through the shell, with undo allowed: never a plain delete.
-bool moveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths) {
+std::optional<int> askToDeleteForGood(const DollList& list, const std::vector<ChosenDoll>& dolls) {
+    return askInList(list, dollsNamed(dolls) + " はごみ箱に入らないため、完全に削除されます。削除しますか？",
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+}
+
+// A share, a stick or a card has no Recycle Bin: the shell would delete
+// from it for good.
+bool hasRecycleBin(const std::wstring& path) {
+    wchar_t volume[MAX_PATH] = {};
+    return GetVolumePathNameW(path.c_str(), volume, MAX_PATH) != 0 && GetDriveTypeW(volume) == DRIVE_FIXED;
+}
+
+// Through the shell, with undo allowed. Should the shell find no Recycle
+// Bin after all, it asks before deleting rather than deleting unasked.
+void moveToRecycleBin(const DollList& list, const std::vector<ChosenDoll>& dolls, DollsActedOn& acted) {
     std::wstring from;
-    for (const std::wstring& path : paths)
-        from += path + L'\0';
+    for (const ChosenDoll& doll : dolls)
+        from += wideFilePath(list, doll.relativePath) + L'\0';
+    if (from.empty())
+        return;
     from += L'\0';
     SHFILEOPSTRUCTW operation{};
-    operation.hwnd = owner;
+    operation.hwnd = list.window;
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    if (SHFileOperationW(&operation) != 0 || operation.fAnyOperationsAborted)
-        return false;
-    return std::none_of(paths.begin(), paths.end(), [](const std::wstring& path) {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&operation);
+    for (const ChosenDoll& doll : dolls)
+        (fileIsAt(list, doll.relativePath) ? acted.failed : acted.done).push_back(doll);
+}
+
+void deleteForGood(const DollList& list, const std::vector<ChosenDoll>& dolls, DollsActedOn& acted) {
+    for (const ChosenDoll& doll : dolls) {
+        if (!stillChosen(list, doll))
+            acted.left.push_back(doll);
+        else
+            (DeleteFileW(wideFilePath(list, doll.relativePath).c_str()) != 0 ? acted.deleted : acted.failed)
+                .push_back(doll);
+    }
+}
+
+// The files still chosen, each where it can go: to the Recycle Bin, or
+// deleted for good once that is asked.
+struct RecycleSorting {
+    std::vector<ChosenDoll> recyclable, notRecyclable;
+};
+
+RecycleSorting sortForRecycling(const DollList& list, const std::vector<ChosenDoll>& dolls,
+                                DollsActedOn& acted) {
+    RecycleSorting sorted;
+    for (const ChosenDoll& doll : dolls) {
+        if (!stillChosen(list, doll))
+            acted.left.push_back(doll);
+        else if (hasRecycleBin(wideFilePath(list, doll.relativePath)))
+            sorted.recyclable.push_back(doll);
+        else
+            sorted.notRecyclable.push_back(doll);
+    }
+    return sorted;
 }
 
 void recycleSelected(DollList& list) {
-    const std::vector<const DollRow*> dolls = selectedDolls(list);
-    if (dolls.empty() || !mayRecycle(list, dolls))
+    const std::vector<ChosenDoll> chosen = chosenDolls(list);
+    if (chosen.empty() || askToRecycle(list, chosen) != IDYES)
         return;
-    std::vector<std::wstring> paths;
-    for (const DollRow* doll : dolls)
-        paths.push_back(wideFilePath(list, doll->relativePath));
-    if (!moveToRecycleBin(list.window, paths))
-        tellInList(list, "ごみ箱に移動できませんでした。");
+    DollsActedOn acted;
+    RecycleSorting sorted = sortForRecycling(list, chosen, acted);
+    if (!sorted.notRecyclable.empty()) {
+        const std::optional<int> forGood = askToDeleteForGood(list, sorted.notRecyclable);
+        if (!forGood)
+            return;
+        if (*forGood == IDYES)
+            deleteForGood(list, sorted.notRecyclable, acted);
+        else
+            acted.left.insert(acted.left.end(), sorted.notRecyclable.begin(), sorted.notRecyclable.end());
+        // The box ran the folder's news: look at the others again too.
+        std::erase_if(sorted.recyclable, [&](const ChosenDoll& doll) {
+            const bool changed = !stillChosen(list, doll);
+            if (changed)
+                acted.left.push_back(doll);
+            return changed;
+        });
+    }
+    moveToRecycleBin(list, sorted.recyclable, acted);
     list.worker->lookAgain();
+    tellOutcome(list, acted, "をごみ箱に移動しました", "を削除できませんでした");
+    if (!acted.failed.empty())
+        askInList(list, dollsNamed(acted.failed) + " を削除できませんでした。", MB_OK | MB_ICONWARNING);
 }
 
 // The selected sheets read in full, their portraits too; none when one of
 // them cannot be read, which the user is told.
 std::vector<std::unique_ptr<CharacterSheet>> readSelectedSheets(const DollList& list) {
     std::vector<std::unique_ptr<CharacterSheet>> sheets;
-    for (const DollRow* doll : selectedDolls(list)) {
-        const std::wstring path = wideFilePath(list, doll->relativePath);
+    for (const ChosenDoll& doll : chosenDolls(list)) {
+        const std::wstring path = wideFilePath(list, doll.relativePath);
         auto sheet = std::make_unique<CharacterSheet>();
-        if (!sheet->loadSheetCopy(path, narrowPath(path).value_or(std::string()))) {
+        if (!namesFileBelowFolder(doll.relativePath) ||
+            !sheet->loadSheetCopy(path, narrowPath(path).value_or(std::string()))) {
             showOpenFailedMessage(shownPath(path));
             return {};
         }

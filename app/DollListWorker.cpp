@@ -3,8 +3,11 @@
 #include "editor/WindowsText.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <iterator>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -21,6 +24,9 @@ constexpr DWORD pollMilliseconds = 2000;
 constexpr std::size_t firstScreenful = 24;
 constexpr std::uint64_t batchMilliseconds = 100;
 
+// Closing the list waits no longer than this for its threads.
+constexpr DWORD stopWaitMilliseconds = 250;
+
 constexpr DWORD followedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                   FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
@@ -34,40 +40,103 @@ template <class Value> std::vector<Value> valuesOf(const std::map<std::string, V
 
 } // namespace
 
-DollListWorker::DollListWorker(HWND window, std::string folder, DollOrder order, PictureSize box)
+// Everything the threads use, kept alive by each of them and by the window's
+// handle, so that a thread that outlives the window touches nothing freed.
+class DollListReading : public std::enable_shared_from_this<DollListReading> {
+public:
+    DollListReading(HWND window, std::string folder, DollOrder order, PictureSize box);
+    ~DollListReading();
+    DollListReading(const DollListReading&) = delete;
+    DollListReading& operator=(const DollListReading&) = delete;
+
+    void start();
+    void stopAndWaitAMoment();
+    DollNews takeNews();
+    void wishThumbnails(std::vector<ThumbnailWish> wishes);
+    void lookAgain();
+
+private:
+    void run(void (DollListReading::*work)());
+    void readAndFollow();
+    void walkAndRead();
+    void readChanges(const FolderWalk& walk);
+    void followFolder(HANDLE change);
+    bool makingThumbnails();
+    void makeThumbnails();
+    void deliver(const std::function<void(DollNews&)>& add);
+    void deliverRows(std::vector<DollRow>& batch);
+
+    const HWND window;
+    const std::string folder;
+    const DollOrder order;
+    const PictureSize box;
+    std::atomic<bool> stop{false};
+    HANDLE wake; // set to stop, or to walk again at once
+
+    // The reader's own: what it has read, to tell what changed.
+    std::vector<DollRow> known;
+    std::vector<FoundSheetFile> notSheets;
+
+    std::mutex mutex; // guards the members below
+    DollNews news;
+    bool newsPosted = false;
+    std::vector<ThumbnailWish> wishes;
+    std::vector<std::string> making; // the relative paths whose thumbnails are being made
+    std::condition_variable wished;
+    int running = 0; // threads not yet ended
+    HANDLE allEnded; // set once running is 0
+};
+
+DollListReading::DollListReading(HWND window, std::string folder, DollOrder order, PictureSize box)
     : window(window), folder(std::move(folder)), order(order), box(box),
-      wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    reader = std::thread([this] {
-        walkAndRead();
-        followFolder();
-    });
+      wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      allEnded(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+DollListReading::~DollListReading() {
+    CloseHandle(wake);
+    CloseHandle(allEnded);
+}
+
+void DollListReading::start() {
+    run(&DollListReading::readAndFollow);
     // Decoding a photograph is most of a thumbnail: a second painter halves
     // the wait for a screenful where there is a core for it.
     const unsigned painterCount = std::thread::hardware_concurrency() > 1 ? 2 : 1;
     for (unsigned i = 0; i < painterCount; ++i)
-        painters.emplace_back([this] { makeThumbnails(); });
+        run(&DollListReading::makeThumbnails);
 }
 
-DollListWorker::~DollListWorker() {
+// Each thread holds the reading alive until it ends, and is never joined.
+void DollListReading::run(void (DollListReading::*work)()) {
+    {
+        const std::lock_guard lock(mutex);
+        ++running;
+    }
+    std::thread([self = shared_from_this(), work] {
+        (self.get()->*work)();
+        const std::lock_guard lock(self->mutex);
+        if (--self->running == 0)
+            SetEvent(self->allEnded);
+    }).detach();
+}
+
+void DollListReading::stopAndWaitAMoment() {
     stop = true;
     SetEvent(wake);
     {
         const std::lock_guard lock(mutex);
         wished.notify_all();
     }
-    reader.join();
-    for (std::thread& painter : painters)
-        painter.join();
-    CloseHandle(wake);
+    WaitForSingleObject(allEnded, stopWaitMilliseconds);
 }
 
-DollNews DollListWorker::takeNews() {
+DollNews DollListReading::takeNews() {
     const std::lock_guard lock(mutex);
     newsPosted = false;
     return std::exchange(news, DollNews{});
 }
 
-void DollListWorker::wishThumbnails(std::vector<ThumbnailWish> wanted) {
+void DollListReading::wishThumbnails(std::vector<ThumbnailWish> wanted) {
     const std::lock_guard lock(mutex);
     // The ones being made come anyway.
     std::erase_if(wanted, [this](const ThumbnailWish& wish) {
@@ -77,21 +146,21 @@ void DollListWorker::wishThumbnails(std::vector<ThumbnailWish> wanted) {
     wished.notify_all();
 }
 
-void DollListWorker::lookAgain() {
+void DollListReading::lookAgain() {
     SetEvent(wake);
 }
 
 // A message already on its way carries this news as well. Once the window
-// is gone no message is posted, and the news stays here until the worker
-// goes.
-void DollListWorker::deliver(const std::function<void(DollNews&)>& add) {
+// has let the reading go no message is posted, and the news stays here
+// until the last thread ends.
+void DollListReading::deliver(const std::function<void(DollNews&)>& add) {
     const std::lock_guard lock(mutex);
     add(news);
-    if (!newsPosted)
+    if (!newsPosted && !stop)
         newsPosted = PostMessageA(window, dollNewsMessage, 0, 0) != 0;
 }
 
-void DollListWorker::deliverRows(std::vector<DollRow>& batch) {
+void DollListReading::deliverRows(std::vector<DollRow>& batch) {
     if (batch.empty())
         return;
     deliver(
@@ -99,13 +168,13 @@ void DollListWorker::deliverRows(std::vector<DollRow>& batch) {
     batch.clear();
 }
 
-void DollListWorker::walkAndRead() {
+void DollListReading::walkAndRead() {
     FolderWalk walk = walkDollFolder(folder, listFolder, stop);
     orderForReading(walk.files, order);
     readChanges(walk);
 }
 
-void DollListWorker::readChanges(const FolderWalk& walk) {
+void DollListReading::readChanges(const FolderWalk& walk) {
     std::map<std::string, DollRow> rows;
     for (DollRow& row : known)
         rows.emplace(row.relativePath, std::move(row));
@@ -159,37 +228,45 @@ void DollListWorker::readChanges(const FolderWalk& walk) {
     });
 }
 
-// Changes come while the list is open: each, once the folder has been quiet
-// for a moment, walks it again and reads what changed.
-void DollListWorker::followFolder() {
+// The folder is followed from before its first walk, so that a sheet
+// removed while a large folder is first read goes from the list too.
+void DollListReading::readAndFollow() {
     HANDLE change = FindFirstChangeNotificationW(wideOfUtf8(folder).c_str(), TRUE, followedChanges);
-    const bool followed = change != INVALID_HANDLE_VALUE;
+    walkAndRead();
+    followFolder(change);
+}
+
+// Each change, once the folder has been quiet for a moment, walks it again
+// and reads what changed. Where the folder cannot be followed (a share that
+// tells nothing, a notice that failed), it is walked every few seconds.
+void DollListReading::followFolder(HANDLE change) {
+    bool followed = change != INVALID_HANDLE_VALUE;
     const HANDLE handles[2] = {wake, change};
     while (!stop) {
         const DWORD got =
             WaitForMultipleObjects(followed ? 2 : 1, handles, FALSE, followed ? INFINITE : pollMilliseconds);
         if (stop)
             break;
-        if (got == WAIT_OBJECT_0 + 1) {
+        if (got == WAIT_OBJECT_0 + 1 || got == WAIT_FAILED) {
             do
-                FindNextChangeNotification(change);
-            while (!stop &&
+                followed = followed && FindNextChangeNotification(change) != 0;
+            while (followed && !stop &&
                    WaitForMultipleObjects(2, handles, FALSE, settleMilliseconds) == WAIT_OBJECT_0 + 1);
         }
         if (stop)
             break;
         walkAndRead();
     }
-    if (followed)
+    if (change != INVALID_HANDLE_VALUE)
         FindCloseChangeNotification(change);
 }
 
-bool DollListWorker::makingThumbnails() {
+bool DollListReading::makingThumbnails() {
     const std::lock_guard lock(mutex);
     return !wishes.empty() || !making.empty();
 }
 
-void DollListWorker::makeThumbnails() {
+void DollListReading::makeThumbnails() {
     while (true) {
         ThumbnailWish wish;
         {
@@ -204,8 +281,31 @@ void DollListWorker::makeThumbnails() {
         DollThumbnailMade made{wish.relativePath, makeThumbnail(dollFilePath(folder, wish.relativePath),
                                                                 wish.portraitPath, box)};
         deliver([this, &made](DollNews& news) {
+            const auto mine = std::find(making.begin(), making.end(), made.relativePath);
+            if (mine != making.end())
+                making.erase(mine);
             news.thumbnails.push_back(std::move(made));
-            making.erase(std::find(making.begin(), making.end(), made.relativePath));
         });
     }
+}
+
+DollListWorker::DollListWorker(HWND window, std::string folder, DollOrder order, PictureSize box)
+    : reading(std::make_shared<DollListReading>(window, std::move(folder), order, box)) {
+    reading->start();
+}
+
+DollListWorker::~DollListWorker() {
+    reading->stopAndWaitAMoment();
+}
+
+DollNews DollListWorker::takeNews() {
+    return reading->takeNews();
+}
+
+void DollListWorker::wishThumbnails(std::vector<ThumbnailWish> wishes) {
+    reading->wishThumbnails(std::move(wishes));
+}
+
+void DollListWorker::lookAgain() {
+    reading->lookAgain();
 }

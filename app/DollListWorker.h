@@ -5,8 +5,7 @@
 // make the thumbnails the window asks for, the rows it shows first. What
 // they find waits in an outbox that the window empties when told by a
 // posted message; the window owns everything it shows, the workers only
-// what they are reading. Destroying the worker stops every thread and waits
-// for them, and whatever still waits in the outbox goes with it.
+// what they are reading.
 
 #include "app/DollFolder.h"
 #include "app/DollThumbnail.h"
@@ -14,11 +13,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Posted to the window when the outbox holds news; once until it is emptied.
@@ -46,6 +43,12 @@ struct ThumbnailWish {
     std::string portraitPath;
 };
 
+class DollListReading;
+
+// The window's handle on the reading. Destroying it tells every thread to
+// stop and waits a moment for them; a thread blocked in a read (a share
+// that dropped) is left to end by itself, holding only the reading's own
+// state, and what it finds then is dropped.
 class DollListWorker {
 public:
     // Starts reading `folder` (UTF-8) for `window`, the files the list shows
@@ -63,32 +66,5 @@ public:
     void lookAgain();
 
 private:
-    void walkAndRead();
-    void readChanges(const FolderWalk& walk);
-    void followFolder();
-    bool makingThumbnails();
-    void makeThumbnails();
-    void deliver(const std::function<void(DollNews&)>& add);
-    void deliverRows(std::vector<DollRow>& batch);
-
-    const HWND window;
-    const std::string folder;
-    const DollOrder order;
-    const PictureSize box;
-    std::atomic<bool> stop{false};
-    HANDLE wake; // set to stop, or to walk again at once
-
-    // The reader's own: what it has read, to tell what changed.
-    std::vector<DollRow> known;
-    std::vector<FoundSheetFile> notSheets;
-
-    std::mutex mutex; // guards the members below
-    DollNews news;
-    bool newsPosted = false;
-    std::vector<ThumbnailWish> wishes;
-    std::vector<std::string> making; // the relative paths whose thumbnails are being made
-    std::condition_variable wished;
-
-    std::thread reader;
-    std::vector<std::thread> painters;
+    std::shared_ptr<DollListReading> reading;
 };

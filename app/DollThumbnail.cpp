@@ -90,7 +90,7 @@ std::optional<Thumbnail> makeThumbnail(const std::string& sheetPath, const std::
         return std::nullopt;
     const std::optional<std::string> found =
         findListedSheetPortrait(sheetPath, portraitPath, [](const std::string& path) {
-            return lookAtUtf8File(path).kind != FileLook::Kind::none;
+            return lookAtUtf8File(path).kind == FileLook::Kind::file;
         });
     if (!found)
         return std::nullopt;

@@ -220,4 +220,23 @@ TEST(DollFolder, CopiesAreNamedAsExplorerNamesThem) {
     EXPECT_EQ(copyFileName("a.txt", [](const std::string&) { return true; }), "");
 }
 
+// A command acts only on a file below the folder: never on the folder
+// itself, which a row with no path would name, nor outside it.
+TEST(DollFolder, CommandsActOnlyOnFilesBelowTheFolder) {
+    const struct {
+        std::string_view relativePath;
+        bool below;
+    } cases[] = {
+        {"a.txt", true},       {"キャンペーンB\\a.txt", true},
+        {"", false},           {"\\", false},
+        {"\\a.txt", false},    {"a\\", false},
+        {"a\\\\b.txt", false}, {".", false},
+        {"..\\a.txt", false},  {"b\\..\\..\\a.txt", false},
+        {"C:\\a.txt", false},  {"a.txt:stream", false},
+        {"b/../a.txt", false}, {std::string_view("a\0.txt", 6), false},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(namesFileBelowFolder(test.relativePath), test.below) << test.relativePath;
+}
+
 } // namespace

@@ -2585,6 +2585,82 @@ TEST_F(DollListTest, OpensCopiesRecyclesAndFollowsTheFolder) {
     CloseHandle(pipe);
 }
 
+// The bottom row's Del while the folder changes under its question (a sync,
+// another window, Explorer): only the chosen sheet goes, and only while it
+// is the file the player chose.
+TEST_F(DollListTest, RecyclesOnlyTheChosenSheetWhateverTheFolderDoes) {
+    const std::vector<std::string> others = {"キャンペーンB\\ソフィア.txt", "リリィ.txt", "名無し.txt"};
+    const struct {
+        const char* meanwhile;
+        std::function<void()> change;
+        std::function<bool(const std::vector<std::string>& shown)> seen;
+        bool chosenGoes;
+    } cases[] = {
+        {"another sheet removed", [&] { DeleteFileA(dolls("リリィ.txt").c_str()); },
+         [](const auto& shown) { return shown.size() == 3; }, true},
+        {"another sheet added", [&] { writeDoll("あたらしい.txt", "あたらしい", "", 1); },
+         [](const auto& shown) { return shown.size() == 5; }, true},
+        {"another sheet renamed",
+         [&] { MoveFileA(dolls("名無し.txt").c_str(), dolls("キャンペーンB\\名無し.txt").c_str()); },
+         [this](const auto&) {
+             const std::vector<std::string> files = shown(5);
+             return std::find(files.begin(), files.end(), "キャンペーンB\\名無し.txt") != files.end();
+         },
+         true},
+        {"the chosen sheet written anew", [&] { writeDoll("ふるい.txt", "あらた", "", 90); },
+         [](const auto& shown) { return std::find(shown.begin(), shown.end(), "あらた") != shown.end(); },
+         false},
+    };
+    for (const auto& c : cases) {
+        writeDoll("ふるい.txt", "ふるい", "", 120);
+        for (const std::string& other : others) {
+            if (!fileExists(dolls(other)))
+                writeDoll(other, "戻した", "", 30);
+        }
+        std::filesystem::remove(dolls("あたらしい.txt"));
+        std::filesystem::remove(dolls("キャンペーンB\\名無し.txt"));
+        ASSERT_TRUE(pumpUntil([this] { return shown().size() == 4 && shown().back() == "ふるい"; }))
+            << c.meanwhile;
+        select(3);
+        Asked asked;
+        {
+            DialogAnswer yes("ドール一覧", IDYES, [&](HWND box) {
+                asked(box);
+                c.change();
+                for (int wait = 0; wait < 250 && !c.seen(shown()); ++wait)
+                    Sleep(20);
+            });
+            press(VK_DELETE);
+            EXPECT_TRUE(yes.answered());
+        }
+        EXPECT_EQ(asked.text, "ふるい.txt をごみ箱に移動しますか？") << c.meanwhile;
+        EXPECT_TRUE(std::filesystem::is_directory(dolls("キャンペーンB"))) << c.meanwhile;
+        EXPECT_TRUE(fileExists(dolls("キャンペーンB\\ソフィア.txt"))) << c.meanwhile;
+        EXPECT_TRUE(fileExists(dolls("メモ.txt"))) << c.meanwhile;
+        EXPECT_NE(fileExists(dolls("ふるい.txt")), c.chosenGoes) << c.meanwhile;
+        EXPECT_TRUE(summary().starts_with(c.chosenGoes
+                                              ? "ふるい.txt をごみ箱に移動しました ･ "
+                                              : "ふるい.txt は選んだ後で変わったため、そのままにしました ･ "))
+            << summary();
+    }
+
+    // The main window closed while the question is open takes the list with
+    // it; the command then does nothing.
+    select(0);
+    const std::string chosen = dolls(shown(5).front());
+    DialogAnswer quit("終了確認", IDYES);
+    DialogAnswer closed("ドール一覧", 0, [this](HWND box) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        for (int wait = 0; wait < 250 && IsWindow(box); ++wait)
+            Sleep(20);
+    });
+    press(VK_DELETE);
+    EXPECT_TRUE(closed.answered());
+    EXPECT_TRUE(quit.answered());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(fileExists(chosen));
+}
+
 // Closed and opened again, the list shows the same folder in the same order,
 // where it was; closed while reading, it leaves no thread behind.
 TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
