@@ -129,15 +129,20 @@ if(NOT count EQUAL expected)
 endif()
 
 # Windows writes these five as their own single bytes, which iconv's CP932
-# lacks, and reads 0x80 as U+0080. 0xA0 and 0xFD to 0xFF it reads as the
-# private-use characters only when asked for no strictness, and refuses them
-# when asked for it (MB_ERR_INVALID_CHARS), so they read as no character.
+# lacks, and reads each byte back as its character: 0x80 as U+0080, 0xA0 and
+# 0xFD to 0xFF as the private-use U+F8F0 to U+F8F3. Those four it refuses
+# only when asked for strictness (MB_ERR_INVALID_CHARS); read here as no
+# character, an entry holding one would change on its way out and back in.
 set(windowsCodeOf128 0080)
 set(windowsCodeOf63728 00a0)
 set(windowsCodeOf63729 00fd)
 set(windowsCodeOf63730 00fe)
 set(windowsCodeOf63731 00ff)
 set(windowsCharacterOf128 0080)
+set(windowsCharacterOf160 f8f0)
+set(windowsCharacterOf253 f8f1)
+set(windowsCharacterOf254 f8f2)
+set(windowsCharacterOf255 f8f3)
 
 # Keeps what `number`, a character or a code, converts to: `converted`, or
 # what Windows gives it where iconv gives nothing, as the variable

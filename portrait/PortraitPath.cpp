@@ -54,8 +54,42 @@ bool isReservedDeviceName(std::string_view name) {
     return numberedPort;
 }
 
-PortraitPathKind classifyLocal(std::string_view path) {
-    return isReservedDeviceName(filePart(path)) ? PortraitPathKind::notAFile : PortraitPathKind::localFile;
+// The name after a path's drive and its last separator. In code page 932 a
+// lead byte and the trail byte after it are one character, whose trail byte
+// may be a backslash; a lead byte before any other byte is a character
+// alone, as codePage932ToUtf8 reads it. In UTF-8 no byte of a longer
+// character is ASCII, so every separator byte is one.
+std::string_view namePart(std::string_view path, bool codePage932) {
+    if (startsWithDrive(path))
+        path.remove_prefix(2);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (codePage932 && isLeadByte(path[i]) && i + 1 < path.size() && isTrailByte(path[i + 1]))
+            ++i;
+        else if (isSeparator(path[i]))
+            start = i + 1;
+    }
+    return path.substr(start);
+}
+
+// codePage932ToUtf8 reads a lead byte without its trail byte as a character
+// of its own, while Windows' conversion, which the narrow file functions
+// use, may take the byte after it into the same character (Wine's does): the
+// two would not agree on the separators and names of such a path.
+bool hasLoneLeadByte(std::string_view path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (!isLeadByte(path[i]))
+            continue;
+        if (i + 1 < path.size() && !isTrailByte(path[i + 1]))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+PortraitPathKind classifyLocal(std::string_view unicodePath) {
+    return isReservedDeviceName(namePart(unicodePath, false)) ? PortraitPathKind::notAFile
+                                                              : PortraitPathKind::localFile;
 }
 
 // After \\?\ or \??\ comes an object name: a drive path is a file, UNC\ is
@@ -74,9 +108,29 @@ bool startsWithNamespace(std::string_view path, char marker) {
            (path.size() == 3 || isSeparator(path[3]));
 }
 
+// Only a plain file counts as found: a folder, a device or a pipe that a
+// sheet's path reaches is as good as nothing there.
 bool somethingIsAt(const std::string& path) {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The path as it is opened, in UTF-8 (a UTF-8 path as it is), judged on its
+// characters: every separator byte is a separator.
+PortraitPathKind classifyUnicodePath(std::string_view path) {
+    // The file functions stop at a NUL, so the file opened would not be the
+    // one judged here.
+    if (path.find('\0') != std::string_view::npos)
+        return PortraitPathKind::notAFile;
+    if (startsWithNamespace(path, '.'))
+        return PortraitPathKind::notAFile;
+    if (startsWithNamespace(path, '?'))
+        return classifyObjectName(path.substr(std::min<std::size_t>(path.size(), 4)));
+    if (path.size() >= 4 && isSeparator(path[0]) && path.substr(1, 2) == "??" && isSeparator(path[3]))
+        return classifyObjectName(path.substr(4));
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]))
+        return PortraitPathKind::network;
+    return classifyLocal(path);
 }
 
 // The sheet's folder is where the player opened it from, a share on another
@@ -99,7 +153,7 @@ std::optional<std::string> besideListedSheet(const std::string& sheetPathUtf8, s
     if (sheetPathUtf8.empty() || name.empty())
         return std::nullopt;
     const std::string folder = sheetPathUtf8.substr(0, sheetPathUtf8.find_last_of("\\/") + 1);
-    if (classifyPortraitPath(folder) == PortraitPathKind::notAFile ||
+    if (classifyUnicodePath(folder) == PortraitPathKind::notAFile ||
         classifyPortraitPath(name) == PortraitPathKind::notAFile)
         return std::nullopt;
     return folder + codePage932ToUtf8(name);
@@ -130,32 +184,15 @@ std::string asItIs(std::string_view path) {
 } // namespace
 
 std::string_view filePart(std::string_view path) {
-    if (startsWithDrive(path))
-        path.remove_prefix(2);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isLeadByte(path[i]))
-            ++i;
-        else if (isSeparator(path[i]))
-            start = i + 1;
-    }
-    return path.substr(start);
+    return namePart(path, true);
 }
 
+// Judged on the characters that are opened, the path's Unicode form, not on
+// its bytes.
 PortraitPathKind classifyPortraitPath(std::string_view path) {
-    // The file functions stop at a NUL, so the file opened would not be the
-    // one judged here.
-    if (path.find('\0') != std::string_view::npos)
+    if (hasLoneLeadByte(path))
         return PortraitPathKind::notAFile;
-    if (startsWithNamespace(path, '.'))
-        return PortraitPathKind::notAFile;
-    if (startsWithNamespace(path, '?'))
-        return classifyObjectName(path.substr(std::min<std::size_t>(path.size(), 4)));
-    if (path.size() >= 4 && isSeparator(path[0]) && path.substr(1, 2) == "??" && isSeparator(path[3]))
-        return classifyObjectName(path.substr(4));
-    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]))
-        return PortraitPathKind::network;
-    return classifyLocal(path);
+    return classifyUnicodePath(codePage932ToUtf8(path));
 }
 
 std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath) {

@@ -16,26 +16,29 @@ enum class PortraitPathKind {
     notAFile,  // the device namespace, a reserved device name, a NUL byte
 };
 
-// Code page 932 aware: a 0x5C byte that ends a double-byte character is no
-// separator.
+// Judged on the characters that the code page 932 path is opened as: a 0x5C
+// byte that ends a double-byte character is no separator, and a path with a
+// lead byte before a byte that can end no character, which readers of code
+// page 932 split differently, is no file.
 PortraitPathKind classifyPortraitPath(std::string_view path);
 
 // The file name at the end of a path, after its drive and its last
-// separator, with the same care for double-byte characters.
+// separator, with the same care for double-byte characters: a lead byte
+// before a byte that can end no character is a character of its own.
 std::string_view filePart(std::string_view path);
 
 // Where the portrait of the sheet file at `sheetPath`, whose portrait line
 // reads `portraitPath`, lies on this machine. Players pass a sheet on with
 // its picture beside it, while the line keeps the full path on the first
-// player's disk: so when nothing is at that path, or it is a path a sheet
-// may not open, the file of the same name in the sheet's own folder is
-// looked for. Only what is missing is looked for further: what is found may
-// still be no picture, or no file at all. Nothing when neither place holds
-// anything, or the only place is one a sheet may not open.
+// player's disk: so when no plain file is at that path (nothing, or a
+// folder, a device), or it is a path a sheet may not open, the file of the
+// same name in the sheet's own folder is looked for. What is found may still
+// be no picture. Nothing when neither place holds a plain file, or the only
+// place is one a sheet may not open.
 std::optional<std::string> findSheetPortrait(const std::string& sheetPath, const std::string& portraitPath);
 // The same for a sheet whose path is UTF-8 (found in a folder listed by
-// its Unicode names), whose places are looked at with `somethingIsAt`:
-// answers a UTF-8 path.
+// its Unicode names), whose places are looked at with `somethingIsAt`, which
+// must answer true for a plain file alone: answers a UTF-8 path.
 std::optional<std::string>
 findListedSheetPortrait(const std::string& sheetPathUtf8, const std::string& portraitPath,
                         const std::function<bool(const std::string&)>& somethingIsAt);

@@ -10,9 +10,15 @@
 // paths and, on Windows, for Unicode ones: Windows names some folders, a
 // user's profile among them, in characters that code page lacks.
 
+// On Windows a file open for reading may still be replaced, renamed or
+// deleted by others.
 std::FILE* openForReading(const std::string& path);
 std::FILE* openForWriting(const std::string& path);
 void removeFile(const std::string& path);
+
+// This program's process, as the system numbers it: what tells its files
+// from another process's in a folder that both write to.
+unsigned long thisProcessId();
 
 // What the file system tells of a path without opening the file there:
 // nothing, a file with its size, last write time (in the system's own

@@ -17,6 +17,14 @@ bool replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+unsigned long thisProcessId() {
+    return static_cast<unsigned long>(getpid());
+}
+
+std::FILE* openForReading(const std::string& path) {
+    return std::fopen(path.c_str(), "rb");
+}
+
 namespace {
 
 FileLook lookOf(const struct stat& status) {

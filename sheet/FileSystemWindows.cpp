@@ -1,9 +1,35 @@
 #include "sheet/FileSystem.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
+
+namespace {
+
+// A reader shares the file for writing and deleting as well: a save puts a
+// new file in its place and the Recycle Bin moves it away, and neither may
+// fail because a worker is still reading the old one.
+constexpr DWORD readersShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The stream takes over the handle, and closing it closes the handle.
+std::FILE* readingStreamOf(HANDLE file) {
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_RDONLY | _O_BINARY);
+    if (descriptor == -1) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(descriptor, "rb");
+    if (stream == nullptr)
+        _close(descriptor);
+    return stream;
+}
+
+} // namespace
 
 bool flushToDisk(std::FILE* file) {
     return _commit(_fileno(file)) == 0;
@@ -13,8 +39,18 @@ bool replaceFile(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+unsigned long thisProcessId() {
+    return GetCurrentProcessId();
+}
+
+std::FILE* openForReading(const std::string& path) {
+    return readingStreamOf(CreateFileA(path.c_str(), GENERIC_READ, readersShare, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 std::FILE* openForReading(const std::wstring& path) {
-    return _wfopen(path.c_str(), L"rb");
+    return readingStreamOf(CreateFileW(path.c_str(), GENERIC_READ, readersShare, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::FILE* openForWriting(const std::wstring& path) {
@@ -33,7 +69,7 @@ namespace {
 
 // What a folder listing and a look at one path both tell.
 template <class Data> FileLook lookOf(const Data& data) {
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
         return {FileLook::Kind::other};
     return {FileLook::Kind::file, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
             static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |

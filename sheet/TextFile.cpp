@@ -3,6 +3,7 @@
 #include "sheet/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -95,10 +96,14 @@ bool LineReader::skip(std::string_view bytes) {
     return true;
 }
 
+FileBytes readFileBytes(const std::string& path, std::size_t byteLimit) {
+    return readFileBytes(openForReading(path), byteLimit);
+}
+
 // The file's size is a hint only: a folder may give any, and a file that
 // grows while it is read still stops at the limit.
-FileBytes readFileBytes(const std::string& path, std::size_t byteLimit) {
-    const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
+FileBytes readFileBytes(std::FILE* opened, std::size_t byteLimit) {
+    const std::unique_ptr<std::FILE, FileCloser> file(opened);
     if (!file)
         return {{}, FileBytes::Outcome::missing};
     long size = 0;
@@ -121,10 +126,6 @@ FileBytes readFileBytes(const std::string& path, std::size_t byteLimit) {
     return read;
 }
 
-std::FILE* openForReading(const std::string& path) {
-    return std::fopen(path.c_str(), "rb");
-}
-
 std::FILE* openForWriting(const std::string& path) {
     return std::fopen(path.c_str(), "wb");
 }
@@ -135,12 +136,21 @@ void removeFile(const std::string& path) {
 
 namespace {
 
+// Each save goes through a temporary file of its own, named for the process
+// and the save: two under way at once, in this process or in another that
+// writes into the same folder (two programs registering into one shared
+// catalogue), would otherwise truncate or remove each other's.
+std::string temporarySuffix() {
+    static std::atomic<unsigned long> savesStarted{0};
+    return ".saving-" + std::to_string(thisProcessId()) + "-" + std::to_string(savesStarted++);
+}
+
 // The same steps whichever width the path's characters have.
 template <class Path>
 Replacement replaceContents(const Path& path, std::string_view bytes,
                             const std::function<bool()>& stillWanted) {
-    constexpr std::string_view saving = ".saving";
-    const Path temporary = path + Path(saving.begin(), saving.end());
+    const std::string suffix = temporarySuffix();
+    const Path temporary = path + Path(suffix.begin(), suffix.end());
     std::FILE* out = openForWriting(temporary);
     if (out == nullptr)
         return Replacement::failed;

@@ -71,6 +71,9 @@ struct FileBytes {
     Outcome outcome = Outcome::read;
 };
 FileBytes readFileBytes(const std::string& path, std::size_t byteLimit);
+// The same for a file already opened for reading (by a UTF-8 path, say),
+// which it closes; none opened (null) is missing.
+FileBytes readFileBytes(std::FILE* opened, std::size_t byteLimit);
 
 // Writes `bytes` to `path` without ever leaving a half-written file there:
 // the bytes go to a temporary file beside it, which is flushed to the disk and

@@ -148,8 +148,28 @@ TEST(ListEdits, AnEntryChangingListsLosesOrComesWithoutItsTick) {
     EXPECT_EQ(convertEntry<PartEntry>(ticked), ticked);
 }
 
+std::string repeated(std::string_view text, std::size_t times) {
+    std::string repeats;
+    for (std::size_t i = 0; i < times; ++i)
+        repeats += text;
+    return repeats;
+}
+
+Parts unticked(Parts entries) {
+    for (PartEntry& entry : entries)
+        entry.checkMark = 0;
+    return entries;
+}
+
+// What was pasted goes out as text and comes back the same but for the tick,
+// where that text is not too large to paste itself.
 TEST(PastedText, EachLineIsAnEntryInCodePage932) {
     const std::string lines(pastedLineLimit, '\n'), bytes(pastedByteLimit, 'a');
+    // Broken sequences among characters, the private-use U+F8F0 among them.
+    const std::string brokenAndPrivateUse = utf8Bytes(u8"[頭]\n□【のみ") + "\xE3\xE3\x86\x81\x81\x9D" +
+                                            utf8Bytes(u8"】オ") + "\xE3s\xAA" +
+                                            utf8Bytes(u8"し：最\u5061Ｂ\uF8F0") + "\xBC\xB0\n" +
+                                            std::string(78, '\xB0') + "\r\x81" + std::string(6, '\xB0');
     const struct {
         const char* what;
         std::string utf8;
@@ -175,6 +195,11 @@ TEST(PastedText, EachLineIsAnEntryInCodePage932) {
         {"dropping a control joins no broken bytes into a character", "\xC2\xC2\x01\x80\x80\xE3\x02\x82\xA2",
          Parts{part("？？？？？？？")}},
         {"what code page 932 cannot hold", utf8Bytes(u8"\U0001F600x") + "\xE3\x81", Parts{part("？x？")}},
+        {"what Windows writes as its own single bytes", utf8Bytes(u8"Ｂ\uF8F0\uF8F1\uF8F2\uF8F3"),
+         Parts{part("Ｂ\xA0\xFD\xFE\xFF")}},
+        {"broken sequences around a private-use character", brokenAndPrivateUse,
+         Parts{part("[頭]"), part("□【のみ？？？？】オ？s？し：最？Ｂ\xA0？？"), part(repeated("？", 78)),
+               part(repeated("？", 7))}},
         {"the most lines", lines, Parts{}},
         {"a line too many", lines + "a", std::nullopt},
         {"the most bytes", bytes, Parts{part(bytes)}},
@@ -185,6 +210,10 @@ TEST(PastedText, EachLineIsAnEntryInCodePage932) {
         const bool refused = pasted.outcome == PastedEntries::Outcome::tooLarge;
         EXPECT_EQ(refused ? std::nullopt : std::optional(pasted.entries), c.entries) << c.what;
         EXPECT_TRUE(!refused || pasted.entries.empty()) << c.what;
+        const std::string copied = entriesAsText(pasted.entries);
+        if (!refused && copied.size() <= pastedByteLimit) {
+            EXPECT_EQ(readPastedText(copied).entries, unticked(pasted.entries)) << c.what << ", copied";
+        }
     }
 }
 

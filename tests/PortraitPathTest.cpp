@@ -38,6 +38,20 @@ TEST(PortraitPath, OnlyPlainLocalNamesAreFiles) {
         // A trail byte 0x5C is part of its character, not a separator.
         {"C:\\dolls\\" + so + "CON.jpg", Kind::localFile},
         {"C:\\" + hyo + "\\CON", Kind::notAFile},
+        {"C:\\dolls\\" + hyo + "COM3", Kind::localFile},
+        {"C:\\dolls\\" + hyo + "NUL.txt", Kind::localFile},
+        {"C:\\dolls\\\x81\\LPT1", Kind::localFile},    // "―LPT1"
+        {"C:\\dolls\\\x81\x81\\COM3", Kind::notAFile}, // "＝", then a separator
+        // A lead byte before a byte that ends no character: such a path is
+        // split differently by the readers of code page 932.
+        {"C:\\p\\\x81/COM3", Kind::notAFile},
+        {"C:\\p\\\x81/CON", Kind::notAFile},
+        {"C:\\p\\\x9F/LPT1", Kind::notAFile},
+        {"C:\\p\\\xFC/NUL.txt", Kind::notAFile},
+        {"\xE0/aux.jpg", Kind::notAFile},
+        {"C:\\p\\\x81/doll.jpg", Kind::notAFile},
+        {"C:\\p\\COM3.\x81/doll.jpg", Kind::notAFile},
+        {"C:\\p\\\x81 doll.jpg", Kind::notAFile},
         // Shares on other machines.
         {"\\\\server\\share\\doll.jpg", Kind::network},
         {"//server/share/doll.jpg", Kind::network},
@@ -95,13 +109,15 @@ TEST(PortraitPath, ASheetsPortraitIsFoundAtItsPathElseBesideTheSheet) {
         Where found;
     } cases[] = {
         {elsewhere.file("a.jpg"), "a.jpg", atPath},
-        {elsewhere.file("folder.jpg"), "folder.jpg", atPath}, // only a missing file is looked for
+        {elsewhere.file("folder.jpg"), "folder.jpg", besideSheet}, // a folder is no portrait
         {farAway + "リリィ.jpg", "リリィ.jpg", besideSheet},
         {farAway + "リリィ.jpg", "", nowhere},
         {"\\\\server\\share\\リリィ.jpg", "リリィ.jpg", besideSheet},
         {"\\\\.\\pipe\\リリィ.jpg", "リリィ.jpg", besideSheet},
         {farAway + "CON", "", nowhere},
         {farAway + so + ".jpg", so + ".jpg", besideSheet},
+        {farAway + "\x81/COM3", "", nowhere},
+        {farAway + "\x81/a.jpg", "a.jpg", besideSheet},
         {farAway, "", nowhere},
     };
     for (const auto& c : cases) {

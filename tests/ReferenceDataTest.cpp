@@ -177,7 +177,7 @@ TEST(Utf8ToCodePage932, GivesTheBytesOfWindowsCodePage932) {
         {"IBM extensions before the NEC-selected ones", u8"\u2170\u9AD9\uFA11\uFFE4",
          "\xFA\x40\xFB\xFC\xFA\xB1\xFA\x55"},
         {"the user-defined area", u8"\uE000\uE757", "\xF0\x40\xF9\xFC"},
-        {"Windows' own single bytes", u8"\u0080\uF8F0\uF8F3", "\x80\xA0\xFF"},
+        {"Windows' own single bytes", u8"\u0080\uF8F0\uF8F1\uF8F2\uF8F3", "\x80\xA0\xFD\xFE\xFF"},
         // Editors that follow the JIS mapping write these for the same marks.
         {"WAVE DASH", u8"\u301C", "\x81\x60"},
         {"JIS look-alikes", u8"\u2016\u2212\u2014\u00A2\u00A3\u00AC\u00A5\u203E",

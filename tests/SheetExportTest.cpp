@@ -27,7 +27,7 @@ TEST(CodePage932, EveryCharacterComesBackTheOtherWay) {
         sharedCodes += back != code;
         EXPECT_EQ(codePage932ToUtf8(back), utf8) << code;
     }
-    EXPECT_EQ(characters, 9668);
+    EXPECT_EQ(characters, 9672);
     EXPECT_EQ(sharedCodes, 398); // the NEC and IBM rows' twins
 }
 
@@ -37,11 +37,11 @@ TEST(CodePage932ToUtf8, ReplacesEachBrokenCharacterOnce) {
         std::u8string utf8;
     } cases[] = {
         {"A\x82\xA0", u8"Aあ"},
-        {"\x81\x60\xED\x40\xFA\x5C", u8"～纊纊"},                // the characters Windows gives
-        {"\x80\xA0\xFD\xFF\xDF", u8"\u0080\uFFFD\uFFFD\uFFFDﾟ"}, // as Windows' strict reading
-        {"x\x81", u8"x\uFFFD"},                                  // a lead byte at the end
-        {"\x81\n\x9F\"", u8"\uFFFD\n\uFFFD\""},                  // no trail byte: the next is itself
-        {"\x85\x40\xFC\xFC", u8"\uFFFD\uFFFD"},                  // no character at a pair's code
+        {"\x81\x60\xED\x40\xFA\x5C", u8"～纊纊"},                          // the characters Windows gives
+        {"\x80\xA0\xFD\xFE\xFF\xDF", u8"\u0080\uF8F0\uF8F1\uF8F2\uF8F3ﾟ"}, // Windows' own single bytes
+        {"x\x81", u8"x\uFFFD"},                                            // a lead byte at the end
+        {"\x81\n\x9F\"", u8"\uFFFD\n\uFFFD\""}, // no trail byte: the next is itself
+        {"\x85\x40\xFC\xFC", u8"\uFFFD\uFFFD"}, // no character at a pair's code
     };
     for (const auto& [cp932, utf8] : cases)
         EXPECT_EQ(codePage932ToUtf8(cp932), utf8Bytes(utf8)) << cp932;
@@ -127,6 +127,10 @@ TEST(SheetCommand, RefusesWhatIsNoSheetAndBadArguments) {
         {{"piece", sheet, "-x", out}, 2},
         {{sheet, "-o", out}, 2},
         {{"text", out, "-o", out}, 2},
+        {{"udonarium", sheet, folder.file("missing.txt"), "-o", out}, 1},
+        {{"udonarium"}, 2},
+        {{"udonarium", sheet, "-x"}, 2},
+        {{"udonarium", out, "-o", out}, 2},
     };
     for (const auto& [arguments, status] : cases) {
         const CommandRun run = runCommand(arguments);

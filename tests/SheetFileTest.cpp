@@ -1,4 +1,5 @@
 #include "sheet/CharacterSheet.h"
+#include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
 
 #include "SheetPrinters.h"
@@ -7,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 namespace {
@@ -434,15 +438,89 @@ TEST_F(SheetFile, ReplacesAnOlderFileAndLeavesNoTemporaryFile) {
               1);
 }
 
+// The file of the longest name that the folder takes, made with the
+// program's own file functions: a temporary file beside it, whose name is
+// the file's and more, cannot be made.
+std::string longestNamedFile(const ScratchFolder& folder) {
+    for (std::size_t length = 255; length > 0; --length) {
+        const std::string path = folder.file(std::string(length, 'n'));
+        if (std::FILE* file = openForWriting(path)) {
+            std::fclose(file);
+            return path;
+        }
+    }
+    return {};
+}
+
 TEST_F(SheetFile, AFailedSaveSaysSoAndKeepsThePreviousFile) {
-    writeBytes(path, "previous");
     // Nothing can be written where the temporary file must go.
-    std::filesystem::create_directory(path + ".saving");
+    const std::string longest = longestNamedFile(folder);
+    ASSERT_FALSE(longest.empty());
+    writeBytes(longest, "previous");
     CharacterSheet sheet;
     fillExample(sheet);
-    EXPECT_FALSE(sheet.saveSheet(path));
-    EXPECT_EQ(readBytes(path), "previous");
+    EXPECT_FALSE(sheet.saveSheet(longest));
+    EXPECT_EQ(readBytes(longest), "previous");
     EXPECT_FALSE(sheet.saveSheet(folder.file("no folder/sheet.txt")));
+}
+
+// Others at the same file while a save replaces it. A reader that opened it
+// before keeps reading the old bytes while the file is moved away, as the
+// Recycle Bin moves it, and saved anew (Windows replaces no file that is
+// still open); another save that lands while this one's temporary file is
+// on the disk leaves that file whole; another writer's temporary file beside
+// it stays. Every save lands and leaves no temporary file of its own.
+TEST_F(SheetFile, ASaveLandsWhileOthersReadOrWriteTheSameFile) {
+    const std::string othersTemporary = path + ".saving", movedAway = folder.file("recycled.txt");
+    const struct {
+        const char* what;
+        bool movedAwayWhileRead;
+        bool anotherSaveMeanwhile;
+        bool othersTemporaryBeside;
+    } cases[] = {
+        {"alone", false, false, false},
+        {"moved away while a reader holds it", true, false, false},
+        {"another save lands meanwhile", false, true, false},
+        {"another writer's temporary file beside it", false, false, true},
+        {"all at once", true, true, true},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(othersTemporary);
+        std::filesystem::remove(movedAway);
+        writeBytes(path, "old");
+        if (c.othersTemporaryBeside)
+            writeBytes(othersTemporary, "other's");
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> reader(
+            c.movedAwayWhileRead ? openForReading(path) : nullptr, std::fclose);
+        ASSERT_EQ(reader != nullptr, c.movedAwayWhileRead) << c.what;
+        std::error_code moved;
+        if (c.movedAwayWhileRead)
+            std::filesystem::rename(path, movedAway, moved);
+        EXPECT_FALSE(moved) << c.what << ": " << moved.message();
+        bool otherSaveLanded = true;
+        const Replacement outcome = replaceFileContentsIf(path, "new", [&] {
+            if (c.anotherSaveMeanwhile)
+                otherSaveLanded = replaceFileContents(path, "meanwhile");
+            return true;
+        });
+        EXPECT_EQ(outcome, Replacement::done) << c.what;
+        EXPECT_TRUE(otherSaveLanded) << c.what;
+        EXPECT_EQ(readBytes(path), "new") << c.what;
+        std::set<std::string> names, expected = {"sheet.txt"};
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+            names.insert(entry.path().filename().string());
+        if (reader) {
+            char read[16];
+            EXPECT_EQ(std::string(read, std::fread(read, 1, sizeof read, reader.get())), "old") << c.what;
+            expected.insert("recycled.txt");
+        }
+        if (c.othersTemporaryBeside) {
+            expected.insert("sheet.txt.saving");
+            EXPECT_EQ(readBytes(othersTemporary), "other's") << c.what;
+        }
+        EXPECT_EQ(names, expected) << c.what;
+    }
 }
 
 // ---- Round trip of random records ----
