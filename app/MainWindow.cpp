@@ -1,23 +1,25 @@
 #include "app/MainWindow.h"
 
-#include "app/DollList.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindowClass.h"
 #include "app/OtherWindows.h"
 #include "app/RecentMenu.h"
 #include "app/SheetDocument.h"
-#include "app/SheetSharing.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
 #include "app/WaysIn.h"
+#include "dolls/DollList.h"
+#include "editor/Catalogues.h"
 #include "editor/ListCommands.h"
 #include "editor/SheetForm.h"
+#include "editor/SheetSharing.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
 #include "sheet/CharacterSheet.h"
+#include "store/RecentList.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -72,13 +74,14 @@ std::string fixedFolder(const std::string& folder) {
 
 void createChildren(HWND window) {
     useJapaneseCharacterTypes();
-    sheetForm.referenceFolder = fixedFolder(referenceFolder());
-    loadReferenceData(sheetForm.referenceFolder);
+    const std::string folder = fixedFolder(referenceFolder());
+    loadReferenceData(folder);
     shell.mainWindow = window;
     InitCommonControls();
     installPortraitLoader(&windowsPortraitLoader);
     sheetForm.choosePortraitFile = choosePortraitFile;
     sheetForm.tellUser = tellUser;
+    useCatalogueFolder(folder, tellUser);
     shell.form = createSheetForm(shell.instance, window, characterSheet);
     // The new sheet's defaults are no edit of the user's.
     startDocument(window);
@@ -124,7 +127,7 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
-    case IDM_DOLL_LIST: showDollList(window); break;
+    case IDM_DOLL_LIST: showDollList(window, dollListOwnerFor(window)); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     default:
         if (isEditCommand(command))

@@ -2,7 +2,7 @@
 
 #include "app/MainWindowClass.h"
 #include "app/StatusBar.h"
-#include "editor/WindowsText.h"
+#include "sheet/WindowsText.h"
 
 #include <cstring>
 

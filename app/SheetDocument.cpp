@@ -1,18 +1,19 @@
 #include "app/SheetDocument.h"
 
 #include "app/FileDialogs.h"
-#include "app/FileStamp.h"
 #include "app/OtherWindows.h"
 #include "app/ProgramStart.h"
 #include "app/RecentMenu.h"
-#include "app/RecoveryCopy.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
 #include "editor/SheetForm.h"
-#include "editor/WindowsText.h"
 #include "sheet/CharacterSheet.h"
 #include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
+#include "sheet/WindowsText.h"
+#include "store/FileStamp.h"
+#include "store/RecentList.h"
+#include "store/RecoveryCopy.h"
 
 std::string currentSheetPath;
 

@@ -1,7 +1,6 @@
 #include "app/SheetTitle.h"
 
 #include "app/ProgramVersion.h"
-#include "portrait/PortraitPath.h"
 
 #include <cstdio>
 
@@ -9,10 +8,6 @@ std::string programTitle() {
     char title[100];
     std::snprintf(title, sizeof title, "Velmoraキャラ管理ツール ver %1.3lf", programVersion);
     return title;
-}
-
-std::string sheetName(const std::string& sheetPath) {
-    return sheetPath.empty() ? "無題" : std::string(filePart(sheetPath));
 }
 
 std::string mainWindowTitle(const std::string& sheetPath, bool unsavedEdits) {

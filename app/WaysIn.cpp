@@ -173,3 +173,31 @@ void openDroppedFiles(HWND window, HDROP drop) {
     for (const std::wstring& path : paths)
         openDroppedFile(window, path, openedHere);
 }
+
+namespace {
+
+class MainWindowForDolls final : public DollListOwner {
+public:
+    explicit MainWindowForDolls(HWND window) : window(window) {}
+
+    // As Explorer starts the program for a sheet: a name that code page 932
+    // cannot hold is refused as the command line refuses it.
+    void openSheet(const std::wstring& path, bool newWindow) override {
+        if (!newWindow)
+            openSheetHere(window, path);
+        else if (!narrowPath(path) || !openInOwnWindow(path))
+            tellCouldNotRead(path);
+    }
+    void tell(const std::string& text) override { tellUser(text); }
+    void tellCouldNotRead(const std::wstring& path) override { showOpenFailedMessage(shownPath(path)); }
+    std::string sheetPath() const override { return currentSheetPath; }
+
+private:
+    HWND window;
+};
+
+} // namespace
+
+std::unique_ptr<DollListOwner> dollListOwnerFor(HWND window) {
+    return std::make_unique<MainWindowForDolls>(window);
+}

@@ -4,10 +4,12 @@
 // dropped on its window, or handed to a window of their own. Explorer hands
 // over paths in Unicode; the program holds them in code page 932.
 
-#include "editor/WindowsText.h"
+#include "dolls/DollListOwner.h"
+#include "sheet/WindowsText.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,3 +48,7 @@ void openDroppedFiles(HWND window, HDROP drop);
 // Starts the program once more with `sheetPath`; tests put their own in its
 // place.
 extern bool (*openInOwnWindow)(const std::wstring& sheetPath);
+
+// The doll list's way to the window: its sheets open here or in a window of
+// their own, and what it tells shows in this window's status bar.
+std::unique_ptr<DollListOwner> dollListOwnerFor(HWND window);

@@ -5,8 +5,8 @@
 // decode of their photographs alone. Each floor is measured in the same run,
 // alternating with its figure. Prints figures and ratios; asserts nothing.
 
-#include "app/DollFolder.h"
-#include "app/DollThumbnail.h"
+#include "dolls/DollFolder.h"
+#include "dolls/DollThumbnail.h"
 
 #include "DollFolderMaking.h"
 #include "Figures.h"

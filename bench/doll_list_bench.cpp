@@ -7,9 +7,9 @@
 // message while it reads, and the thumbnails' memory on 10,000 sheets.
 // Prints figures and ratios; asserts nothing.
 
-#include "app/DollList.h"
-#include "app/DollThumbnail.h"
 #include "app/MainWindow.h"
+#include "dolls/DollList.h"
+#include "dolls/DollThumbnail.h"
 #include "portrait/PortraitImage.h"
 #include "res/resource.h"
 

@@ -1,11 +1,11 @@
 #include "editor/Catalogues.h"
 
-#include "editor/SheetFormState.h"
 #include "sheet/FileSystem.h"
 
 #include <windows.h>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -18,6 +18,10 @@ struct CachedCatalogue {
 
 std::array<CachedCatalogue, 2> cache = {{{"パーツ.txt", {}, {}, {}}, {"スキル.txt", {}, {}, {}}}};
 
+// As the program set them when it started.
+std::string referenceFolder;
+void (*tellUser)(const std::string& text) = nullptr;
+
 std::string fullPath(const std::string& path) {
     char full[MAX_PATH];
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
@@ -28,10 +32,9 @@ std::string fullPath(const std::string& path) {
 // the status bar stays as it is.
 void tellOfUnreadFile(const LoadedCatalogue& loaded) {
     const CatalogueProblem problem = loaded.catalogue.problem;
-    if (problem == CatalogueProblem::none || problem == CatalogueProblem::missing ||
-        sheetForm.tellUser == nullptr)
+    if (problem == CatalogueProblem::none || problem == CatalogueProblem::missing || tellUser == nullptr)
         return;
-    sheetForm.tellUser("カタログを読めませんでした: " + loaded.path + ": " + catalogueProblemText(problem));
+    tellUser("カタログを読めませんでした: " + loaded.path + ": " + catalogueProblemText(problem));
 }
 
 std::shared_ptr<const LoadedCatalogue> readLoaded(const std::string& path) {
@@ -48,15 +51,12 @@ std::shared_ptr<const LoadedCatalogue> readLoaded(const std::string& path) {
 } // namespace
 
 std::string cataloguePath(CatalogueKind kind) {
-    return fullPath(sheetForm.referenceFolder + "Database\\" +
-                    cache[kind == CatalogueKind::parts ? 0 : 1].fileName);
+    return fullPath(referenceFolder + "Database\\" + cache[kind == CatalogueKind::parts ? 0 : 1].fileName);
 }
 
-DollChoices dollChoices() {
-    const CharacterSheet* sheet = sheetForm.sheet;
-    return sheet == nullptr
-               ? DollChoices()
-               : dollChoicesOf({sheet->getPosition(), sheet->getMainClass(), sheet->getSubClass()});
+void useCatalogueFolder(std::string folder, void (*tell)(const std::string& text)) {
+    referenceFolder = std::move(folder);
+    tellUser = tell;
 }
 
 std::shared_ptr<const LoadedCatalogue> catalogueOf(CatalogueKind kind) {

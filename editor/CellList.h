@@ -9,25 +9,12 @@
 // and the menu key, sends the parent WM_CONTEXTMENU with the list's handle.
 // Nothing here knows what the lists show.
 
+#include "editor/CellCheckBoxes.h"
+
 #include <windows.h>
 
 #include <initializer_list>
-#include <map>
 #include <string>
-
-inline constexpr UINT cellCheckToggled = 1001;
-
-// A cell's check box: its state lives here, and its BUTTON window exists
-// only while the cell's row is in view, so that a list of thousands of rows
-// holds no more windows than it shows.
-struct CellCheck {
-    int state = BST_UNCHECKED;
-    HWND box = nullptr;
-};
-
-// list view -> row -> column -> check box in that cell
-using CellCheckBoxes = std::map<HWND, std::map<int, std::map<int, CellCheck>>>;
-extern CellCheckBoxes cellCheckBoxes;
 
 // Prepares a list view created with LVS_REPORT | LVS_OWNERDRAWFIXED: call
 // once, before any other operation on it.

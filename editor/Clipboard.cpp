@@ -1,6 +1,6 @@
 #include "editor/Clipboard.h"
 
-#include "editor/WindowsText.h"
+#include "sheet/WindowsText.h"
 
 #include <cstring>
 

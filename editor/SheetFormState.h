@@ -4,6 +4,7 @@
 // commands, the entry dialogs) share while the form lives; the form fills
 // them in as it starts.
 
+#include "refdata/Catalogue.h"
 #include "sheet/CharacterSheet.h"
 #include "sheet/SheetHistory.h"
 
@@ -34,11 +35,16 @@ struct SheetFormState {
     // Hears which box the user types into and when the focus leaves it, so
     // that the typing in one box is one step; none in a form without one.
     SheetHistory* history = nullptr;
-    // The folder whose "Database" holds the catalogues, ending in a
-    // separator; empty for the working folder.
-    std::string referenceFolder;
 };
 extern SheetFormState sheetForm;
+
+// The doll's position and classes as the catalogues match headings with them.
+inline DollChoices dollChoices() {
+    const CharacterSheet* sheet = sheetForm.sheet;
+    return sheet == nullptr
+               ? DollChoices()
+               : dollChoicesOf({sheet->getPosition(), sheet->getMainClass(), sheet->getSubClass()});
+}
 
 // The changes made while it lives are one step of the history, named as the
 // Edit menu shows it ("頭のパーツの移動").

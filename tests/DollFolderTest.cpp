@@ -1,5 +1,5 @@
-#include "app/DollFolder.h"
-#include "app/DollThumbnail.h"
+#include "dolls/DollFolder.h"
+#include "dolls/DollThumbnail.h"
 
 #include "JpegEncoding.h"
 #include "TestFiles.h"

@@ -1,4 +1,4 @@
-#include "app/FileStamp.h"
+#include "store/FileStamp.h"
 
 #include "TestFiles.h"
 

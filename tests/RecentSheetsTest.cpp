@@ -1,6 +1,6 @@
-#include "app/RecentSheets.h"
-#include "app/RecoveryRecord.h"
+#include "store/RecentSheets.h"
 #include "app/SheetTitle.h"
+#include "store/RecoveryRecord.h"
 
 #include "TestFiles.h"
 

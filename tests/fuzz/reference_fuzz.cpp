@@ -9,8 +9,8 @@
 // as a recovery copy's record either nothing or a record that reads back.
 #include "FuzzInput.h"
 
-#include "app/RecentSheets.h"
-#include "app/RecoveryRecord.h"
+#include "store/RecentSheets.h"
+#include "store/RecoveryRecord.h"
 
 #include "refdata/ReferenceData.h"
 #include "sheet/CodePage932.h"

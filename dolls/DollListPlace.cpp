@@ -1,8 +1,8 @@
-#include "app/DollListPlace.h"
+#include "dolls/DollListPlace.h"
 
-#include "app/RecentMenu.h"
-#include "editor/WindowsText.h"
 #include "sheet/TextFile.h"
+#include "sheet/WindowsText.h"
+#include "store/ProfileFolders.h"
 
 #include <shlobj.h>
 

@@ -1,4 +1,4 @@
-#include "app/DollFolder.h"
+#include "dolls/DollFolder.h"
 
 #include "sheet/CharacterSheet.h"
 #include "sheet/CodePage932.h"

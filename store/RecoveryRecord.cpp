@@ -1,7 +1,7 @@
-#include "app/RecoveryRecord.h"
+#include "store/RecoveryRecord.h"
 
-#include "app/SheetTitle.h"
 #include "sheet/CodePage932.h"
+#include "store/SheetName.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/RecentSheets.h"
+#include "store/RecentSheets.h"
 
 #include "portrait/PortraitPath.h"
 #include "sheet/CodePage932.h"

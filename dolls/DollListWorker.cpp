@@ -1,6 +1,6 @@
-#include "app/DollListWorker.h"
+#include "dolls/DollListWorker.h"
 
-#include "editor/WindowsText.h"
+#include "sheet/WindowsText.h"
 
 #include <algorithm>
 #include <condition_variable>

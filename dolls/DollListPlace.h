@@ -4,7 +4,7 @@
 // (%APPDATA%\Velmora\dolls.txt, UTF-8): the folder it showed last, its
 // place and size on screen, and its order.
 
-#include "app/DollFolder.h"
+#include "dolls/DollFolder.h"
 
 #include <windows.h>
 

@@ -7,8 +7,8 @@
 // posted message; the window owns everything it shows, the workers only
 // what they are reading.
 
-#include "app/DollFolder.h"
-#include "app/DollThumbnail.h"
+#include "dolls/DollFolder.h"
+#include "dolls/DollThumbnail.h"
 
 #include <windows.h>
 

@@ -7,7 +7,7 @@
 // window keeping the copy holds open while it runs; Windows lets go of it
 // when that window's process ends, however it ends.
 
-#include "app/RecoveryRecord.h"
+#include "store/RecoveryRecord.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/DollThumbnail.h"
+#include "dolls/DollThumbnail.h"
 
 #include "portrait/BitmapHeader.h"
 #include "portrait/BitmapShrink.h"

@@ -6,14 +6,18 @@
 // follows the folder while it is open, and keeps its folder, place and
 // order across starts.
 
+#include "dolls/DollListOwner.h"
+
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 
-// Ctrl+L: opens the doll list of `mainWindow`, or brings it forward.
-void showDollList(HWND mainWindow);
-// The doll list of `mainWindow`; null while none is open.
-HWND dollListOf(HWND mainWindow);
+// Ctrl+L: opens the doll list of `ownerWindow`, which `owner` speaks for
+// while the list is open, or brings it forward.
+void showDollList(HWND ownerWindow, std::unique_ptr<DollListOwner> owner);
+// The doll list of `ownerWindow`; null while none is open.
+HWND dollListOf(HWND ownerWindow);
 
 // Hands a message meant for a doll list to its dialog manager, which moves
 // the focus on Tab and turns Enter and Esc into its buttons; answers

@@ -1,36 +1,26 @@
-#include "app/RecoveryCopy.h"
+#include "store/RecoveryCopy.h"
 
 #include "sheet/CharacterSheet.h"
 #include "sheet/TextFile.h"
+#include "store/ProfileFolders.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// In Unicode: the user's profile may be named in characters that code page
-// 932 lacks (Zoë, on a Western Windows).
-std::wstring velmoraFolder() {
-    const DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
-    if (size == 0)
-        return std::wstring();
-    std::wstring localAppData(size, L'\0');
-    localAppData.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", localAppData.data(), size));
-    return localAppData + L"\\Velmora";
-}
-
 // None without a profile folder: a copy never goes anywhere else.
 std::wstring recoveryFolder() {
-    const std::wstring velmora = velmoraFolder();
+    const std::wstring velmora = localFolder();
     return velmora.empty() ? velmora : velmora + L"\\Recovery";
 }
 
 // Made only when a copy is first written: looking for copies at start
 // creates nothing.
 void makeRecoveryFolder() {
-    if (velmoraFolder().empty())
+    if (localFolder().empty())
         return;
-    CreateDirectoryW(velmoraFolder().c_str(), nullptr);
+    CreateDirectoryW(localFolder().c_str(), nullptr);
     CreateDirectoryW(recoveryFolder().c_str(), nullptr);
 }
 

@@ -1,4 +1,4 @@
-#include "editor/WindowsText.h"
+#include "sheet/WindowsText.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "app/SheetSharing.h"
+#include "editor/SheetSharing.h"
 
-#include "app/WaysIn.h"
 #include "editor/Clipboard.h"
+#include "sheet/WindowsText.h"
 
 #include <shellapi.h>
 
