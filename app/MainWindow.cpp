@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/FileDialogs.h"
 #include "app/MainWindowClass.h"
 #include "app/OtherWindows.h"
 #include "app/RecentMenu.h"
@@ -10,11 +9,14 @@
 #include "app/WaysIn.h"
 #include "dolls/DollList.h"
 #include "editor/Catalogues.h"
+#include "editor/FileDialogs.h"
 #include "editor/ListCommands.h"
 #include "editor/SheetForm.h"
 #include "editor/SheetSharing.h"
+#include "export/PieceSaving.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitImage.h"
+#include "portrait/PortraitPath.h"
 #include "portrait/PortraitView.h"
 #include "refdata/ReferenceData.h"
 #include "res/resource.h"
@@ -116,6 +118,20 @@ void onOpenPage() {
     tellUser(openPrintablePage(printablePagePath(currentSheetPath), sheetPage(characterSheet)));
 }
 
+// The piece goes beside the sheet under the doll's name unless the player
+// chooses otherwise; the sheet, its file and the form stay as they are.
+void onSaveUdonariumPiece(HWND window) {
+    const std::string& sheetPath = currentSheetPath;
+    const std::string folder(sheetPath.substr(0, sheetPath.size() - filePart(sheetPath).size()));
+    const std::string path = askSaveFileNameIn(window, "ユドナリウム用コマを保存", zipFileFilter, "zip",
+                                               folder, pieceFileName(characterSheet.getDollName()));
+    if (path.empty())
+        return;
+    const PieceOutcome outcome = writeUdonariumPiece({{&characterSheet, sheetPath, PathCode::codePage932}},
+                                                     path, PathCode::codePage932);
+    tellUser(pieceOutcomeText(outcome, {characterSheet.getDollName()}, path));
+}
+
 void onCommand(HWND window, int command) {
     switch (command) {
     case IDM_NEW: startNewSheet(window); break;
@@ -127,6 +143,7 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_TEXT: onCopy(window, sheetText(characterSheet)); break;
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
+    case IDM_SAVE_UDONARIUM: onSaveUdonariumPiece(window); break;
     case IDM_DOLL_LIST: showDollList(window, dollListOwnerFor(window)); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     default:

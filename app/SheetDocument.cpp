@@ -1,11 +1,11 @@
 #include "app/SheetDocument.h"
 
-#include "app/FileDialogs.h"
 #include "app/OtherWindows.h"
 #include "app/ProgramStart.h"
 #include "app/RecentMenu.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
+#include "editor/FileDialogs.h"
 #include "editor/SheetForm.h"
 #include "sheet/CharacterSheet.h"
 #include "sheet/FileSystem.h"

@@ -25,6 +25,16 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(LIBJPEG_PREFIX "${defaultPrefix}" CACHE PATH "libjpeg for MinGW")
     list(PREPEND CMAKE_FIND_ROOT_PATH "${LIBJPEG_PREFIX}")
 endif()
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+    # The same for the libraries of the Udonarium piece, beside it; zlib
+    # comes with Debian's MinGW-w64 packages, static as the program links.
+    cmake_path(SET defaultDeps NORMALIZE "${CMAKE_BINARY_DIR}/../deps")
+    set(MINGW_DEPS_FOLDER "${defaultDeps}" CACHE PATH "minizip, nettle and pugixml for MinGW")
+    foreach(library minizip nettle pugixml)
+        list(PREPEND CMAKE_FIND_ROOT_PATH "${MINGW_DEPS_FOLDER}/${library}-mingw")
+    endforeach()
+    set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 if(BUILD_FUZZERS)
     # The fuzz targets link the libjpeg that the set-up script builds with
     # the fuzzer's instrumentation, taken from its prefix as it is rather
@@ -90,3 +100,19 @@ else()
     find_path(RAPIDJSON_HEADER_FOLDER rapidjson/writer.h REQUIRED)
     target_include_directories(rapidjson SYSTEM INTERFACE ${RAPIDJSON_HEADER_FOLDER})
 endif()
+
+# The piece for Udonarium: its ZIP through zlib's minizip, its XML through
+# pugixml, its pictures' names from nettle's SHA-256. The native builds,
+# fuzzers included, take Debian's packages.
+find_package(ZLIB REQUIRED)
+find_package(pugixml CONFIG REQUIRED)
+find_path(MINIZIP_INCLUDE_DIR minizip/zip.h REQUIRED)
+find_library(MINIZIP_LIBRARY minizip REQUIRED)
+add_library(minizip INTERFACE)
+target_include_directories(minizip SYSTEM INTERFACE ${MINIZIP_INCLUDE_DIR})
+target_link_libraries(minizip INTERFACE ${MINIZIP_LIBRARY} ZLIB::ZLIB)
+find_path(NETTLE_INCLUDE_DIR nettle/sha2.h REQUIRED)
+find_library(NETTLE_LIBRARY nettle REQUIRED)
+add_library(nettle INTERFACE)
+target_include_directories(nettle SYSTEM INTERFACE ${NETTLE_INCLUDE_DIR})
+target_link_libraries(nettle INTERFACE ${NETTLE_LIBRARY})

@@ -104,6 +104,7 @@ void initDollList(DollList& list) {
 
 void closeDollList(DollList& list) {
     keepSettings(list);
+    stopPartyPiece(list);
     list.worker.reset();
     RemovePropA(list.owner, dollListProperty);
 }
@@ -118,7 +119,11 @@ void onDollCommand(DollList& list, int id, int notification) {
     // Enter reaches the list as its default button; with Shift held, as
     // Explorer does, the doll opens in a window of its own.
     case IDOK: openSelected(list, GetKeyState(VK_SHIFT) < 0); break;
-    case IDCANCEL: DestroyWindow(list.window); break;
+    // Esc stops a piece being saved before it closes the list.
+    case IDCANCEL:
+        if (!stopPartyPiece(list))
+            DestroyWindow(list.window);
+        break;
     default: runDollCommand(list, id); break;
     }
 }
@@ -157,6 +162,8 @@ INT_PTR CALLBACK dollListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_GETMINMAXINFO: limitSize(*list, *reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case dollNewsMessage: takeNews(*list); break;
     case askThumbnailsMessage: askForThumbnails(*list); break;
+    case pieceProgressMessage: showPieceProgress(*list, wParam, static_cast<std::size_t>(lParam)); break;
+    case pieceSavedMessage: takeSavedPiece(*list); break;
     case WM_DESTROY: closeDollList(*list); break;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, DWLP_USER, 0);

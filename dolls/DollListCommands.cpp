@@ -285,6 +285,7 @@ void runDollCommand(DollList& list, int command) {
     case IDM_DOLL_RECYCLE: recycleSelected(list); break;
     case IDM_DOLL_COPY_TEXT: copySelectedTexts(list); break;
     case IDM_DOLL_OPEN_PAGE: openSelectedPage(list); break;
+    case IDM_DOLL_SAVE_UDONARIUM: savePartyPiece(list); break;
     }
 }
 

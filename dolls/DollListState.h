@@ -26,6 +26,12 @@ namespace doll_list {
 // Posted to itself when rows painted lacked their thumbnails: they are
 // asked for once the painting is done, for the rows then in view.
 constexpr UINT askThumbnailsMessage = WM_APP + 41;
+// Posted by the thread that saves the party's piece: wParam dolls of lParam
+// done; then once it is done.
+constexpr UINT pieceProgressMessage = WM_APP + 42;
+constexpr UINT pieceSavedMessage = WM_APP + 43;
+
+struct PartyPiece;
 
 // The thumbnails of the rows last seen, a few screenfuls of them, in the
 // list's image list; image 0 is the blank frame. The rest are made again
@@ -68,6 +74,7 @@ struct DollList {
     std::vector<RECT> designed;     // each of controlPlaces's, in pixels
     std::optional<RECT> startPlace; // as kept; none the first time
     std::unique_ptr<DollListWorker> worker;
+    std::shared_ptr<PartyPiece> piece; // while the party's piece is saved
 };
 
 struct DollColumnShown {
@@ -127,5 +134,14 @@ void runDollCommand(DollList& list, int command);
 // The list's keys, where the focus is in the list.
 int commandOfKey(WORD key);
 void showDollMenu(DollList& list, HWND from, LPARAM at);
+
+// ---- The party's piece (DollListPiece.cpp) ----
+
+// Asks where, then saves the selected dolls' piece on a thread of its own.
+void savePartyPiece(DollList& list);
+void showPieceProgress(DollList& list, std::size_t done, std::size_t total);
+void takeSavedPiece(DollList& list);
+// Tells a save under way to stop; answers whether one was.
+bool stopPartyPiece(DollList& list);
 
 } // namespace doll_list

@@ -1,5 +1,6 @@
 #include "export/SheetCommand.h"
 
+#include "export/PieceArchive.h"
 #include "export/SheetOutputs.h"
 #include "portrait/PortraitPath.h"
 #include "sheet/TextFile.h"
@@ -13,6 +14,8 @@ namespace {
 
 constexpr std::string_view usage =
     "usage: velmora-sheet text|piece|json|html SHEET [-o OUT]\n"
+    "       velmora-sheet udonarium SHEET... [-o OUT]   (one Udonarium piece ZIP of them all;\n"
+    "                                                    without -o, beside the first: SHEET.zip)\n"
     "       velmora-sheet SHEET...   (writes SHEET's page as SHEET.html beside it)\n";
 
 // Both JSON outputs are one line: the piece goes to a clipboard, the record
@@ -92,24 +95,23 @@ int runOutput(const Verb& verb, const OutputRequest& request, std::ostream& out,
     return written ? 0 : 1;
 }
 
-bool hasPageExtension(std::string_view path) {
-    constexpr std::string_view page = ".html";
-    if (path.size() < page.size())
+bool hasExtension(std::string_view path, std::string_view extension) {
+    if (path.size() < extension.size())
         return false;
-    const std::string_view extension = path.substr(path.size() - page.size());
-    return std::equal(extension.begin(), extension.end(), page.begin(),
+    const std::string_view end = path.substr(path.size() - extension.size());
+    return std::equal(end.begin(), end.end(), extension.begin(),
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
 
-// The sheet's path with ".html" in place of its extension. A dot is never
+// The sheet's path with `extension` in place of its own. A dot is never
 // part of a double-byte character, but a separator's byte may be: "ソ" ends
 // in 0x5C. A name that only begins with a dot, or has none, has no
 // extension.
-std::string pagePathBeside(const std::string& sheetPath) {
+std::string pathBeside(const std::string& sheetPath, std::string_view extension) {
     const std::string_view name = filePart(sheetPath);
     const std::size_t dot = name.find_last_of('.');
-    const std::size_t extension = dot == std::string_view::npos || dot == 0 ? 0 : name.size() - dot;
-    return sheetPath.substr(0, sheetPath.size() - extension) + ".html";
+    const std::size_t own = dot == std::string_view::npos || dot == 0 ? 0 : name.size() - dot;
+    return sheetPath.substr(0, sheetPath.size() - own).append(extension);
 }
 
 // A sheet saved as .html would have its page written over it.
@@ -117,11 +119,11 @@ bool writePageBeside(const std::string& sheetPath, std::ostream& out, std::ostre
     CharacterSheet sheet;
     if (!loadSheetFrom(sheet, sheetPath, err))
         return false;
-    if (hasPageExtension(sheetPath)) {
+    if (hasExtension(sheetPath, ".html")) {
         err << "velmora-sheet: " << sheetPath << ": its page would replace the sheet itself\n";
         return false;
     }
-    const std::string pagePath = pagePathBeside(sheetPath);
+    const std::string pagePath = pathBeside(sheetPath, ".html");
     if (!writeFile(pagePath, sheetPage(sheet), err))
         return false;
     out << pagePath << "\n";
@@ -141,6 +143,71 @@ bool isOption(const std::string& argument) {
     return argument.starts_with("-");
 }
 
+struct PieceRequest {
+    std::vector<std::string> sheets;
+    std::string out;
+};
+
+// SHEET... [-o OUT], the option anywhere; without it the piece goes beside
+// the first sheet.
+std::optional<PieceRequest> pieceRequest(std::span<const std::string> arguments) {
+    PieceRequest request;
+    std::optional<std::string> out;
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        if (arguments[at] == "-o" && !out && at + 1 < arguments.size())
+            out = arguments[++at];
+        else if (!isOption(arguments[at]))
+            request.sheets.push_back(arguments[at]);
+        else
+            return std::nullopt;
+    }
+    if (request.sheets.empty())
+        return std::nullopt;
+    request.out = out.value_or(pathBeside(request.sheets.front(), ".zip"));
+    return request;
+}
+
+void tellWithoutPicture(const PieceDoll& doll, std::ostream& err) {
+    err << "velmora-sheet: " << doll.sheetPath << ": its portrait " << doll.sheet->getPortraitPath()
+        << " cannot be read; its piece has no picture\n";
+}
+
+// Every sheet is read before anything is written: one that cannot be read
+// leaves no piece without its doll.
+int writePiece(const PieceRequest& request, std::ostream& out, std::ostream& err) {
+    std::vector<CharacterSheet> sheets(request.sheets.size());
+    bool allRead = true;
+    for (std::size_t at = 0; at < sheets.size(); ++at)
+        allRead = loadSheetFrom(sheets[at], request.sheets[at], err) && allRead;
+    if (!allRead)
+        return 1;
+    std::vector<PieceDoll> dolls;
+    for (std::size_t at = 0; at < sheets.size(); ++at)
+        dolls.push_back({&sheets[at], request.sheets[at], PathCode::codePage932});
+    const PieceOutcome outcome = writeUdonariumPiece(dolls, request.out, PathCode::codePage932);
+    for (const std::size_t doll : outcome.withoutPicture)
+        tellWithoutPicture(dolls[doll], err);
+    if (outcome.result != PieceOutcome::Result::written) {
+        err << "velmora-sheet: " << request.out << ": cannot be written\n";
+        return 1;
+    }
+    out << request.out << "\n";
+    return 0;
+}
+
+int runPiece(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+    const std::optional<PieceRequest> request = pieceRequest(arguments);
+    if (!request) {
+        err << usage;
+        return 2;
+    }
+    if (std::ranges::find(request->sheets, request->out) != request->sheets.end()) {
+        err << "velmora-sheet: " << request->out << ": the piece would replace a sheet itself\n";
+        return 2;
+    }
+    return writePiece(*request, out, err);
+}
+
 } // namespace
 
 int runSheetCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -148,6 +215,8 @@ int runSheetCommand(const std::vector<std::string>& arguments, std::ostream& out
         err << usage;
         return 2;
     }
+    if (arguments.front() == "udonarium")
+        return runPiece(std::span(arguments).subspan(1), out, err);
     if (const Verb* verb = verbNamed(arguments.front())) {
         const std::optional<OutputRequest> request = outputRequest(std::span(arguments).subspan(1));
         if (!request) {

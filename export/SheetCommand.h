@@ -3,6 +3,7 @@
 // The command-line program velmora-sheet, apart from its entry point:
 //
 //   velmora-sheet text|piece|json|html SHEET [-o OUT]
+//   velmora-sheet udonarium SHEET... [-o OUT]
 //   velmora-sheet SHEET...     (the page beside each sheet)
 
 #include <ostream>

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The maximum action value the form shows; wide enough for any stored bonus.
 inline std::int64_t maxActionOf(const CharacterSheet& sheet) {
@@ -30,6 +31,9 @@ inline constexpr LocationLabels locationLabels[] = {
     {BodyLocation::legs, "脚", "脚/攻撃判定値 7", "legs"},
 };
 
+// The line and the line feed that ends it.
+void appendLine(std::string& text, std::string_view line);
+
 // "暗示: 喪失"; the label alone when there is no value.
 std::string labelled(std::string_view label, std::string_view value);
 
@@ -38,3 +42,19 @@ template <class Entry> std::string chatLine(const Entry& entry) {
     return "【" + entry.name + "】" + entry.timing + "/" + entry.cost + "/" + entry.range + "：" +
            entry.effect;
 }
+
+// The placement's name as the form's box shows it; empty for none.
+std::string_view placementName(std::int32_t initialPlacement);
+
+// The rows of each list as the chat text writes them, one a line, each
+// ended by a line feed; rows the player left empty are left out.
+void appendKarmaLines(std::string& text, const CharacterSheet& sheet);
+void appendMemoryLines(std::string& text, const CharacterSheet& sheet);
+void appendRegretLines(std::string& text, const CharacterSheet& sheet);
+void appendSkillLines(std::string& text, const CharacterSheet& sheet);
+// A ticked part is marked as the form's box in its name cell shows it.
+void appendPartLines(std::string& text, const std::vector<PartEntry>& parts);
+
+// The chat palette that both online tables get: plain lines a player sends
+// with a click, the skills first, then the parts under their locations.
+std::string chatPalette(const CharacterSheet& sheet);

@@ -38,25 +38,6 @@ ordered_json paramsOf(const CharacterSheet& sheet) {
                                 param("寵愛点", sheet.getFavorPoints())});
 }
 
-template <class Entry>
-void appendGroup(std::string& lines, std::string_view heading, const std::vector<Entry>& entries) {
-    if (entries.empty())
-        return;
-    lines.append(heading).append("\n");
-    for (const Entry& entry : entries)
-        lines.append(chatLine(entry)).append("\n");
-}
-
-// The chat palette: plain lines a player sends with a click, the skills
-// first, then the parts under their locations.
-std::string commandsOf(const CharacterSheet& sheet) {
-    std::string lines;
-    appendGroup(lines, "スキル", sheet.getSkills());
-    for (const LocationLabels& labels : locationLabels)
-        appendGroup(lines, labels.name, sheet.getParts(labels.location));
-    return lines;
-}
-
 } // namespace
 
 nlohmann::ordered_json sheetPiece(const CharacterSheet& sheet) {
@@ -68,5 +49,5 @@ nlohmann::ordered_json sheetPiece(const CharacterSheet& sheet) {
               {"memo", codePage932ToUtf8(memoOf(sheet))},
               {"status", statusOf(sheet, maxAction)},
               {"params", paramsOf(sheet)},
-              {"commands", codePage932ToUtf8(commandsOf(sheet))}}}};
+              {"commands", codePage932ToUtf8(chatPalette(sheet))}}}};
 }

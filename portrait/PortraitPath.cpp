@@ -37,23 +37,6 @@ std::string_view trimEnd(std::string_view text, std::string_view blanks) {
     return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
-// Windows opens these names as devices in every folder and whatever follows
-// them after a dot or a colon; trailing dots and spaces are dropped first.
-bool isReservedDeviceName(std::string_view name) {
-    name = trimEnd(name, ". ");
-    name = trimEnd(name.substr(0, name.find_first_of(".:")), " ");
-    static constexpr std::array<std::string_view, 6> plainNames = {"CON", "PRN",    "AUX",
-                                                                   "NUL", "CONIN$", "CONOUT$"};
-    for (std::string_view reserved : plainNames) {
-        if (equalsIgnoringCase(name, reserved))
-            return true;
-    }
-    const bool numberedPort =
-        name.size() == 4 && name[3] >= '0' && name[3] <= '9' &&
-        (equalsIgnoringCase(name.substr(0, 3), "COM") || equalsIgnoringCase(name.substr(0, 3), "LPT"));
-    return numberedPort;
-}
-
 // The name after a path's drive and its last separator. In code page 932 a
 // lead byte and the trail byte after it are one character, whose trail byte
 // may be a backslash; a lead byte before any other byte is a character
@@ -182,6 +165,21 @@ std::string asItIs(std::string_view path) {
 }
 
 } // namespace
+
+bool isReservedDeviceName(std::string_view name) {
+    name = trimEnd(name, ". ");
+    name = trimEnd(name.substr(0, name.find_first_of(".:")), " ");
+    static constexpr std::array<std::string_view, 6> plainNames = {"CON", "PRN",    "AUX",
+                                                                   "NUL", "CONIN$", "CONOUT$"};
+    for (std::string_view reserved : plainNames) {
+        if (equalsIgnoringCase(name, reserved))
+            return true;
+    }
+    const bool numberedPort =
+        name.size() == 4 && name[3] >= '0' && name[3] <= '9' &&
+        (equalsIgnoringCase(name.substr(0, 3), "COM") || equalsIgnoringCase(name.substr(0, 3), "LPT"));
+    return numberedPort;
+}
 
 std::string_view filePart(std::string_view path) {
     return namePart(path, true);

@@ -22,6 +22,10 @@ enum class PortraitPathKind {
 // page 932 split differently, is no file.
 PortraitPathKind classifyPortraitPath(std::string_view path);
 
+// Whether Windows opens `name` as a device in every folder, whatever follows
+// it after a dot or a colon; trailing dots and spaces are dropped first.
+bool isReservedDeviceName(std::string_view name);
+
 // The file name at the end of a path, after its drive and its last
 // separator, with the same care for double-byte characters: a lead byte
 // before a byte that can end no character is a character of its own.

@@ -15,6 +15,7 @@
 #define IDM_OPEN_PAGE 40013
 #define IDM_NEW 40014
 #define IDM_DOLL_LIST 40015
+#define IDM_SAVE_UDONARIUM 40016
 // Edit menu, the lists' context menu and their keys: on a list they act on
 // its selected entries, in a text box on its text.
 #define IDM_UNDO 40201
@@ -101,3 +102,4 @@
 #define IDM_DOLL_RECYCLE 40304
 #define IDM_DOLL_COPY_TEXT 40305
 #define IDM_DOLL_OPEN_PAGE 40306
+#define IDM_DOLL_SAVE_UDONARIUM 40307

@@ -15,7 +15,7 @@ run_benchmarks() {
     echo "== the four outputs of a long sheet against reading it (native, optimised, no sanitizers)"
     cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSANITIZE=OFF >/dev/null
     cmake --build "$build/native-bench" --target sheet_outputs_bench catalogue_bench history_bench \
-        doll_folder_bench >/dev/null
+        doll_folder_bench udonarium_piece_bench >/dev/null
     "$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
 
     echo "== the undo history's memory against the list it follows (native)"
@@ -23,6 +23,9 @@ run_benchmarks() {
 
     echo "== a doll folder of 1,000 sheets: the walk and the reading, and the first 30 thumbnails, against plain loops (native)"
     "$build/native-bench/bench/doll_folder_bench" "$work/dolls"
+
+    echo "== the Udonarium piece of long sheets with photo portraits, against reading them and libjpeg alone (native)"
+    "$build/native-bench/bench/udonarium_piece_bench" "$work"
 
     echo "== a catalogue of 5,000 entries: reading it against reading a sheet as large, and a search against a plain scan"
     "$build/native-bench/bench/catalogue_bench" "$work"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian machine and
-# builds libjpeg-turbo for MinGW-w64 and for the fuzzer. Safe to run again:
-# each step is skipped when its result is already there.
+# builds libjpeg-turbo for MinGW-w64 and for the fuzzer, and minizip, nettle
+# and pugixml for MinGW-w64. Safe to run again: each step is skipped when its
+# result is already there.
 #
 #   scripts/setup.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
@@ -17,6 +18,7 @@ packages=(
     wine wine64 fonts-wine xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     nasm libjpeg62-turbo-dev libjpeg-turbo-progs dpkg-dev zip
     nlohmann-json3-dev rapidjson-dev chromium poppler-utils librsvg2-bin icoutils
+    zlib1g-dev libminizip-dev nettle-dev libpugixml-dev libz-mingw-w64-dev
 )
 
 sudo_if_needed() {
@@ -76,20 +78,28 @@ enable_sources() {
     sudo_if_needed apt-get update -qq
 }
 
-# libjpeg-turbo's source, from Debian's own package: unpacked once into the
-# build folder for the builds below, and gone again once they are done.
-libjpeg_work=$build/deps/src
+# Libraries' sources, from Debian's own packages: each unpacked once into the
+# build folder for the builds below, and all gone again once they are done.
+source_work=$build/deps/src
+
+# Unpacks Debian's source package afresh; prints its folder.
+unpack_source() { # package
+    local folder=$source_work/$1 source
+    enable_sources
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    (cd "$folder" && apt-get source -qq "$1" >/dev/null 2>&1)
+    source=$(find "$folder" -mindepth 1 -maxdepth 1 -type d -name "$1-*" | head -n1)
+    [ -n "$source" ] || { echo "setup: $1 source not found" >&2; exit 1; }
+    echo "$source"
+}
+
 libjpeg_source=
 libjpeg_build=
 
 unpack_libjpeg_source() {
     [ -n "$libjpeg_source" ] && return
-    enable_sources
-    rm -rf "$libjpeg_work"
-    mkdir -p "$libjpeg_work"
-    (cd "$libjpeg_work" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
-    libjpeg_source=$(find "$libjpeg_work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
-    [ -n "$libjpeg_source" ] || { echo "setup: libjpeg-turbo source not found" >&2; exit 1; }
+    libjpeg_source=$(unpack_source libjpeg-turbo)
 }
 
 has_libjpeg() { # prefix
@@ -99,7 +109,7 @@ has_libjpeg() { # prefix
 # Configures a static libjpeg build in a folder of its own; sets libjpeg_build.
 configure_libjpeg() { # name, cmake options...
     unpack_libjpeg_source
-    libjpeg_build=$libjpeg_work/build-$1
+    libjpeg_build=$source_work/build-libjpeg-$1
     shift
     cmake -S "$libjpeg_source" -B "$libjpeg_build" -G Ninja -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 "$@" >/dev/null
 }
@@ -136,11 +146,70 @@ keep_libjpeg_test_images() {
     cp "$libjpeg_source"/testimages/* "$build/deps/testimages/"
 }
 
+has_library() { # prefix, library file, a header below include/
+    [ -f "$1/lib/$2" ] && [ -f "$1/include/$3" ]
+}
+
+# Runs a build step with its output in a log, shown only when it fails.
+quietly() { # log, command...
+    local log=$1
+    shift
+    "$@" >"$log" 2>&1 || { tail -n 30 "$log" >&2; echo "setup: failed, see $log" >&2; exit 1; }
+}
+
+# The Windows program's ZIP writer: zlib's minizip, compiled as Debian
+# compiles it (its three files for writing and reading ZIPs), on the zlib
+# that Debian itself ships built for MinGW-w64.
+build_mingw_minizip() {
+    local prefix=$build/deps/minizip-mingw source file
+    has_library "$prefix" libminizip.a minizip/zip.h && return
+    source=$(unpack_source minizip)
+    mkdir -p "$source/build-mingw" "$prefix/lib" "$prefix/include/minizip"
+    for file in ioapi zip unzip; do
+        quietly "$source/build-mingw/$file.log" \
+            x86_64-w64-mingw32-gcc-posix -O2 -c "$source/$file.c" -o "$source/build-mingw/$file.o"
+    done
+    x86_64-w64-mingw32-ar rcs "$prefix/lib/libminizip.a" "$source"/build-mingw/*.o
+    install -m 644 -t "$prefix/include/minizip" "$source"/{ioapi,zip,unzip}.h
+}
+
+# The Windows program's SHA-256: nettle's hashes alone, without the public
+# key part that would need GMP. Its make would regenerate its own configure
+# headers after Debian's patches, so the library and the headers are taken
+# by their own targets.
+build_mingw_nettle() {
+    local prefix=$build/deps/nettle-mingw source
+    has_library "$prefix" libnettle.a nettle/sha2.h && return
+    source=$(unpack_source nettle)
+    (
+        cd "$source"
+        quietly configure.log ./configure --host=x86_64-w64-mingw32 --prefix="$prefix" --disable-shared \
+            --disable-public-key --disable-assembler --disable-documentation --disable-openssl
+        quietly make.log make -j2 libnettle.a
+        quietly install.log make install-headers
+    )
+    install -D -m 644 -t "$prefix/lib" "$source/libnettle.a"
+}
+
+# The Windows program's XML writer.
+build_mingw_pugixml() {
+    local prefix=$build/deps/pugixml-mingw source
+    has_library "$prefix" libpugixml.a pugixml.hpp && return
+    source=$(unpack_source pugixml)
+    quietly "$source/configure.log" cmake -S "$source" -B "$source/build-mingw" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF
+    quietly "$source/build.log" cmake --build "$source/build-mingw" --target install
+}
+
 install_packages
 generate_locale
 select_posix_mingw
 build_mingw_libjpeg
 build_fuzz_libjpeg
 keep_libjpeg_test_images
-rm -rf "$libjpeg_work"
+build_mingw_minizip
+build_mingw_nettle
+build_mingw_pugixml
+rm -rf "$source_work"
 echo "setup: ready ($build)"

@@ -134,6 +134,9 @@ struct SheetContents {
 class CharacterSheet : private SheetContents {
 public:
     CharacterSheet() = default;
+    // A record of the contents read by readSheetContents, its portrait not
+    // loaded: made on any thread, for what needs the texts alone.
+    explicit CharacterSheet(SheetContents contents) : SheetContents(std::move(contents)) {}
     ~CharacterSheet();
     CharacterSheet(const CharacterSheet&) = delete; // the record owns its portrait
     CharacterSheet& operator=(const CharacterSheet&) = delete;

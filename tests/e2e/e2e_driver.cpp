@@ -14,6 +14,7 @@
 
 #include "ProgramWindows.h"
 #include "TestFiles.h"
+#include "ZipEntries.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -572,6 +574,31 @@ void choosePortraitByDoubleClick(Session& s) {
     const std::vector<std::string> lines = sheetLines(readBytes(s.savedPath));
     check(lines.at(portraitLine - 1) == picture,
           "the saved portrait line is \"" + forLog(lines.at(portraitLine - 1)) + "\"");
+}
+
+// Through the File menu's dialog into the sheet's folder, as a user saves
+// the file to drop onto Udonarium's table; read back, it holds the doll
+// under its name and the portrait byte for byte under the name the doll's
+// XML gives it.
+void saveUdonariumPiece(Session& s) {
+    const std::string piece = s.folder.file("piece.zip");
+    s.useFileDialog(IDM_SAVE_UDONARIUM, "ユドナリウム用コマを保存", piece);
+    const std::string told = readText(s.statusBar);
+    check(told.ends_with(" ユドナリウム用コマを保存しました: " + piece),
+          "the status bar shows \"" + forLog(told) + "\" after the piece was saved");
+    const std::optional<std::map<std::string, std::string>> entries = zipEntries(piece);
+    check(entries && entries->size() == 2 && entries->contains("1.xml"),
+          "the piece does not read back as a doll and its picture");
+    const std::string xml = entries->at("1.xml");
+    const std::string picture = std::prev(entries->end())->first == "1.xml"
+                                    ? entries->begin()->first
+                                    : std::prev(entries->end())->first;
+    const std::string identifier = picture.substr(0, picture.find('.'));
+    check(xml.find(">" + forLog(typedDollName) + "<") != std::string::npos &&
+              xml.find(">" + identifier + "</data>") != std::string::npos && identifier.size() == 64,
+          "the piece's XML does not name the doll and its picture " + picture);
+    check(entries->at(picture) == readBytes(s.folder.file("doll.jpg")),
+          "the piece's picture is not the portrait's bytes");
 }
 
 void reopenSavedSheet(Session& s) {
@@ -1244,6 +1271,7 @@ constexpr Step steps[] = {
     {"leaves the opened file as it was", checkOpenedFileKept},
     {"shows a portrait chosen by a double click on its frame, and saves its path",
      choosePortraitByDoubleClick},
+    {"saves the doll and its portrait as a piece for Udonarium through the File menu", saveUdonariumPiece},
     {"opens the sheet saved under a Japanese name again, and saves it unchanged", reopenSavedSheet},
     {"keeps running with the sheet untouched when the close question is answered No", declineClose},
     {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},

@@ -1,7 +1,9 @@
 // Any file opened as a sheet must either be refused, leaving the record
 // exactly as it was, or load without harm, leave the record's fixed rows at
 // their counts, save to a file that reads back to the same record and give
-// four outputs in UTF-8, the JSON ones parsing back. The same bytes pasted
+// four outputs in UTF-8, the JSON ones parsing back, and the Udonarium
+// piece's XML, which parses back with the doll's name and the chat palette
+// as they went in, less the control bytes it leaves out. The same bytes pasted
 // into a list give whole code page 932 texts without control characters;
 // read as the entries' own clipboard format, they are refused or copy back
 // to the same entries.
@@ -9,9 +11,12 @@
 #include "TestFiles.h"
 
 #include "export/SheetOutputs.h"
+#include "export/UdonariumPiece.h"
 #include "sheet/CharacterSheet.h"
 #include "sheet/CodePage932.h"
 #include "sheet/EntryClipboard.h"
+
+#include <pugixml.hpp>
 
 #include <algorithm>
 
@@ -31,14 +36,38 @@ std::string savedBytes(const CharacterSheet& sheet, const char* role) {
     return readBytes(path);
 }
 
+std::string withoutControls(std::string utf8, bool keepLineFeeds) {
+    std::erase_if(utf8, [keepLineFeeds](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F;
+    });
+    return utf8;
+}
+
+// The CCFOLIA piece holds the same name and palette with every byte kept.
+void checkUdonariumCharacter(const CharacterSheet& sheet, const nlohmann::ordered_json& piece) {
+    const std::string xml = udonariumCharacter(sheet, "");
+    require(isUtf8(xml), "the Udonarium piece is not UTF-8");
+    pugi::xml_document document;
+    require(document.load_string(xml.c_str(), pugi::parse_default | pugi::parse_ws_pcdata),
+            "the Udonarium piece does not parse back");
+    const pugi::xml_node character = document.child("character");
+    const std::string name =
+        character.select_node("data/data[@name='common']/data[@name='name']").node().text().get();
+    require(name == withoutControls(piece["data"]["name"], false), "the Udonarium piece's name differs");
+    require(character.child("chat-palette").text().get() == withoutControls(piece["data"]["commands"], true),
+            "the Udonarium piece's palette differs");
+}
+
 // Whatever bytes the texts hold, each becomes a character or U+FFFD.
 void checkOutputs(const CharacterSheet& sheet) {
-    const std::string piece = sheetPiece(sheet).dump(), record = sheetJson(sheet);
+    const nlohmann::ordered_json pieceJson = sheetPiece(sheet);
+    const std::string piece = pieceJson.dump(), record = sheetJson(sheet);
     for (const std::string& output : {sheetText(sheet), piece, record, sheetPage(sheet)})
         require(isUtf8(output), "an output is not UTF-8");
     for (const std::string& json : {piece, record})
         require(!nlohmann::json::parse(json, nullptr, false).is_discarded(),
                 "a JSON output does not parse back");
+    checkUdonariumCharacter(sheet, pieceJson);
 }
 
 void checkPastedText(std::string_view text) {

@@ -9,6 +9,7 @@
 #include "editor/SheetForm.h"
 #include "editor/SheetLists.h"
 #include "editor/SheetSharing.h"
+#include "export/PieceArchive.h"
 #include "export/SheetOutputs.h"
 #include "refdata/Catalogue.h"
 #include "refdata/ChoiceBinding.h"
@@ -21,6 +22,7 @@
 
 #include "TestFiles.h"
 #include "WindowTesting.h"
+#include "ZipEntries.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -153,17 +155,21 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 13);
+    ASSERT_EQ(GetMenuItemCount(file), 14);
     EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_NEW));
     const struct {
         int id;
         const char* text;
-    } items[] = {
-        {IDM_NEW, "新規作成(&N)\tCtrl+N"},         {IDM_OPEN, "開く(&O)\tCtrl+O"},
-        {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},      {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
-        {IDM_COPY_TEXT, "テキストをコピー(&T)"},   {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
-        {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"}, {IDM_DOLL_LIST, "ドール一覧(&L)...\tCtrl+L"},
-        {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
+    } items[] = {{IDM_NEW, "新規作成(&N)\tCtrl+N"},
+                 {IDM_OPEN, "開く(&O)\tCtrl+O"},
+                 {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},
+                 {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
+                 {IDM_COPY_TEXT, "テキストをコピー(&T)"},
+                 {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
+                 {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"},
+                 {IDM_DOLL_LIST, "ドール一覧(&L)...\tCtrl+L"},
+                 {IDM_SAVE_UDONARIUM, "ユドナリウム用コマを保存(&U)..."},
+                 {IDM_EXIT, "終了(&X)\tAlt+Shift+X"}};
     for (const auto& item : items) {
         GetMenuStringA(file, item.id, text, sizeof text, MF_BYCOMMAND);
         EXPECT_STREQ(text, item.text);
@@ -424,6 +430,38 @@ TEST_F(MainWindowTest, CopiesTheSheetAndOpensItsPageWithoutChangingIt) {
     EXPECT_EQ(currentSheetPath, path);
     EXPECT_EQ(savedRecord(folder), record);
     EXPECT_EQ(readBytes(path), file);
+}
+
+// The File menu's piece for Udonarium: the dialog offers the doll's name,
+// as a file name holds it, in the sheet's folder, and the ZIP holds the doll
+// and its portrait under the SHA-256 of its bytes.
+TEST_F(MainWindowTest, SavesTheUdonariumPieceBesideTheSheet) {
+    std::filesystem::create_directory(folder.file("dolls"));
+    const std::string sheetPath = folder.file("dolls\\lily.txt"),
+                      portrait = fixturePath("portrait-red-over-blue.jpg");
+    CharacterSheet sheet;
+    sheet.setDollName("リリィ/ソ?");
+    std::string text = sheet.sheetFileText();
+    writeBytes(sheetPath, text.insert(text.find('\n') + 1, portrait));
+    DialogAnswer opened("ファイルを開く", IDOK, sheetPath);
+    command(IDM_OPEN);
+    ASSERT_TRUE(opened.answered());
+    std::string offered;
+    DialogAnswer save("ユドナリウム用コマを保存", IDOK, [&offered](HWND dialog) {
+        offered = readControlText(fileNameBox(dialog));
+        SetWindowTextA(fileNameBox(dialog), "piece");
+    });
+    command(IDM_SAVE_UDONARIUM);
+    ASSERT_TRUE(save.answered());
+    EXPECT_EQ(offered, "リリィ_ソ_");
+    const std::string saved = folder.file("dolls\\piece.zip");
+    EXPECT_EQ(statusText().substr(8), " ユドナリウム用コマを保存しました: " + saved);
+    const std::string picture = sha256Hex(readBytes(portrait)) + ".jpg";
+    const std::optional<std::map<std::string, std::string>> entries = zipEntries(saved);
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(entries->size(), 2u);
+    EXPECT_EQ(entries->at(picture), readBytes(portrait));
+    EXPECT_NE(entries->at("1.xml").find(codePage932ToUtf8("リリィ/ソ?")), std::string::npos);
 }
 
 // Another program holding the clipboard open: the copy says it failed and
@@ -2659,6 +2697,31 @@ TEST_F(DollListTest, RecyclesOnlyTheChosenSheetWhateverTheFolderDoes) {
     EXPECT_TRUE(quit.answered());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(fileExists(chosen));
+}
+
+// The party's piece: the selected dolls in one ZIP named after the folder,
+// each with its portrait, the line under the list telling of it.
+TEST_F(DollListTest, SavesTheSelectedDollsAsOnePiece) {
+    markSelection(rows(), {0, 1});
+    std::string offered;
+    DialogAnswer save("ユドナリウム用コマを保存", IDOK,
+                      [&offered](HWND dialog) { offered = readControlText(fileNameBox(dialog)); });
+    SendMessageA(list, WM_COMMAND, IDM_DOLL_SAVE_UDONARIUM, 0);
+    ASSERT_TRUE(save.answered());
+    EXPECT_EQ(offered, "dolls");
+    ASSERT_TRUE(pumpUntil([this] { return summary().starts_with("ユドナリウム用コマを保存しました: "); }))
+        << summary();
+    EXPECT_TRUE(summary().starts_with("ユドナリウム用コマを保存しました: " + dolls("dolls.zip") + " ･ "))
+        << summary();
+    const std::optional<std::map<std::string, std::string>> entries = zipEntries(dolls("dolls.zip"));
+    ASSERT_TRUE(entries);
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : *entries)
+        names.push_back(name.substr(name.find('.')));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".bmp", ".jpg", ".xml", ".xml"}));
+    EXPECT_NE(entries->at("1.xml").find(codePage932ToUtf8("ソフィア")), std::string::npos);
+    EXPECT_NE(entries->at("2.xml").find(codePage932ToUtf8("リリィ")), std::string::npos);
 }
 
 // Closed and opened again, the list shows the same folder in the same order,

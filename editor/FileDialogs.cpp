@@ -1,10 +1,11 @@
-#include "app/FileDialogs.h"
+#include "editor/FileDialogs.h"
 
 #include <windows.h>
 
 #include <commdlg.h>
 
 const char sheetFileFilter[] = "テキストファイル(*.txt)\0*.txt\0All files(*.*)\0*.*\0";
+const char zipFileFilter[] = "ZIP ファイル (*.zip)\0*.zip\0";
 
 namespace {
 
@@ -61,4 +62,14 @@ std::string askOpenFileName(const char* title, const char* filter, const char* d
 std::string askSaveFileName(const char* title, const char* filter, const char* defaultExtension) {
     return askFileName("GetSaveFileNameA", saveNames,
                        dialogFields(saveNames, title, filter, defaultExtension, OFN_OVERWRITEPROMPT));
+}
+
+std::string askSaveFileNameIn(HWND owner, const char* title, const char* filter, const char* defaultExtension,
+                              const std::string& folder, const std::string& name) {
+    NameBuffers names{};
+    lstrcpynA(names.path, name.c_str(), MAX_PATH);
+    OPENFILENAMEA fields = dialogFields(names, title, filter, defaultExtension, OFN_OVERWRITEPROMPT);
+    fields.hwndOwner = owner;
+    fields.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    return askFileName("GetSaveFileNameA", names, fields);
 }
