@@ -64,14 +64,16 @@ uLong readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
 // Called inside minizip, which no exception may cross.
 uLong writeMemory(voidpf, voidpf stream, const void* buffer, uLong size) {
     ZipMemory& memory = memoryOf(stream);
+    const char* bytes = static_cast<const char*>(buffer);
+    // Most writes go at the end: appended, not zero-filled first.
+    const std::size_t over = std::min<std::size_t>(size, memory.bytes.size() - memory.at);
+    std::memcpy(memory.bytes.data() + memory.at, bytes, over);
     try {
-        if (memory.at + size > memory.bytes.size())
-            memory.bytes.resize(memory.at + size);
+        memory.bytes.append(bytes + over, size - over);
     } catch (const std::bad_alloc&) {
         memory.failed = true;
         return 0;
     }
-    std::memcpy(memory.bytes.data() + memory.at, buffer, size);
     memory.at += size;
     return size;
 }
@@ -123,6 +125,16 @@ bool addEntry(zipFile zip, const ZipEntry& entry) {
 // The ZIP of the entries, in their order; nothing when minizip fails.
 std::optional<std::string> zipOf(const std::vector<ZipEntry>& entries) {
     ZipMemory memory;
+    // Room for every entry and its headers at once, rather than the bytes
+    // moved again each time the ZIP outgrows its buffer.
+    std::size_t total = 0;
+    for (const ZipEntry& entry : entries)
+        total += entry.bytes.size() + 2 * entry.name.size() + 128;
+    try {
+        memory.bytes.reserve(total + 64);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
     zlib_filefunc64_def functions{openMemory, readMemory,  writeMemory, tellMemory,
                                   seekMemory, closeMemory, memoryError, &memory};
     zipFile zip = zipOpen2_64("piece", APPEND_STATUS_CREATE, nullptr, &functions);
