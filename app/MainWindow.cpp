@@ -144,6 +144,7 @@ void onCommand(HWND window, int command) {
     case IDM_COPY_PIECE: onCopy(window, sheetPiece(characterSheet).dump()); break;
     case IDM_OPEN_PAGE: onOpenPage(); break;
     case IDM_SAVE_UDONARIUM: onSaveUdonariumPiece(window); break;
+    case IDM_VERSIONS: openEarlierVersion(window); break;
     case IDM_DOLL_LIST: showDollList(window, dollListOwnerFor(window)); break;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
     default:
@@ -219,6 +220,9 @@ void nameStepItem(HMENU menu, int id, const char* label, const std::string& step
 void onMenuOpening(HWND window, HMENU menu) {
     if (menu == GetSubMenu(GetMenu(window), 0)) {
         listRecentSheets(menu);
+        // A sheet never saved has no versions.
+        EnableMenuItem(menu, IDM_VERSIONS,
+                       MF_BYCOMMAND | (currentSheetPath.empty() ? MF_GRAYED : MF_ENABLED));
     } else if (menu == GetSubMenu(GetMenu(window), 1)) {
         nameStepItem(menu, IDM_UNDO, "元に戻す(&U)", documentHistory().undoName(), "Ctrl+Z");
         nameStepItem(menu, IDM_REDO, "やり直し(&R)", documentHistory().redoName(), "Ctrl+Y");

@@ -5,6 +5,7 @@
 #include "app/RecentMenu.h"
 #include "app/SheetTitle.h"
 #include "app/StatusBar.h"
+#include "app/VersionsDialog.h"
 #include "editor/FileDialogs.h"
 #include "editor/SheetForm.h"
 #include "sheet/CharacterSheet.h"
@@ -14,6 +15,7 @@
 #include "store/FileStamp.h"
 #include "store/RecentList.h"
 #include "store/RecoveryCopy.h"
+#include "store/VersionStore.h"
 
 std::string currentSheetPath;
 
@@ -151,8 +153,11 @@ void answerCopyOffer(HWND window, LeftCopy& copy, bool& hereFirst) {
     releaseCopy(copy);
 }
 
-void showSavedMessage() {
-    tellUser("データが保存されました");
+// A version that could not be kept does not stop the save, but the user
+// learns that the bytes it replaced are gone.
+void showSavedMessage(VersionKept kept) {
+    tellUser(kept == VersionKept::failed ? "データが保存されました（以前の版は残せませんでした）"
+                                         : "データが保存されました");
 }
 
 // A failed save must not look like a successful one: the user learns that
@@ -167,6 +172,7 @@ void showSaveFailedMessage(const std::string& path) {
 // taken from.
 bool saveTo(const std::string& path) {
     const std::string bytes = characterSheet.sheetFileText();
+    const VersionKept kept = keepVersionBeforeSave(path, bytes);
     if (!replaceFileContents(path, bytes)) {
         showSaveFailedMessage(path);
         return false;
@@ -175,7 +181,7 @@ bool saveTo(const std::string& path) {
     matchFile(stampOfWritten(path, bytes));
     document.history.markSaved();
     followUnsavedState();
-    showSavedMessage();
+    showSavedMessage(kept);
     rememberRecentSheet(path);
     return true;
 }
@@ -361,6 +367,26 @@ void startNewSheet(HWND window) {
     currentSheetPath.clear();
     matchFile({});
     startHistory();
+}
+
+void openEarlierVersion(HWND window) {
+    if (currentSheetPath.empty())
+        return;
+    const std::optional<std::string> bytes = chooseVersion(window, currentSheetPath, characterSheet);
+    std::optional<SheetContents> contents = bytes ? sheetContentsOf(*bytes) : std::nullopt;
+    if (!contents)
+        return;
+    const CharacterSheet version(std::move(*contents));
+    {
+        const NamedStep step("以前の版を開く");
+        for (int member = 0; member <= static_cast<int>(SheetMember::legParts); ++member) {
+            const auto which = static_cast<SheetMember>(member);
+            characterSheet.setMember(which, version.getMember(which));
+        }
+    }
+    const ChangesUnheard showing;
+    refreshSheetForm();
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 void undoStep() {

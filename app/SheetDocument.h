@@ -71,6 +71,10 @@ void showRecoveryCopy(HWND window, const std::wstring& name);
 // Starts the program for a copy; tests put their own in its place.
 extern bool (*recoverInOwnWindow)(const std::wstring& copyName);
 
+// "以前の版": the version the player chooses goes into the window as one
+// edit of its sheet, "以前の版を開く"; the file stays as it is until saved.
+void openEarlierVersion(HWND window);
+
 // Puts the sheet back as it was before the last step, or does the step
 // undone last again; the form shows what changed.
 void undoStep();

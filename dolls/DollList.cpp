@@ -4,6 +4,7 @@
 
 #include "dolls/DollListPlace.h"
 #include "dolls/DollListState.h"
+#include "editor/DialogLayout.h"
 #include "editor/OwnerDataList.h"
 #include "res/resource.h"
 #include "sheet/WindowsText.h"
@@ -16,13 +17,6 @@ namespace {
 
 // The main window's property that holds its doll list.
 constexpr char dollListProperty[] = "VelmoraDollList";
-
-// How each control follows the window's size: its template place moves
-// right and down with the window's growth, or stretches with it.
-struct ControlPlace {
-    int id;
-    bool followsRight, followsBottom, stretchesWide, stretchesTall;
-};
 
 constexpr ControlPlace controlPlaces[] = {
     {IDC_DOLL_SEARCH, false, false, false, false},
@@ -38,45 +32,6 @@ void addColumns(DollList& list) {
     ListView_SetExtendedListViewStyle(rows, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     for (const DollColumnShown& column : dollColumns)
         addListColumn(list.window, rows, column.title, column.width);
-}
-
-// Each control's template place, to move from as the window grows.
-void keepDesignedPlaces(DollList& list) {
-    RECT client;
-    GetClientRect(list.window, &client);
-    list.designSize = {client.right, client.bottom};
-    for (const ControlPlace& place : controlPlaces) {
-        RECT at;
-        GetWindowRect(GetDlgItem(list.window, place.id), &at);
-        MapWindowPoints(nullptr, list.window, reinterpret_cast<POINT*>(&at), 2);
-        list.designed.push_back(at);
-    }
-}
-
-void placeControls(const DollList& list, int width, int height) {
-    if (list.designed.size() != std::size(controlPlaces))
-        return;
-    const int wider = width - list.designSize.cx, taller = height - list.designSize.cy;
-    HDWP moves = BeginDeferWindowPos(static_cast<int>(std::size(controlPlaces)));
-    for (std::size_t i = 0; i < std::size(controlPlaces); ++i) {
-        const ControlPlace& place = controlPlaces[i];
-        RECT at = list.designed[i];
-        at.left += place.followsRight ? wider : 0;
-        at.top += place.followsBottom ? taller : 0;
-        at.right += place.followsRight || place.stretchesWide ? wider : 0;
-        at.bottom += place.followsBottom || place.stretchesTall ? taller : 0;
-        moves = DeferWindowPos(moves, GetDlgItem(list.window, place.id), nullptr, at.left, at.top,
-                               at.right - at.left, at.bottom - at.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    EndDeferWindowPos(moves);
-}
-
-// No smaller than half its template.
-void limitSize(const DollList& list, MINMAXINFO& limits) {
-    RECT smallest = {0, 0, list.designSize.cx / 2, list.designSize.cy / 2};
-    AdjustWindowRectEx(&smallest, static_cast<DWORD>(GetWindowLongPtrA(list.window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(list.window, GWL_EXSTYLE)));
-    limits.ptMinTrackSize = {smallest.right - smallest.left, smallest.bottom - smallest.top};
 }
 
 void showPlace(const DollList& list) {
@@ -97,7 +52,7 @@ void initDollList(DollList& list) {
     SetPropA(list.owner, dollListProperty, list.window);
     addColumns(list);
     createThumbnails(list);
-    keepDesignedPlaces(list);
+    list.layout = designedLayout(list.window, controlPlaces);
     showPlace(list);
     startReading(list);
 }
@@ -158,8 +113,10 @@ INT_PTR CALLBACK dollListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND: onDollCommand(*list, LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY: onRowsNotify(*list, *reinterpret_cast<NMHDR*>(lParam)); break;
     case WM_CONTEXTMENU: showDollMenu(*list, reinterpret_cast<HWND>(wParam), lParam); break;
-    case WM_SIZE: placeControls(*list, LOWORD(lParam), HIWORD(lParam)); break;
-    case WM_GETMINMAXINFO: limitSize(*list, *reinterpret_cast<MINMAXINFO*>(lParam)); break;
+    case WM_SIZE: placeControls(window, list->layout, controlPlaces, LOWORD(lParam), HIWORD(lParam)); break;
+    case WM_GETMINMAXINFO:
+        limitToHalfTheDesign(window, list->layout, *reinterpret_cast<MINMAXINFO*>(lParam));
+        break;
     case dollNewsMessage: takeNews(*list); break;
     case askThumbnailsMessage: askForThumbnails(*list); break;
     case pieceProgressMessage: showPieceProgress(*list, wParam, static_cast<std::size_t>(lParam)); break;

@@ -7,6 +7,7 @@
 #include "dolls/DollFolder.h"
 #include "dolls/DollListOwner.h"
 #include "dolls/DollListWorker.h"
+#include "editor/DialogLayout.h"
 
 #include <windows.h>
 
@@ -70,8 +71,7 @@ struct DollList {
     // command, search or folder.
     std::string outcome;
     ThumbnailCache thumbnails;
-    SIZE designSize{};              // the template's client size, in pixels
-    std::vector<RECT> designed;     // each of controlPlaces's, in pixels
+    DialogLayout layout;
     std::optional<RECT> startPlace; // as kept; none the first time
     std::unique_ptr<DollListWorker> worker;
     std::shared_ptr<PartyPiece> piece; // while the party's piece is saved

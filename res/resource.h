@@ -16,6 +16,7 @@
 #define IDM_NEW 40014
 #define IDM_DOLL_LIST 40015
 #define IDM_SAVE_UDONARIUM 40016
+#define IDM_VERSIONS 40017
 // Edit menu, the lists' context menu and their keys: on a list they act on
 // its selected entries, in a text box on its text.
 #define IDM_UNDO 40201
@@ -96,6 +97,12 @@
 #define IDC_DOLL_ROWS 5002
 #define IDC_DOLL_SUMMARY 5004
 #define IDC_DOLL_FOLDER 5005
+
+// The earlier versions of a sheet ("VERSIONSDLG").
+#define IDC_VERSION_LIST 5101
+#define IDC_VERSION_NONE 5102
+#define IDC_VERSION_SAVE_AS 5103
+#define IDC_VERSION_DELETE 5104
 #define IDM_DOLL_OPEN 40301
 #define IDM_DOLL_OPEN_NEW_WINDOW 40302
 #define IDM_DOLL_DUPLICATE 40303

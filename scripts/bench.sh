@@ -15,11 +15,14 @@ run_benchmarks() {
     echo "== the four outputs of a long sheet against reading it (native, optimised, no sanitizers)"
     cmake -S "$root" -B "$build/native-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSANITIZE=OFF >/dev/null
     cmake --build "$build/native-bench" --target sheet_outputs_bench catalogue_bench history_bench \
-        doll_folder_bench udonarium_piece_bench >/dev/null
+        version_keep_bench doll_folder_bench udonarium_piece_bench >/dev/null
     "$build/native-bench/bench/sheet_outputs_bench" "$work/long-sheet.txt"
 
     echo "== the undo history's memory against the list it follows (native)"
     "$build/native-bench/bench/history_bench"
+
+    echo "== a save of a sheet of 3,000 entries a list with its version kept, against the same save (native)"
+    "$build/native-bench/bench/version_keep_bench" "$work"
 
     echo "== a doll folder of 1,000 sheets: the walk and the reading, and the first 30 thumbnails, against plain loops (native)"
     "$build/native-bench/bench/doll_folder_bench" "$work/dolls"
@@ -38,6 +41,9 @@ run_benchmarks() {
 
     echo "== the doll list on 1,000 sheets naming 50 photographs, against plain loops; its thumbnails' memory on 10,000"
     xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/doll_list_bench.exe"
+
+    echo "== the earlier versions dialog on 50 versions of a long sheet, against loading them and a bare dialog"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/windows/wine-run.sh" "$build/windows/bench/versions_dialog_bench.exe"
 
     echo "== a photo-sized portrait (opened through loadSheet, refreshSheetForm and the paint)"
     # About 24 megapixels of photo-like content: smooth shading with grain.

@@ -285,6 +285,8 @@ bool isSheetFile(const std::wstring& path);
 // more than `byteLimit` bytes. A file of format 1000 or older has no
 // portrait line, and no portrait path.
 std::optional<SheetContents> readSheetContents(std::FILE* opened, std::size_t byteLimit);
+// The same from a sheet file's bytes, already read.
+std::optional<SheetContents> sheetContentsOf(std::string_view bytes);
 
 // The doll being edited: the one record that the form, the lists, the entry
 // dialogs and the File commands all work on.

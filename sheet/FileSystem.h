@@ -48,6 +48,7 @@ struct LocalTime {
     int day = 0;   // 1 to 31
     int hour = 0;
     int minute = 0;
+    int second = 0;
 };
 LocalTime localTimeOf(std::int64_t writeTime);
 
@@ -70,6 +71,10 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
 std::FILE* openUtf8ForReading(const std::string& utf8Path);
 FileLook lookAtUtf8File(const std::string& utf8Path);
+void removeUtf8File(const std::string& utf8Path);
+// Makes the folder, whose parent must be there; true when a folder is there
+// afterwards, made now or before.
+bool makeUtf8Folder(const std::string& utf8Path);
 
 // What this system puts between folders in a path.
 #ifdef _WIN32

@@ -49,7 +49,7 @@ LocalTime localTimeOf(std::int64_t writeTime) {
     std::tm local{};
     if (localtime_r(&seconds, &local) == nullptr)
         return {};
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 // POSIX names are bytes, taken here as UTF-8 as they are.
@@ -59,6 +59,16 @@ std::FILE* openUtf8ForReading(const std::string& utf8Path) {
 
 FileLook lookAtUtf8File(const std::string& utf8Path) {
     return lookAtFile(utf8Path);
+}
+
+void removeUtf8File(const std::string& utf8Path) {
+    std::remove(utf8Path.c_str());
+}
+
+bool makeUtf8Folder(const std::string& utf8Path) {
+    struct stat status {};
+    return mkdir(utf8Path.c_str(), 0777) == 0 ||
+           (stat(utf8Path.c_str(), &status) == 0 && S_ISDIR(status.st_mode));
 }
 
 namespace {

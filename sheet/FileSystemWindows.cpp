@@ -135,6 +135,18 @@ FileLook lookAtUtf8File(const std::string& utf8Path) {
     return lookAtFile(wideOfUtf8(utf8Path));
 }
 
+void removeUtf8File(const std::string& utf8Path) {
+    removeFile(wideOfUtf8(utf8Path));
+}
+
+bool makeUtf8Folder(const std::string& utf8Path) {
+    const std::wstring folder = wideOfUtf8(utf8Path);
+    if (CreateDirectoryW(folder.c_str(), nullptr) != 0)
+        return true;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // The basic information leaves out the short 8.3 names, and the large
 // fetch asks for many entries a call: both quicken a folder of thousands.
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
@@ -166,5 +178,5 @@ LocalTime localTimeOf(std::int64_t writeTime) {
     if (FileTimeToSystemTime(&universal, &universalTime) == 0 ||
         SystemTimeToTzSpecificLocalTime(nullptr, &universalTime, &local) == 0)
         return {};
-    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }

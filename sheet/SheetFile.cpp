@@ -347,6 +347,13 @@ std::optional<SheetContents> readSheetContents(std::FILE* opened, std::size_t by
     return contentsOf(std::move(*lines)).contents;
 }
 
+std::optional<SheetContents> sheetContentsOf(std::string_view bytes) {
+    std::optional<SheetLines> lines = readSheetLines(LineReader(bytes));
+    if (!lines)
+        return std::nullopt;
+    return contentsOf(std::move(*lines)).contents;
+}
+
 bool CharacterSheet::loadSheet(std::string path) {
     return loadSheetLines(*this, readSheetLines(LineReader(openForReading(path))), path);
 }

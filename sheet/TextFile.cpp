@@ -148,7 +148,8 @@ std::string temporarySuffix() {
 // The same steps whichever width the path's characters have.
 template <class Path>
 Replacement replaceContents(const Path& path, std::string_view bytes,
-                            const std::function<bool()>& stillWanted) {
+                            const std::function<bool()>& stillWanted,
+                            Durability durability = Durability::onDisk) {
     const std::string suffix = temporarySuffix();
     const Path temporary = path + Path(suffix.begin(), suffix.end());
     std::FILE* out = openForWriting(temporary);
@@ -156,7 +157,7 @@ Replacement replaceContents(const Path& path, std::string_view bytes,
         return Replacement::failed;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     written = std::fflush(out) == 0 && written;
-    written = flushToDisk(out) && written;
+    written = (durability == Durability::cached || flushToDisk(out)) && written;
     written = std::fclose(out) == 0 && written;
     const Replacement outcome = !written                        ? Replacement::failed
                                 : stillWanted && !stillWanted() ? Replacement::notWanted
@@ -183,3 +184,22 @@ bool replaceFileContents(const std::wstring& path, std::string_view bytes) {
     return replaceContents(path, bytes, {}) == Replacement::done;
 }
 #endif
+
+namespace {
+
+// A UTF-8 path as this system's file functions take it.
+#ifdef _WIN32
+std::wstring systemPath(const std::string& utf8Path) {
+    return wideOfUtf8(utf8Path);
+}
+#else
+const std::string& systemPath(const std::string& utf8Path) {
+    return utf8Path;
+}
+#endif
+
+} // namespace
+
+bool replaceUtf8FileContents(const std::string& utf8Path, std::string_view bytes, Durability durability) {
+    return replaceContents(systemPath(utf8Path), bytes, {}, durability) == Replacement::done;
+}

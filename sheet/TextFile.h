@@ -86,6 +86,13 @@ bool replaceFileContents(const std::string& path, std::string_view bytes);
 enum class Replacement { done, failed, notWanted };
 Replacement replaceFileContentsIf(const std::string& path, std::string_view bytes,
                                   const std::function<bool()>& stillWanted);
+// The same for a UTF-8 path, reached on Windows through its Unicode name.
+// A file whose damage shows when it is read back (its hash kept elsewhere)
+// may be left `cached` for the system to write when it will: a power cut
+// may then damage it, but never half replace it.
+enum class Durability { onDisk, cached };
+bool replaceUtf8FileContents(const std::string& utf8Path, std::string_view bytes,
+                             Durability durability = Durability::onDisk);
 #ifdef _WIN32
 // The same for a Unicode path, which may name a folder, such as a user's
 // profile, that code page 932 cannot.

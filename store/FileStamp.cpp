@@ -53,6 +53,10 @@ FileStamp stampOfLook(const FileLook& look) {
 
 } // namespace
 
+std::uint64_t hashOfBytes(std::string_view bytes) {
+    return hashed(hashStart, bytes);
+}
+
 FileStamp stampOfFile(const std::string& path) {
     FileStamp stamp = stampOfLook(lookAtFile(path));
     if (stamp.state == FileStamp::State::present)
@@ -63,7 +67,7 @@ FileStamp stampOfFile(const std::string& path) {
 FileStamp stampOfBytes(const FileLook& look, std::string_view bytes) {
     FileStamp stamp = stampOfLook(look);
     stamp.size = bytes.size();
-    stamp.hash = hashed(hashStart, bytes);
+    stamp.hash = hashOfBytes(bytes);
     return stamp;
 }
 

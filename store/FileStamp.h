@@ -19,6 +19,10 @@ struct FileStamp {
     std::optional<std::uint64_t> hash; // of its bytes; none when they could not be read
 };
 
+// A hash of `bytes` that tells one file's bytes from another's (FNV-1a, 64
+// bits): not proof against anyone who means to collide it.
+std::uint64_t hashOfBytes(std::string_view bytes);
+
 // The file at `path` as it is now, its bytes read.
 FileStamp stampOfFile(const std::string& path);
 // The file that `look` saw, holding `bytes` as the window read or wrote

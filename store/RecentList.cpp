@@ -3,6 +3,7 @@
 #include "sheet/TextFile.h"
 #include "sheet/WindowsText.h"
 #include "store/ProfileFolders.h"
+#include "store/ProfileLock.h"
 #include "store/RecentSheets.h"
 
 #include <windows.h>
@@ -17,37 +18,8 @@ std::wstring listFile() {
     return folder.empty() ? folder : folder + L"\\recent.txt";
 }
 
-// Held while a window reads, changes and writes the list; another window
-// waits a moment for it.
-class ListLock {
-public:
-    ListLock() {
-        const std::wstring folder = settingsFolder();
-        if (folder.empty())
-            return;
-        CreateDirectoryW(folder.c_str(), nullptr);
-        const std::wstring lockFile = folder + L"\\recent.lock";
-        for (int attempt = 0; attempt < 200 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-            handle = CreateFileW(lockFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-            if (handle == INVALID_HANDLE_VALUE)
-                Sleep(10);
-        }
-    }
-    ~ListLock() {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-    ListLock(const ListLock&) = delete;
-    ListLock& operator=(const ListLock&) = delete;
-    bool isHeld() const { return handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle = INVALID_HANDLE_VALUE;
-};
-
 void changeList(const std::function<std::vector<std::string>(std::vector<std::string>)>& change) {
-    const ListLock lock;
+    const ProfileLock lock(settingsFolder(), L"recent.lock");
     if (!lock.isHeld())
         return;
     const std::vector<std::string> before = readRecentList();

@@ -7,16 +7,23 @@
 // The same bytes as the user's list of recent sheets give at most its
 // length of well-formed paths, which are read back as they were written, and
 // as a recovery copy's record either nothing or a record that reads back.
+// As the index of a sheet's versions they give versions of distinct ids
+// that read back as written, and a store whose index they are lists,
+// keeps and deletes without a crash.
 #include "FuzzInput.h"
+#include "TestFiles.h"
 
 #include "store/RecentSheets.h"
 #include "store/RecoveryRecord.h"
+#include "store/SheetVersions.h"
 
 #include "refdata/ReferenceData.h"
 #include "sheet/CodePage932.h"
+#include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -54,6 +61,31 @@ std::size_t codePage932Characters(const std::string& text) {
 bool readAsUtf8(const std::string& bytes) {
     return bytes.starts_with(utf8ByteOrderMark) ||
            (isUtf8(bytes) && std::ranges::any_of(bytes, [](char byte) { return byte & 0x80; }));
+}
+
+void checkVersionIndex(std::string_view input) {
+    const std::vector<IndexedVersion> versions = readVersionIndex(input);
+    std::set<std::uint64_t> ids;
+    for (const IndexedVersion& version : versions)
+        ids.insert(version.id);
+    require(ids.size() == versions.size(), "each version listed once");
+    require(readVersionIndex(versionIndexText(versions)) == versions, "the index reads back as written");
+
+    const std::string folder = inputFile("versions");
+    makeUtf8Folder(folder);
+    writeBytes(folder + "/index.txt", input);
+    const SheetVersions store(folder, {2, 64});
+    const std::string key = versions.empty() ? "/lily.txt" : versions.front().sheetKey;
+    for (const SheetVersionEntry& entry : store.versionsOf(key))
+        require(!store.bytesOf(key, entry.id) || entry.readable, "bytes only of a readable version");
+    const VersionKept outcome = store.keep(key, "Lily", 1);
+    require(outcome != VersionKept::failed, "a damaged index never stops a keep");
+    const std::vector<SheetVersionEntry> kept = store.versionsOf(key);
+    require(!kept.empty() && kept.size() <= 2, "the sheet's versions within the limits");
+    require(outcome == VersionKept::nothingToKeep || store.bytesOf(key, kept.front().id) == "Lily",
+            "the version kept is listed first");
+    require(store.remove(key, kept.front().id) && store.versionsOf(key).size() == kept.size() - 1,
+            "a version is deleted");
 }
 
 } // namespace
@@ -101,5 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a recovery record reads back as written");
         require(!recoveryQuestion(*record).empty(), "a recovery record gives its question");
     }
+
+    checkVersionIndex(input);
     return 0;
 }

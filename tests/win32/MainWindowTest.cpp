@@ -19,6 +19,7 @@
 #include "sheet/TextFile.h"
 #include "store/RecentSheets.h"
 #include "store/RecoveryRecord.h"
+#include "store/VersionStore.h"
 
 #include "TestFiles.h"
 #include "WindowTesting.h"
@@ -155,7 +156,7 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
     char text[128];
     GetMenuStringA(GetMenu(window), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "ファイル(&F)");
-    ASSERT_EQ(GetMenuItemCount(file), 14);
+    ASSERT_EQ(GetMenuItemCount(file), 15);
     EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_NEW));
     const struct {
         int id;
@@ -164,6 +165,7 @@ TEST_F(MainWindowTest, FileMenuOffersItsCommands) {
                  {IDM_OPEN, "開く(&O)\tCtrl+O"},
                  {IDM_SAVE, "上書き保存(&S)\tCtrl+S"},
                  {IDM_SAVE_AS, "名前をつけて保存(&A)\tCtrl+Shift+S"},
+                 {IDM_VERSIONS, "以前の版(&V)..."},
                  {IDM_COPY_TEXT, "テキストをコピー(&T)"},
                  {IDM_COPY_PIECE, "ココフォリア駒をコピー(&C)"},
                  {IDM_OPEN_PAGE, "印刷用ページを開く(&P)"},
@@ -1359,6 +1361,53 @@ std::string shownForm() {
         }
     }
     return shown;
+}
+
+// Each save keeps what it writes over; "以前の版" lists the versions newest
+// first with what each has that the window does not, and one opened is an
+// edit of the window's sheet that one undo takes back, the file untouched.
+TEST_F(UnsavedEditsTest, AnEarlierVersionOpensAsAnEditOfTheSheet) {
+    const std::wstring profile = wideOfNarrow(folder.file("")) + L"versions-profile";
+    std::filesystem::create_directories(profile);
+    wchar_t previous[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", previous, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", profile.c_str());
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    const auto versionsGreyed = [&] {
+        SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        return (GetMenuState(file, IDM_VERSIONS, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    EXPECT_TRUE(versionsGreyed()) << "a sheet never saved";
+    const std::string path = exampleSheetAt("versions", "lily.txt");
+    open(path);
+    EXPECT_FALSE(versionsGreyed());
+    for (const char* name : {"Lily", "Rose"}) {
+        SetWindowTextA(GetDlgItem(sheetForm.form, IDC_DOLL_NAME), name);
+        command(IDM_SAVE);
+    }
+    command(IDM_SAVE); // the same bytes again keep nothing
+    const std::string saved = readBytes(path);
+    std::vector<std::string> differences;
+    DialogAnswer versions("以前の版 - lily.txt", IDOK, [&differences](HWND dialog) {
+        HWND rows = GetDlgItem(dialog, IDC_VERSION_LIST);
+        for (int row = 0; row < ListView_GetItemCount(rows); ++row) {
+            char text[256] = {};
+            ListView_GetItemText(rows, row, 2, text, sizeof text);
+            differences.push_back(text);
+        }
+    });
+    command(IDM_VERSIONS);
+    ASSERT_TRUE(versions.answered());
+    ASSERT_EQ(differences.size(), 2u);
+    EXPECT_TRUE(differences[0].starts_with("ドール名 Lily")) << differences[0];
+    EXPECT_FALSE(differences[1].starts_with("ドール名 Lily")) << differences[1];
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "Lily");
+    EXPECT_TRUE(title().starts_with("*lily.txt")) << title();
+    EXPECT_EQ(readBytes(path), saved);
+    command(IDM_UNDO);
+    EXPECT_EQ(formText(IDC_DOLL_NAME), "Rose");
+    EXPECT_TRUE(title().starts_with("lily.txt")) << title();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", previous);
 }
 
 TEST_F(UnsavedEditsTest, ANewSheetIsTheSheetAtStart) {
@@ -2746,11 +2795,13 @@ TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
     EXPECT_EQ(place.left, 40);
     EXPECT_EQ(place.right - place.left, 700);
 
-    // Closed while it reads a large folder, it stops its threads and waits
-    // for them.
+    // Closed while it reads a large folder, it tells its threads to stop,
+    // and they end without being waited for.
     SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
     std::filesystem::create_directories(dolls("多数"));
-    for (int doll = 0; doll < 1000; ++doll)
+    // Enough sheets that even a loaded machine is still reading them when
+    // the list closes.
+    for (int doll = 0; doll < 3000; ++doll)
         writeDoll("多数\\" + std::to_string(doll) + ".txt", "ドール", "", 30);
     const auto threads = [] {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -2766,12 +2817,48 @@ TEST_F(DollListTest, KeepsItsFolderOrderAndPlace) {
     command(IDM_DOLL_LIST);
     list = dollListOf(window);
     ASSERT_TRUE(pumpUntil([this] { return !shown().empty(); }));
-    EXPECT_LT(shown().size(), 1003u);
+    EXPECT_LT(shown().size(), 3003u);
     SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(dollListOf(window), nullptr);
-    // A thread joined may stay listed a moment while Wine's server lets it go.
-    EXPECT_TRUE(pumpUntil([&] { return threads() == before; }))
+    // A thread told to stop ends on its own, and may stay listed a moment
+    // while Wine's server lets it go; a loaded machine takes longer.
+    EXPECT_TRUE(pumpUntil([&] { return threads() == before; }, 750))
         << threads() << " threads, " << before << " before";
+}
+
+} // namespace
+
+namespace {
+
+// The versions of one sheet file reached by another spelling of its path,
+// kept in a profile of the test's own.
+TEST(SheetVersionsOfAFile, AnotherSpellingNamesTheSameSheet) {
+    ScratchFolder folder;
+    wchar_t previous[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", previous, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", (wideOfNarrow(folder.file("")) + L"Zoë").c_str());
+    std::filesystem::create_directories(wideOfNarrow(folder.file("")) + L"Zoë");
+    std::filesystem::create_directory(folder.file("sub"));
+    const std::string sheet = folder.file("Lily Sheet.txt");
+    writeBytes(sheet, "first");
+    ASSERT_EQ(keepVersionBeforeSave(sheet, "second"), VersionKept::kept);
+    writeBytes(sheet, "second");
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(sheet.c_str(), shortName, MAX_PATH);
+    std::string otherCase = sheet;
+    std::transform(otherCase.begin(), otherCase.end(), otherCase.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+    const std::string spellings[] = {otherCase, shortName, folder.file("sub\\..\\Lily Sheet.txt")};
+    for (const std::string& spelling : spellings) {
+        EXPECT_EQ(sheetKeyOf(spelling), sheetKeyOf(sheet)) << spelling;
+        ASSERT_EQ(versionsOf(spelling).size(), 1u) << spelling;
+        EXPECT_EQ(versionBytes(spelling, versionsOf(spelling)[0].id), "first") << spelling;
+    }
+    EXPECT_EQ(keepVersionBeforeSave(otherCase, "third"), VersionKept::kept) << "the sheet's second version";
+    EXPECT_EQ(sheetKeyOf(folder.file("sub\\..\\Gone.txt")), sheetKeyOf(folder.file("GONE.TXT")))
+        << "a file not there yet";
+    EXPECT_TRUE(versionsOf("").empty()) << "a sheet never saved";
+    SetEnvironmentVariableW(L"LOCALAPPDATA", previous);
 }
 
 } // namespace
