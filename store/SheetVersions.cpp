@@ -161,8 +161,9 @@ std::optional<std::string> SheetVersions::readVersion(const IndexedVersion& vers
     return std::move(read.bytes);
 }
 
-bool SheetVersions::holdsBytes(const IndexedVersion& version, std::string_view bytes) const {
-    if (version.size != bytes.size() || version.hash != hashOfBytes(bytes))
+bool SheetVersions::holdsBytes(const IndexedVersion& version, std::string_view bytes,
+                               std::uint64_t hash) const {
+    if (version.size != bytes.size() || version.hash != hash)
         return false;
     const std::optional<std::string> kept = readVersion(version);
     return kept && *kept == bytes;
@@ -190,12 +191,13 @@ VersionKept SheetVersions::keep(const std::string& sheetKey, std::string_view ol
     if (!versions || !isSheetKey(sheetKey) || oldBytes.size() > limits.bytesInAll ||
         limits.versionsASheet == 0)
         return VersionKept::failed;
+    const std::uint64_t hash = hashOfBytes(oldBytes);
     const bool alreadyKept = std::ranges::any_of(*versions, [&](const IndexedVersion& version) {
-        return version.sheetKey == sheetKey && holdsBytes(version, oldBytes);
+        return version.sheetKey == sheetKey && holdsBytes(version, oldBytes, hash);
     });
     if (alreadyKept)
         return VersionKept::nothingToKeep;
-    const IndexedVersion added{nextId(*versions), savedAt, oldBytes.size(), hashOfBytes(oldBytes), sheetKey};
+    const IndexedVersion added{nextId(*versions), savedAt, oldBytes.size(), hash, sheetKey};
     if (!makeUtf8Folder(folder) ||
         !replaceUtf8FileContents(versionPath(added.id), oldBytes, Durability::cached))
         return VersionKept::failed;

@@ -80,7 +80,7 @@ private:
     std::string indexPath() const;
     std::string versionPath(std::uint64_t id) const;
     std::optional<std::vector<IndexedVersion>> readIndex() const;
-    bool holdsBytes(const IndexedVersion& version, std::string_view bytes) const;
+    bool holdsBytes(const IndexedVersion& version, std::string_view bytes, std::uint64_t hash) const;
     std::optional<std::string> readVersion(const IndexedVersion& version) const;
 
     std::string folder;
