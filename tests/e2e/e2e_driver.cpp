@@ -601,6 +601,42 @@ void saveUdonariumPiece(Session& s) {
           "the piece's picture is not the portrait's bytes");
 }
 
+// Under a new name, three saves, the second over a file that another
+// program wrote meanwhile: "以前の版" keeps what each replaced, and the
+// oldest, opened from it and saved, gives the first bytes back as they were.
+void openTheOldestVersion(Session& s) {
+    const std::string sheet = s.folder.file("版のシート.txt");
+    s.useFileDialog(IDM_SAVE_AS, "名前を付けてファイルを保存", sheet);
+    const std::string first = readBytes(sheet);
+    writeText(s.formControl(IDC_DOLL_NAME), "Version A");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    std::vector<std::string> lines = sheetLines(first);
+    lines.at(dollNameLine - 1) = "Another program's";
+    writeBytes(sheet, joinSheetLines(lines));
+    writeText(s.formControl(IDC_DOLL_NAME), "Version B");
+    postCommand(s.mainWindow, IDM_SAVE);
+    clickButton(
+        waitForProcessWindow(s.processId(), dialogClass, "ファイルの変更", "the question about the file"),
+        IDYES);
+    waitUntil(s.processId(), "the sheet saved over the other program's",
+              [&] { return sheetLines(readBytes(sheet)).at(dollNameLine - 1) == "Version B"; });
+    postCommand(s.mainWindow, IDM_VERSIONS);
+    HWND dialog = waitForProcessWindow(s.processId(), dialogClass, "以前の版 - 版のシート.txt",
+                                       "the dialog of earlier versions");
+    HWND list = GetDlgItem(dialog, IDC_VERSION_LIST);
+    check(ListView_GetItemCount(list) == 2,
+          "the dialog lists " + std::to_string(ListView_GetItemCount(list)) + " versions instead of 2");
+    postKey(list, VK_END);
+    waitUntil(s.processId(), "the oldest version to be selected",
+              [&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 1; });
+    clickButton(dialog, IDOK);
+    waitUntilGone(s.processId(), dialog, "the dialog of earlier versions to close");
+    settle(s.mainWindow);
+    s.checkTitle("*版のシート.txt");
+    sendAcceleratorCommand(s.mainWindow, IDM_SAVE);
+    checkFileBytes(sheet, first);
+}
+
 void reopenSavedSheet(Session& s) {
     const std::string saved = readBytes(s.savedPath);
     s.useFileDialog(IDM_OPEN, "ファイルを開く", s.savedPath);
@@ -1272,6 +1308,9 @@ constexpr Step steps[] = {
     {"shows a portrait chosen by a double click on its frame, and saves its path",
      choosePortraitByDoubleClick},
     {"saves the doll and its portrait as a piece for Udonarium through the File menu", saveUdonariumPiece},
+    {"keeps what three saves replaced, one over another program's file, and saves the oldest back byte for "
+     "byte",
+     openTheOldestVersion},
     {"opens the sheet saved under a Japanese name again, and saves it unchanged", reopenSavedSheet},
     {"keeps running with the sheet untouched when the close question is answered No", declineClose},
     {"ends with exit code 0 when exit is confirmed with Yes", confirmExit},

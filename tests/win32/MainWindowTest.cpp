@@ -1407,6 +1407,15 @@ TEST_F(UnsavedEditsTest, AnEarlierVersionOpensAsAnEditOfTheSheet) {
     command(IDM_UNDO);
     EXPECT_EQ(formText(IDC_DOLL_NAME), "Rose");
     EXPECT_TRUE(title().starts_with("lily.txt")) << title();
+
+    // A profile where no store can be made: the save goes on and says so.
+    const std::string blocked = folder.file("a file, no folder");
+    writeBytes(blocked, "");
+    SetEnvironmentVariableW(L"LOCALAPPDATA", wideOfNarrow(blocked).c_str());
+    SetWindowTextA(GetDlgItem(sheetForm.form, IDC_DOLL_NAME), "Iris");
+    command(IDM_SAVE);
+    EXPECT_EQ(statusText().substr(8), " データが保存されました（以前の版は残せませんでした）");
+    EXPECT_NE(readBytes(path).find("\r\nIris\r\n"), std::string::npos);
     SetEnvironmentVariableW(L"LOCALAPPDATA", previous);
 }
 
