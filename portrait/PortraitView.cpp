@@ -37,10 +37,14 @@ void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
     BeginPaint(form, &formPaint);
     HDC dc = BeginPaint(frame, &framePaint);
     const PortraitBitmap bitmap = sheet.getPortraitBitmap();
-    // Stretched over the whole frame, outline included; the picture's
-    // proportions are not kept.
-    AlphaBlend(dc, 0, 0, target.right - target.left, target.bottom - target.top, source, 0, 0, bitmap.width,
-               bitmap.height, opaqueCopy);
+    const int width = target.right - target.left, height = target.bottom - target.top;
+    // A picture kept at the frame's size is copied as it is; any other is
+    // stretched over the whole frame, outline included, its proportions
+    // not kept.
+    if (bitmap.width == width && bitmap.height == height)
+        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    else
+        AlphaBlend(dc, 0, 0, width, height, source, 0, 0, bitmap.width, bitmap.height, opaqueCopy);
     EndPaint(frame, &framePaint);
     EndPaint(form, &formPaint);
 }
