@@ -68,7 +68,11 @@ std::string askSaveFileNameIn(HWND owner, const char* title, const char* filter,
                               const std::string& folder, const std::string& name) {
     NameBuffers names{};
     lstrcpynA(names.path, name.c_str(), MAX_PATH);
-    OPENFILENAMEA fields = dialogFields(names, title, filter, defaultExtension, OFN_OVERWRITEPROMPT);
+    // An output saved elsewhere leaves the working folder where it was: a
+    // sheet's relative portrait path, read later on another thread, goes on
+    // naming the same file.
+    OPENFILENAMEA fields =
+        dialogFields(names, title, filter, defaultExtension, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR);
     fields.hwndOwner = owner;
     fields.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     return askFileName("GetSaveFileNameA", names, fields);
