@@ -122,7 +122,7 @@ void onOpenPage() {
 // chooses otherwise; the sheet, its file and the form stay as they are.
 void onSaveUdonariumPiece(HWND window) {
     const std::string& sheetPath = currentSheetPath;
-    const std::string folder(sheetPath.substr(0, sheetPath.size() - filePart(sheetPath).size()));
+    const std::string folder(folderPart(sheetPath));
     const std::string path = askSaveFileNameIn(window, "ユドナリウム用コマを保存", zipFileFilter, "zip",
                                                folder, pieceFileName(characterSheet.getDollName()));
     if (path.empty())

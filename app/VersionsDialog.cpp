@@ -108,10 +108,6 @@ void openChosen(VersionsDialog& dialog) {
     EndDialog(dialog.window, IDOK);
 }
 
-std::string folderOf(const std::string& path) {
-    return path.substr(0, path.size() - filePart(path).size());
-}
-
 // The version's bytes as they were kept, to a file of the player's choice.
 void saveChosenAs(const VersionsDialog& dialog) {
     const VersionRow* row = focusedRow(dialog);
@@ -123,7 +119,7 @@ void saveChosenAs(const VersionsDialog& dialog) {
         return;
     }
     const std::string path = askSaveFileNameIn(dialog.window, "別名で保存", sheetFileFilter, "txt",
-                                               folderOf(dialog.sheetPath), "");
+                                               std::string(folderPart(dialog.sheetPath)), "");
     if (!path.empty() && !replaceFileContents(path, *bytes))
         tell(dialog, "保存できませんでした: " + path);
 }

@@ -185,6 +185,10 @@ std::string_view filePart(std::string_view path) {
     return namePart(path, true);
 }
 
+std::string_view folderPart(std::string_view path) {
+    return path.substr(0, path.size() - filePart(path).size());
+}
+
 // Judged on the characters that are opened, the path's Unicode form, not on
 // its bytes.
 PortraitPathKind classifyPortraitPath(std::string_view path) {

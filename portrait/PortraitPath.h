@@ -30,6 +30,8 @@ bool isReservedDeviceName(std::string_view name);
 // separator, with the same care for double-byte characters: a lead byte
 // before a byte that can end no character is a character of its own.
 std::string_view filePart(std::string_view path);
+// What comes before it: the drive and the folders, with the last separator.
+std::string_view folderPart(std::string_view path);
 
 // Where the portrait of the sheet file at `sheetPath`, whose portrait line
 // reads `portraitPath`, lies on this machine. Players pass a sheet on with
