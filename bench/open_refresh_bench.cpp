@@ -3,13 +3,13 @@
 // time of loadSheet plus refreshSheetForm plus the first paint on the real
 // form (under Wine: the real list views with their check boxes), against its
 // floor, five plain report-view lists where the form's stand, with the same
-// columns, filled with the same texts from the record and painted once; the
-// check-box windows' own paint is shown as the platform's share.
+// columns, filled with the same texts from the record, carrying as many
+// check-box windows made and placed alike, and painted once.
 // Also the check-box windows the lists hold and the save. Then, in a sheet
 // of 3,000 entries a list: a keystroke against one in a new sheet; the list
 // commands on 100 of a list's 3,000 entries and a drag of 100 rows there,
 // from the drop, against that list's rebuild; undoing and redoing a typed
-// letter against a keystroke, and undoing each list step against the
+// letter against the keystroke, and undoing each list step against the
 // rebuild. Each figure is the median of its runs, the floor measured in
 // each run beside it.
 
@@ -59,9 +59,41 @@ template <class Entry> std::array<std::string, 5> rowTexts(const Entry& entry) {
     return {entry.name, entry.timing, entry.cost, entry.range, entry.effect};
 }
 
+// Where one of the form's check-box windows stands, and what it shows.
+struct BoxPlace {
+    int listId;
+    RECT at; // in the list
+    LRESULT state;
+};
+
+// The check-box windows the form's lists hold.
+std::vector<HWND> checkBoxWindows() {
+    std::vector<HWND> windows;
+    for (const auto& [list, rows] : cellCheckBoxes)
+        for (const auto& [row, columns] : rows)
+            for (const auto& [column, cell] : columns)
+                if (cell.box != nullptr)
+                    windows.push_back(cell.box);
+    return windows;
+}
+
+std::vector<BoxPlace> checkBoxPlaces() {
+    std::vector<BoxPlace> places;
+    for (HWND box : checkBoxWindows()) {
+        if (!IsWindowVisible(box))
+            continue;
+        BoxPlace place{GetDlgCtrlID(GetParent(box)), {}, SendMessageA(box, BM_GETCHECK, 0, 0)};
+        GetWindowRect(box, &place.at);
+        MapWindowPoints(nullptr, GetParent(box), reinterpret_cast<POINT*>(&place.at), 2);
+        places.push_back(place);
+    }
+    return places;
+}
+
 // The floor: the form's template with nothing behind it, its five lists
 // made plain report views with the same columns, filled with the same
-// texts from the record and painted with the rest of the form once.
+// texts from the record, given check-box windows where the form's lists
+// show theirs, and painted with the rest of the form once.
 INT_PTR CALLBACK templateOnly(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
@@ -72,7 +104,7 @@ public:
         RECT area;
         GetClientRect(form, &area);
         host = createHostWindow(area.right, area.bottom);
-        HWND bare = CreateDialogParamA(GetModuleHandleA(nullptr), "MAINDLG", host, templateOnly, 0);
+        bare = CreateDialogParamA(GetModuleHandleA(nullptr), "MAINDLG", host, templateOnly, 0);
         const HDC screen = GetDC(nullptr);
         const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
         ReleaseDC(nullptr, screen);
@@ -95,15 +127,45 @@ public:
     PlainLists(const PlainLists&) = delete;
     PlainLists& operator=(const PlainLists&) = delete;
 
-    double fillAndPaint(const CharacterSheet& sheet) const {
+    double fillAndPaint(const CharacterSheet& sheet, const std::vector<BoxPlace>& boxPlaces) {
         const double start = nowMs();
         fill(lists[0], sheet.getSkills());
         for (std::size_t i = 0; i < bodyLocations.size(); ++i)
             fill(lists[i + 1], sheet.getParts(bodyLocations[i]));
+        placeBoxes(boxPlaces);
         return paintedMs(host, start);
     }
 
 private:
+    // As the form does: a box is made where none is at hand, moved only
+    // where it stands elsewhere, and ticked; those left over are hidden.
+    void placeBoxes(const std::vector<BoxPlace>& places) {
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            const BoxPlace& place = places[i];
+            const RECT& at = place.at;
+            HWND list = GetDlgItem(bare, place.listId);
+            if (i == boxes.size()) {
+                boxes.push_back(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, at.left,
+                                                at.top, at.right - at.left, at.bottom - at.top, list, nullptr,
+                                                GetModuleHandleA(nullptr), nullptr));
+            } else if (GetParent(boxes[i]) != list || !standsAt(boxes[i], list, at)) {
+                SetParent(boxes[i], list);
+                SetWindowPos(boxes[i], nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            }
+            SendMessageA(boxes[i], BM_SETCHECK, static_cast<WPARAM>(place.state), 0);
+        }
+        for (std::size_t i = places.size(); i < boxes.size(); ++i)
+            ShowWindow(boxes[i], SW_HIDE);
+    }
+
+    static bool standsAt(HWND box, HWND list, const RECT& at) {
+        RECT now;
+        GetWindowRect(box, &now);
+        MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&now), 2);
+        return EqualRect(&now, &at) && IsWindowVisible(box);
+    }
+
     template <class Entry> static void fill(HWND list, const std::vector<Entry>& entries) {
         SendMessageA(list, WM_SETREDRAW, FALSE, 0);
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
@@ -123,30 +185,10 @@ private:
     }
 
     HWND host;
+    HWND bare;
     std::array<HWND, 5> lists = {};
+    std::vector<HWND> boxes;
 };
-
-std::vector<HWND> checkBoxWindows() {
-    std::vector<HWND> windows;
-    for (const auto& [list, rows] : cellCheckBoxes)
-        for (const auto& [row, columns] : rows)
-            for (const auto& [column, cell] : columns)
-                if (cell.box != nullptr)
-                    windows.push_back(cell.box);
-    return windows;
-}
-
-// The lists' check boxes are button windows, and Wine paints each window on
-// its own at about half a millisecond, whatever it shows: repainting those
-// the lists show, alone, is the platform's share of the open. Five plain
-// lists have none.
-double checkBoxPaintMs() {
-    const std::vector<HWND> boxes = checkBoxWindows();
-    const double start = nowMs();
-    for (HWND box : boxes)
-        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return nowMs() - start;
-}
 
 std::string fileBytes(const std::string& path) {
     std::string bytes;
@@ -160,29 +202,28 @@ std::string fileBytes(const std::string& path) {
 }
 
 void compareOpening(CharacterSheet& sheet, HWND form) {
-    const PlainLists floor(form);
+    PlainLists floor(form);
     for (int entries : {10, 100, 1000, longList}) {
         const std::string input = "bench-" + std::to_string(entries) + ".txt";
         const std::string output = "bench-" + std::to_string(entries) + "-saved.txt";
         writeLongSheet(sheet, entries, input);
-        std::vector<double> saves, platform;
+        std::vector<double> saves;
         const FigureRuns runs = takeRuns([&] {
             const double start = nowMs();
             sheet.loadSheet(input);
             refreshSheetForm();
             const double opened = paintedMs(form, start);
-            platform.push_back(checkBoxPaintMs());
             const double saving = nowMs();
             sheet.saveSheet(output);
             saves.push_back(nowMs() - saving);
-            return std::pair(opened, floor.fillAndPaint(sheet));
+            return std::pair(opened, floor.fillAndPaint(sheet, checkBoxPlaces()));
         });
         std::printf("%d entries a list: %zu check-box windows, saved in %.1f ms, the same file: %s\n",
                     entries, checkBoxWindows().size(), median(saves),
                     fileBytes(input) == fileBytes(output) ? "yes" : "NO");
         runs.print("open a sheet of " + std::to_string(entries) +
                        " entries a list until painted, against five plain lists filled alike",
-                   1.2, "ms", median(platform));
+                   1.2);
         std::remove(input.c_str());
         std::remove(output.c_str());
     }
@@ -290,55 +331,6 @@ const ListStep listSteps[] = {
     {"drag 100", 0, {}},
 };
 
-// A plain edit box of the same style, size and font as `like`, in a window
-// of its own: what the box itself costs to take a typed character, and to
-// take its whole text set anew, each until painted.
-class PlainBox {
-public:
-    explicit PlainBox(HWND like) {
-        RECT size;
-        GetClientRect(like, &size);
-        host = createHostWindow(size.right + 40, size.bottom + 40);
-        box = CreateWindowExA(GetWindowLongA(like, GWL_EXSTYLE), "EDIT", "",
-                              static_cast<DWORD>(GetWindowLongA(like, GWL_STYLE)), 10, 10, size.right + 4,
-                              size.bottom + 4, host, nullptr, GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(box, WM_SETFONT, SendMessageA(like, WM_GETFONT, 0, 0), FALSE);
-    }
-    ~PlainBox() { DestroyWindow(host); }
-    PlainBox(const PlainBox&) = delete;
-    PlainBox& operator=(const PlainBox&) = delete;
-
-    // What taking its whole text anew costs the box beyond a typed
-    // character, the mean of `letters`, with the focus in it as the form's
-    // box has it when a step is undone: a box with the focus moves its caret
-    // and the input method's window with the text.
-    double wholeTextShareMs(int letters) const {
-        SetFocus(box);
-        pumpMessages();
-        double share = 0;
-        for (int i = 0; i < letters; ++i)
-            share += wholeTextMs() - letterMs(box);
-        return share / letters;
-    }
-
-private:
-    double wholeTextMs() const {
-        const std::string text = readText() + "a";
-        const double start = nowMs();
-        SetWindowTextA(box, text.c_str());
-        return paintedMs(box, start);
-    }
-
-    std::string readText() const {
-        char text[256];
-        GetWindowTextA(box, text, sizeof text);
-        return text;
-    }
-
-    HWND host;
-    HWND box;
-};
-
 // The program's own record and form, the document following its changes.
 void compareSteps() {
     const std::string input = "bench-steps.txt";
@@ -369,16 +361,11 @@ void compareSteps() {
         undone.print(std::string("undo ") + step.what + " in a list of 3000, against rebuilding it", 1.2);
     }
 
-    // A letter typed into the doll name, undone and done again. Putting a
-    // text back is setting the box's whole text, which costs the box itself
-    // more than a typed character: that share is the platform's, measured
-    // on a plain box like it beside the form, given the focus in turn.
+    // A letter typed into the doll name, undone and done again: each changes
+    // the box by that letter, as the keystroke did.
     HWND box = GetDlgItem(shown.form(), IDC_DOLL_NAME);
-    const PlainBox plain(box);
     FigureRuns undoLetter, redoLetter;
-    std::vector<double> platform;
     for (int run = 0; run < figureRuns; ++run) {
-        platform.push_back(plain.wholeTextShareMs(lettersARun));
         SetFocus(box);
         pumpMessages();
         double key = 0, undo = 0, redo = 0;
@@ -394,11 +381,8 @@ void compareSteps() {
         undoLetter.add(undo / lettersARun, key / lettersARun);
         redoLetter.add(redo / lettersARun, key / lettersARun);
     }
-    const double platformMs = std::max(0.0, median(platform));
-    undoLetter.print("undo a typed letter with 3000 entries a list, against the keystroke", 1.2, "ms",
-                     platformMs);
-    redoLetter.print("redo a typed letter with 3000 entries a list, against the keystroke", 1.2, "ms",
-                     platformMs);
+    undoLetter.print("undo a typed letter with 3000 entries a list, against the keystroke", 1.2);
+    redoLetter.print("redo a typed letter with 3000 entries a list, against the keystroke", 1.2);
 }
 
 } // namespace

@@ -112,8 +112,15 @@ std::string controlText(int id) {
     return readControlText(control(id));
 }
 
+// While a step is shown, a box changes only where the step changed it, as
+// a keystroke changes it; opening a sheet sets every box anew.
+bool showingStep = false;
+
 void setControlText(int id, const std::string& text) {
-    SetWindowTextA(control(id), text.c_str());
+    if (showingStep)
+        showEditedText(control(id), text);
+    else
+        SetWindowTextA(control(id), text.c_str());
 }
 
 bool isChecked(int id) {
@@ -574,7 +581,9 @@ void showChangedMember(SheetMember member, const MemberValue& other) {
         return showChangedRows<SkillEntry>(sheetForm.skillList, shown, other);
     if (HWND list = partListOf(member))
         return showChangedRows<PartEntry>(list, shown, other);
+    showingStep = true;
     showMember(member);
+    showingStep = false;
     focusDifference(member, shown, other);
 }
 

@@ -848,6 +848,54 @@ TEST_F(KeyboardTest, UndoAndRedoPutBackEachKindOfStep) {
     EXPECT_EQ(selectedRows(sheetForm.headList), (std::vector<int>{0, 1}));
 }
 
+// A letter undone leaves the text and the caret as Backspace would, and
+// done again as the keystroke did; only a text past the box's limit is set
+// whole, as it was read.
+TEST_F(KeyboardTest, AnUndoneLetterLeavesTheCaretWhereAKeystrokeWould) {
+    const struct {
+        const char* what;
+        const char* name;
+        int caret; // characters from the start
+        char key;
+        int limit; // 0: the box's own
+    } cases[] = {
+        {"a letter amid a Japanese name", "人形リリィ", 2, 'a', 0},
+        {"a letter after it", "人形リリィ", 5, 'b', 0},
+        {"a letter before it", "リリィ", 0, 'c', 0},
+        {"the same letter beside its twin", "リリィaa", 4, 'a', 0},
+        {"a Backspace amid it", "人形リリィ", 3, '\b', 0},
+        {"a Backspace in a name longer than the box takes", "人形リリィabc", 3, '\b', 4},
+    };
+    HWND box = formControl(IDC_DOLL_NAME);
+    const auto selection = [box] { return SendMessageA(box, EM_GETSEL, 0, 0); };
+    for (const auto& c : cases) {
+        SetFocus(formControl(IDC_PLAYER_NAME));
+        SetWindowTextA(box, c.name);
+        SendMessageA(box, EM_LIMITTEXT, static_cast<WPARAM>(c.limit), 0);
+        SetFocus(box);
+        press(VK_HOME);
+        for (int i = 0; i < c.caret; ++i)
+            press(VK_RIGHT);
+        const LRESULT caretBefore = selection();
+        type(std::string(1, c.key));
+        const std::string typed = formText(IDC_DOLL_NAME);
+        const LRESULT caretTyped = selection();
+        ASSERT_NE(typed, c.name) << c.what;
+        command(IDM_UNDO);
+        EXPECT_EQ(formText(IDC_DOLL_NAME), c.name) << c.what;
+        EXPECT_EQ(characterSheet.getDollName(), c.name) << c.what;
+        command(IDM_REDO);
+        EXPECT_EQ(formText(IDC_DOLL_NAME), typed) << c.what;
+        EXPECT_EQ(characterSheet.getDollName(), typed) << c.what;
+        if (c.limit != 0)
+            continue;
+        command(IDM_UNDO);
+        EXPECT_EQ(selection(), caretBefore) << c.what << ": undone";
+        command(IDM_REDO);
+        EXPECT_EQ(selection(), caretTyped) << c.what << ": done again";
+    }
+}
+
 // A part keeps its tick in another part list and leaves it in the skill
 // list; the clipboard's text is the entries' texts between tabs.
 TEST_F(KeyboardTest, PastedPartsKeepTheirTickInPartListsOnly) {
