@@ -18,6 +18,10 @@ namespace {
 // The main window's property that holds its doll list.
 constexpr char dollListProperty[] = "VelmoraDollList";
 
+// The list shows itself this long after it is made at the latest.
+constexpr UINT showTimer = 1;
+constexpr UINT showAfterMilliseconds = 150;
+
 constexpr ControlPlace controlPlaces[] = {
     {IDC_DOLL_SEARCH, false, false, false, false},
     {IDC_DOLL_ROWS, false, false, true, true},
@@ -55,6 +59,7 @@ void initDollList(DollList& list) {
     list.layout = designedLayout(list.window, controlPlaces);
     showPlace(list);
     startReading(list);
+    SetTimer(list.window, showTimer, showAfterMilliseconds, nullptr);
 }
 
 void closeDollList(DollList& list) {
@@ -119,6 +124,10 @@ INT_PTR CALLBACK dollListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case dollNewsMessage: takeNews(*list); break;
     case askThumbnailsMessage: askForThumbnails(*list); break;
+    case WM_TIMER:
+        if (wParam == showTimer)
+            showList(*list);
+        break;
     case pieceProgressMessage: showPieceProgress(*list, wParam, static_cast<std::size_t>(lParam)); break;
     case pieceSavedMessage: takeSavedPiece(*list); break;
     case WM_DESTROY: closeDollList(*list); break;
@@ -131,6 +140,12 @@ INT_PTR CALLBACK dollListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 } // namespace
+
+void showList(DollList& list) {
+    KillTimer(list.window, showTimer);
+    if (!IsWindowVisible(list.window))
+        ShowWindow(list.window, SW_SHOW);
+}
 
 HWND rowList(const DollList& list) {
     return GetDlgItem(list.window, IDC_DOLL_ROWS);
@@ -150,8 +165,7 @@ using namespace doll_list;
 
 void showDollList(HWND ownerWindow, std::unique_ptr<DollListOwner> owner) {
     if (HWND open = dollListOf(ownerWindow)) {
-        if (IsIconic(open))
-            ShowWindow(open, SW_RESTORE);
+        ShowWindow(open, IsIconic(open) ? SW_RESTORE : SW_SHOW);
         SetForegroundWindow(open);
         return;
     }
@@ -166,10 +180,8 @@ void showDollList(HWND ownerWindow, std::unique_ptr<DollListOwner> owner) {
     // The dialog owns the state from its creation on and deletes it as it goes.
     HWND window = CreateDialogParamA(instance, "DOLLLISTDLG", ownerWindow, dollListProc,
                                      reinterpret_cast<LPARAM>(list.get()));
-    if (window == nullptr)
-        return;
-    list.release();
-    ShowWindow(window, SW_SHOW);
+    if (window != nullptr)
+        list.release();
 }
 
 HWND dollListOf(HWND ownerWindow) {

@@ -196,6 +196,8 @@ void takeNews(DollList& list) {
         repaintThumbnailRows(list, news.thumbnails);
     if (news.walked)
         showSummary(list);
+    if (rowsChanged || news.walked)
+        showList(list);
 }
 
 void giveRowText(DollList& list, NMLVDISPINFOA& request) {

@@ -113,6 +113,10 @@ void askForThumbnails(DollList& list);
 // What the list holds in memory as thumbnails, in bytes.
 std::size_t thumbnailBytes(const ThumbnailCache& cache);
 
+// Shows the window made hidden: once the first rows are read, so that its
+// first paint shows them, or after a moment, when the reading is slow.
+void showList(DollList& list);
+
 // ---- Rows, order, search and the folder read (DollListRows.cpp) ----
 
 void showSummary(const DollList& list);

@@ -19,10 +19,16 @@ constexpr DWORD settleMilliseconds = 300;
 // walked this often.
 constexpr DWORD pollMilliseconds = 2000;
 
-// The first this many rows read go to the window each as it is read, the
-// rest at most this often.
+// The first this many rows read go to the window together, or each as it
+// is read once the reading has taken this long; the rest at most this often.
 constexpr std::size_t firstScreenful = 24;
+constexpr std::uint64_t firstRowsMilliseconds = 50;
 constexpr std::uint64_t batchMilliseconds = 100;
+// Once the window has taken the first screenful, the first reading waits at
+// most this long for it to paint them and wish their thumbnails; and at most
+// this long, from the window's wish, for the thumbnails of the rows in view.
+constexpr auto firstPaintFor = std::chrono::milliseconds(250);
+constexpr auto thumbnailsFirstFor = std::chrono::milliseconds(500);
 
 // Closing the list waits no longer than this for its threads.
 constexpr DWORD stopWaitMilliseconds = 250;
@@ -62,9 +68,12 @@ private:
     void readChanges(const FolderWalk& walk);
     void followFolder(HANDLE change);
     bool makingThumbnails();
+    std::uint64_t wishesSoFar();
+    bool waitedForTheFirstPaint(std::uint64_t wishesBefore);
+    void waitForThumbnailsInView();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
-    void deliverRows(std::vector<DollRow>& batch);
+    void deliverRows(std::vector<DollRow>& batch, bool endsTheFirstScreenful = false);
 
     const HWND window;
     const std::string folder;
@@ -76,15 +85,20 @@ private:
     // The reader's own: what it has read, to tell what changed.
     std::vector<DollRow> known;
     std::vector<FoundSheetFile> notSheets;
+    bool walked = false;
 
     std::mutex mutex; // guards the members below
     DollNews news;
     bool newsPosted = false;
     std::vector<ThumbnailWish> wishes;
     std::vector<std::string> making; // the relative paths whose thumbnails are being made
-    std::condition_variable wished;
-    int running = 0; // threads not yet ended
-    HANDLE allEnded; // set once running is 0
+    std::chrono::steady_clock::time_point wishedAt;
+    std::uint64_t wishCount = 0;
+    bool firstRowsSent = false;
+    std::optional<std::chrono::steady_clock::time_point> firstRowsTakenAt;
+    std::condition_variable wished; // a wish came, or every wish was made
+    int running = 0;                // threads not yet ended
+    HANDLE allEnded;                // set once running is 0
 };
 
 DollListReading::DollListReading(HWND window, std::string folder, DollOrder order, PictureSize box)
@@ -133,6 +147,8 @@ void DollListReading::stopAndWaitAMoment() {
 DollNews DollListReading::takeNews() {
     const std::lock_guard lock(mutex);
     newsPosted = false;
+    if (firstRowsSent && !firstRowsTakenAt && !news.rows.empty())
+        firstRowsTakenAt = std::chrono::steady_clock::now();
     return std::exchange(news, DollNews{});
 }
 
@@ -143,6 +159,8 @@ void DollListReading::wishThumbnails(std::vector<ThumbnailWish> wanted) {
         return std::find(making.begin(), making.end(), wish.relativePath) != making.end();
     });
     wishes = std::move(wanted);
+    wishedAt = std::chrono::steady_clock::now();
+    ++wishCount;
     wished.notify_all();
 }
 
@@ -160,11 +178,13 @@ void DollListReading::deliver(const std::function<void(DollNews&)>& add) {
         newsPosted = PostMessageA(window, dollNewsMessage, 0, 0) != 0;
 }
 
-void DollListReading::deliverRows(std::vector<DollRow>& batch) {
+void DollListReading::deliverRows(std::vector<DollRow>& batch, bool endsTheFirstScreenful) {
     if (batch.empty())
         return;
-    deliver(
-        [&batch](DollNews& news) { std::move(batch.begin(), batch.end(), std::back_inserter(news.rows)); });
+    deliver([&](DollNews& news) {
+        std::move(batch.begin(), batch.end(), std::back_inserter(news.rows));
+        firstRowsSent = firstRowsSent || endsTheFirstScreenful;
+    });
     batch.clear();
 }
 
@@ -189,14 +209,24 @@ void DollListReading::readChanges(const FolderWalk& walk) {
         others.erase(path);
     }
     deliver([&gone](DollNews& news) { news.gone.insert(news.gone.end(), gone.begin(), gone.end()); });
-    // The first screenful goes row by row, to show as soon as it is read;
-    // the rest in batches, so that the window orders its rows again a few
-    // times a second, not for every row, and not while it waits for the
-    // thumbnails of the rows in view.
+    // The first screenful goes as one, for the window to paint once; where
+    // the reading is slow, row by row, to show each as soon as it is read.
+    // The rest goes in batches, so that the window orders its rows again a
+    // few times a second, not for every row. The window and the painters
+    // have the cores while they show what the user is looking at: the first
+    // reading waits while the window paints the first screenful, and every
+    // one while the painters make the thumbnails of the rows in view.
     std::vector<DollRow> batch;
     std::size_t sheetsRead = 0;
+    bool firstPaintAwaited = !walked;
+    const std::uint64_t wishesBefore = wishesSoFar();
+    const std::uint64_t started = GetTickCount64();
     std::uint64_t delivered = 0;
     for (const FoundSheetFile& file : changes.toRead) {
+        if (sheetsRead >= firstScreenful) {
+            firstPaintAwaited = firstPaintAwaited && !waitedForTheFirstPaint(wishesBefore);
+            waitForThumbnailsInView();
+        }
         if (stop)
             break;
         DollRow row{file.relativePath, file.look, {}};
@@ -206,10 +236,12 @@ void DollListReading::readChanges(const FolderWalk& walk) {
         if (read == DollRead::sheet) {
             rows.emplace(file.relativePath, row);
             batch.push_back(std::move(row));
-            if (++sheetsRead <= firstScreenful ||
-                (GetTickCount64() - delivered >= batchMilliseconds && !makingThumbnails())) {
-                deliverRows(batch);
-                delivered = GetTickCount64();
+            const std::uint64_t now = GetTickCount64();
+            if (++sheetsRead <= firstScreenful
+                    ? sheetsRead == firstScreenful || now - started >= firstRowsMilliseconds
+                    : now - delivered >= batchMilliseconds && !makingThumbnails()) {
+                deliverRows(batch, sheetsRead == firstScreenful && firstPaintAwaited);
+                delivered = now;
             }
             continue;
         }
@@ -219,6 +251,7 @@ void DollListReading::readChanges(const FolderWalk& walk) {
             deliver([&file](DollNews& news) { news.gone.push_back(file.relativePath); });
     }
     deliverRows(batch);
+    walked = true;
     known = valuesOf(rows);
     notSheets = valuesOf(others);
     deliver([this, &walk](DollNews& news) {
@@ -266,6 +299,29 @@ bool DollListReading::makingThumbnails() {
     return !wishes.empty() || !making.empty();
 }
 
+std::uint64_t DollListReading::wishesSoFar() {
+    const std::lock_guard lock(mutex);
+    return wishCount;
+}
+
+// The window's paint of the first screenful ends in its wish for their
+// thumbnails. Answers whether the window had taken them, and so whether
+// the wait is over.
+bool DollListReading::waitedForTheFirstPaint(std::uint64_t wishesBefore) {
+    std::unique_lock lock(mutex);
+    if (!firstRowsTakenAt)
+        return false;
+    wished.wait_until(lock, *firstRowsTakenAt + firstPaintFor,
+                      [this, wishesBefore] { return stop || wishCount > wishesBefore; });
+    return true;
+}
+
+void DollListReading::waitForThumbnailsInView() {
+    std::unique_lock lock(mutex);
+    wished.wait_until(lock, wishedAt + thumbnailsFirstFor,
+                      [this] { return stop || (wishes.empty() && making.empty()); });
+}
+
 void DollListReading::makeThumbnails() {
     while (true) {
         ThumbnailWish wish;
@@ -285,6 +341,8 @@ void DollListReading::makeThumbnails() {
             if (mine != making.end())
                 making.erase(mine);
             news.thumbnails.push_back(std::move(made));
+            if (wishes.empty() && making.empty())
+                wished.notify_all();
         });
     }
 }

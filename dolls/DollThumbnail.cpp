@@ -4,6 +4,7 @@
 #include "portrait/BitmapShrink.h"
 #include "portrait/PortraitPath.h"
 #include "sheet/FileSystem.h"
+#include "sheet/TextFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,40 +21,33 @@ struct Raster {
     std::vector<std::uint8_t> pixels;
 };
 
-// The picture's bytes, whole; nothing when the file cannot be read or is
+// Judged by the bytes, not the name, as the sheet's portrait is: a bitmap,
+// read whole, else a JPEG decoded from the file as it is read, no larger
+// than the box needs. Nothing when the file cannot be read, or is a bitmap
 // over the limit.
-std::optional<std::vector<std::uint8_t>> pictureBytes(const std::string& path) {
+std::optional<Raster> decodePicture(const std::string& path, PictureSize box) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openUtf8ForReading(path), std::fclose);
     if (!file)
         return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    constexpr std::size_t chunk = 256 * 1024;
-    for (;;) {
-        const std::size_t kept = bytes.size();
-        if (kept > pictureByteLimit)
-            return std::nullopt;
-        bytes.resize(kept + chunk);
-        const std::size_t got = std::fread(bytes.data() + kept, 1, chunk, file.get());
-        bytes.resize(kept + got);
-        if (got < chunk)
-            break;
-    }
-    if (std::ferror(file.get()) != 0)
-        return std::nullopt;
-    return bytes;
-}
-
-// Judged by the bytes, not the name, as the sheet's portrait is: a bitmap,
-// else a JPEG decoded no larger than the box needs.
-std::optional<Raster> decodePicture(const std::vector<std::uint8_t>& bytes, PictureSize box) {
     Raster raster;
     const RasterAllocator allocate = [&raster](int width, int height, std::size_t stride) {
         raster.size = {width, height};
         raster.pixels.assign(stride * static_cast<std::size_t>(height), 0);
         return raster.pixels.data();
     };
-    if (decodeBitmapMemory(bytes.data(), bytes.size(), allocate) ||
-        decodeJpegMemory(bytes.data(), bytes.size(), allocate, box))
+    const int first = std::fgetc(file.get());
+    const int second = std::fgetc(file.get());
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return std::nullopt;
+    if (first == 'B' && second == 'M') {
+        const FileBytes bytes = readFileBytes(file.release(), pictureByteLimit);
+        if (bytes.outcome == FileBytes::Outcome::read &&
+            decodeBitmapMemory(reinterpret_cast<const std::uint8_t*>(bytes.bytes.data()), bytes.bytes.size(),
+                               allocate))
+            return raster;
+        return std::nullopt;
+    }
+    if (decodeJpegStream(file.get(), allocate, box))
         return raster;
     return std::nullopt;
 }
@@ -94,10 +88,7 @@ std::optional<Thumbnail> makeThumbnail(const std::string& sheetPath, const std::
         });
     if (!found)
         return std::nullopt;
-    const std::optional<std::vector<std::uint8_t>> bytes = pictureBytes(*found);
-    if (!bytes)
-        return std::nullopt;
-    const std::optional<Raster> picture = decodePicture(*bytes, box);
+    const std::optional<Raster> picture = decodePicture(*found, box);
     if (!picture)
         return std::nullopt;
     return fitted(*picture, box);

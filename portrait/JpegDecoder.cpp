@@ -230,9 +230,13 @@ bool decodeJpegFile(const std::string& path, const RasterAllocator& allocate, Pi
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;
-    const bool decoded = decodeJpeg({.file = file}, allocate, atLeast);
+    const bool decoded = decodeJpegStream(file, allocate, atLeast);
     std::fclose(file);
     return decoded;
+}
+
+bool decodeJpegStream(std::FILE* file, const RasterAllocator& allocate, PictureSize atLeast) {
+    return decodeJpeg({.file = file}, allocate, atLeast);
 }
 
 bool decodeJpegMemory(const std::uint8_t* data, std::size_t size, const RasterAllocator& allocate,

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <string>
@@ -52,5 +53,8 @@ std::size_t bitmapStride(int width);
 // allocation answer false. Never ends the program, and every path out
 // releases the decoder and any file opened.
 bool decodeJpegFile(const std::string& path, const RasterAllocator& allocate, PictureSize atLeast = fullSize);
+// The same for a file opened for reading, read from where it stands and
+// left open.
+bool decodeJpegStream(std::FILE* file, const RasterAllocator& allocate, PictureSize atLeast = fullSize);
 bool decodeJpegMemory(const std::uint8_t* data, std::size_t size, const RasterAllocator& allocate,
                       PictureSize atLeast = fullSize);
