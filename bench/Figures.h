@@ -2,7 +2,7 @@
 
 // A figure against its floor over several runs, printed for scripts/bench.sh
 // as one line:
-//   @figure<TAB>name<TAB>figure<TAB>floor<TAB>ratio<TAB>spread<TAB>goal<TAB>unit[<TAB>platform=<share>]
+//   @figure<TAB>name<TAB>figure<TAB>floor<TAB>ratio<TAB>spread<TAB>goal<TAB>unit
 // figure and floor are medians, the ratio the median of the runs' own
 // ratios and the spread their range: on a machine busy with other work both
 // sides of one run see the same state of it, so the ratio holds where the
@@ -38,15 +38,11 @@ public:
     double floor() const { return median(floors); }
     double ratio() const { return median(ratios()); }
 
-    // The line for the closing table, and the figure as the reader sees
-    // it. `platform` is the part of the figure that Wine or the system
-    // takes, where one is known.
-    void print(const std::string& name, double goal, const char* unit = "ms", double platform = -1) const {
+    // The line for the closing table, and the figure as the reader sees it.
+    void print(const std::string& name, double goal, const char* unit = "ms") const {
         const std::vector<double> each = ratios();
         std::printf("@figure\t%s\t%.3f\t%.3f\t%.3f\t%.2f-%.2f\t%.2f\t%s", name.c_str(), figure(), floor(),
                     ratio(), lowest(each), highest(each), goal, unit);
-        if (platform >= 0)
-            std::printf("\tplatform=%.3f", platform);
         std::printf("\n  %s: %.3f %s against %.3f %s, %.2f x (%.2f to %.2f x over %zu runs; goal %.2f x)\n",
                     name.c_str(), figure(), unit, floor(), unit, ratio(), lowest(each), highest(each),
                     figures.size(), goal);
