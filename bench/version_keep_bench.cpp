@@ -11,6 +11,8 @@
 #include "LongSheet.h"
 #include "NativeClock.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 
@@ -29,9 +31,21 @@ double timedSave(CharacterSheet& sheet, const std::string& path, int save, const
     });
 }
 
+// glibc maps blocks larger than a threshold apart, raising the threshold
+// only when such a block is freed, and gives back the top of its heap once a
+// little of it is free: whether making the sheet's text faults in fresh
+// pages, which may cost more than the save, would hang on what else the run
+// happened to allocate. Held, both thresholds give every save the same warm
+// heap.
+void holdTheHeap() {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    holdTheHeap();
     const std::string folder = argc > 1 ? argv[1] : ".";
     const std::string path = folder + "/long-sheet-versions.txt";
     const SheetVersions versions(folder + "/Versions");

@@ -70,6 +70,10 @@ struct FolderEntry {
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
 std::FILE* openUtf8ForReading(const std::string& utf8Path);
+// Opens the file, made when it is not there, for writing at its end.
+std::FILE* openUtf8ForAppending(const std::string& utf8Path);
+// Opens the file that is there for writing over bytes where it will.
+std::FILE* openUtf8ForUpdate(const std::string& utf8Path);
 FileLook lookAtUtf8File(const std::string& utf8Path);
 void removeUtf8File(const std::string& utf8Path);
 // Makes the folder, whose parent must be there; true when a folder is there

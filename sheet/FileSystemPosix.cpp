@@ -57,6 +57,14 @@ std::FILE* openUtf8ForReading(const std::string& utf8Path) {
     return openForReading(utf8Path);
 }
 
+std::FILE* openUtf8ForAppending(const std::string& utf8Path) {
+    return std::fopen(utf8Path.c_str(), "ab");
+}
+
+std::FILE* openUtf8ForUpdate(const std::string& utf8Path) {
+    return std::fopen(utf8Path.c_str(), "r+b");
+}
+
 FileLook lookAtUtf8File(const std::string& utf8Path) {
     return lookAtFile(utf8Path);
 }

@@ -131,6 +131,14 @@ std::FILE* openUtf8ForReading(const std::string& utf8Path) {
     return openForReading(wideOfUtf8(utf8Path));
 }
 
+std::FILE* openUtf8ForAppending(const std::string& utf8Path) {
+    return _wfopen(wideOfUtf8(utf8Path).c_str(), L"ab");
+}
+
+std::FILE* openUtf8ForUpdate(const std::string& utf8Path) {
+    return _wfopen(wideOfUtf8(utf8Path).c_str(), L"r+b");
+}
+
 FileLook lookAtUtf8File(const std::string& utf8Path) {
     return lookAtFile(wideOfUtf8(utf8Path));
 }

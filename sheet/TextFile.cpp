@@ -3,6 +3,7 @@
 #include "sheet/FileSystem.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 
@@ -126,6 +127,17 @@ FileBytes readFileBytes(std::FILE* opened, std::size_t byteLimit) {
     return read;
 }
 
+bool readFileParts(std::FILE* opened, const std::function<bool(std::string_view)>& take) {
+    const std::unique_ptr<std::FILE, FileCloser> file(opened);
+    if (!file)
+        return false;
+    std::array<char, chunkSize> part;
+    for (std::size_t got; (got = std::fread(part.data(), 1, part.size(), file.get())) > 0;)
+        if (!take(std::string_view(part.data(), got)))
+            return false;
+    return std::ferror(file.get()) == 0;
+}
+
 std::FILE* openForWriting(const std::string& path) {
     return std::fopen(path.c_str(), "wb");
 }
@@ -145,9 +157,14 @@ std::string temporarySuffix() {
     return ".saving-" + std::to_string(thisProcessId()) + "-" + std::to_string(savesStarted++);
 }
 
+FileWriting writing(std::string_view bytes) {
+    return
+        [bytes](std::FILE* out) { return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size(); };
+}
+
 // The same steps whichever width the path's characters have.
 template <class Path>
-Replacement replaceContents(const Path& path, std::string_view bytes,
+Replacement replaceContents(const Path& path, const FileWriting& write,
                             const std::function<bool()>& stillWanted,
                             Durability durability = Durability::onDisk) {
     const std::string suffix = temporarySuffix();
@@ -155,7 +172,7 @@ Replacement replaceContents(const Path& path, std::string_view bytes,
     std::FILE* out = openForWriting(temporary);
     if (out == nullptr)
         return Replacement::failed;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    bool written = write(out);
     written = std::fflush(out) == 0 && written;
     written = (durability == Durability::cached || flushToDisk(out)) && written;
     written = std::fclose(out) == 0 && written;
@@ -171,17 +188,21 @@ Replacement replaceContents(const Path& path, std::string_view bytes,
 } // namespace
 
 bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    return replaceContents(path, bytes, {}) == Replacement::done;
+    return replaceContents(path, writing(bytes), {}) == Replacement::done;
 }
 
 Replacement replaceFileContentsIf(const std::string& path, std::string_view bytes,
                                   const std::function<bool()>& stillWanted) {
-    return replaceContents(path, bytes, stillWanted);
+    return replaceContents(path, writing(bytes), stillWanted);
+}
+
+bool replaceFileWith(const std::string& path, const FileWriting& write) {
+    return replaceContents(path, write, {}) == Replacement::done;
 }
 
 #ifdef _WIN32
 bool replaceFileContents(const std::wstring& path, std::string_view bytes) {
-    return replaceContents(path, bytes, {}) == Replacement::done;
+    return replaceContents(path, writing(bytes), {}) == Replacement::done;
 }
 #endif
 
@@ -201,5 +222,17 @@ const std::string& systemPath(const std::string& utf8Path) {
 } // namespace
 
 bool replaceUtf8FileContents(const std::string& utf8Path, std::string_view bytes, Durability durability) {
-    return replaceContents(systemPath(utf8Path), bytes, {}, durability) == Replacement::done;
+    return replaceUtf8FileWith(utf8Path, writing(bytes), durability);
+}
+
+bool replaceUtf8FileWith(const std::string& utf8Path, const FileWriting& write, Durability durability) {
+    return replaceContents(systemPath(utf8Path), write, {}, durability) == Replacement::done;
+}
+
+bool appendToUtf8File(const std::string& utf8Path, std::string_view bytes) {
+    std::FILE* file = openUtf8ForAppending(utf8Path);
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }

@@ -74,6 +74,10 @@ FileBytes readFileBytes(const std::string& path, std::size_t byteLimit);
 // The same for a file already opened for reading (by a UTF-8 path, say),
 // which it closes; none opened (null) is missing.
 FileBytes readFileBytes(std::FILE* opened, std::size_t byteLimit);
+// Reads a file opened for reading a part at a time, never whole in memory,
+// giving each part to `take` as long as it answers true, and closes it.
+// True when every byte was read and taken; none opened (null) is none read.
+bool readFileParts(std::FILE* opened, const std::function<bool(std::string_view)>& take);
 
 // Writes `bytes` to `path` without ever leaving a half-written file there:
 // the bytes go to a temporary file beside it, which is flushed to the disk and
@@ -93,6 +97,17 @@ Replacement replaceFileContentsIf(const std::string& path, std::string_view byte
 enum class Durability { onDisk, cached };
 bool replaceUtf8FileContents(const std::string& utf8Path, std::string_view bytes,
                              Durability durability = Durability::onDisk);
+// The same for bytes made as they are written, too many to be held in
+// memory first: `write` puts them into the temporary file, and answers
+// false when it could not.
+using FileWriting = std::function<bool(std::FILE*)>;
+bool replaceFileWith(const std::string& path, const FileWriting& write);
+bool replaceUtf8FileWith(const std::string& utf8Path, const FileWriting& write,
+                         Durability durability = Durability::onDisk);
+// Adds `bytes` at the end of the file at the UTF-8 path, made when it is
+// not there. Nothing waits for them on the disk, and a reader may find them
+// cut short when the write fails or the power goes.
+bool appendToUtf8File(const std::string& utf8Path, std::string_view bytes);
 #ifdef _WIN32
 // The same for a Unicode path, which may name a folder, such as a user's
 // profile, that code page 932 cannot.

@@ -1,9 +1,7 @@
 #include "store/FileStamp.h"
 
 #include "sheet/FileSystem.h"
-
-#include <array>
-#include <memory>
+#include "sheet/TextFile.h"
 
 namespace {
 
@@ -19,22 +17,13 @@ std::uint64_t hashed(std::uint64_t hash, std::string_view bytes) {
     return hash;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::optional<std::uint64_t> hashOfFile(const std::string& path) {
-    const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
-    if (file == nullptr)
-        return std::nullopt;
     std::uint64_t hash = hashStart;
-    std::array<char, 64 * 1024> buffer;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0)
-        hash = hashed(hash, std::string_view(buffer.data(), got));
-    if (std::ferror(file.get()) != 0)
-        return std::nullopt;
-    return hash;
+    const bool read = readFileParts(openForReading(path), [&hash](std::string_view part) {
+        hash = hashed(hash, part);
+        return true;
+    });
+    return read ? std::optional(hash) : std::nullopt;
 }
 
 FileStamp stampOfLook(const FileLook& look) {

@@ -4,6 +4,7 @@
 #include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
 #include "store/FileStamp.h"
+#include "store/XxHash64.h"
 
 #include <algorithm>
 #include <charconv>
@@ -66,6 +67,35 @@ std::optional<IndexedVersion> versionOfLine(std::string_view line) {
     return IndexedVersion{*id, *savedAt, *size, *hash, std::string(line)};
 }
 
+std::string versionLine(const IndexedVersion& version) {
+    return std::to_string(version.id) + '\t' + std::to_string(version.savedAt) + '\t' +
+           std::to_string(version.size) + '\t' + hashText(version.hash) + '\t' + version.sheetKey + "\r\n";
+}
+
+bool endsWithLineBreak(std::string_view text) {
+    return text.ends_with('\n') || text.ends_with('\r');
+}
+
+// A keep lists the xxHash64 of a version's bytes; one kept before the store
+// took it lists their FNV-1a, and is read as well.
+bool hashesTo(std::string_view bytes, std::uint64_t hash) {
+    return xxHash64(bytes) == hash || hashOfBytes(bytes) == hash;
+}
+
+// Whether the file holds `bytes`, read a part at a time: a long sheet is
+// never read whole into memory, nor read at all when its size differs.
+bool fileHolds(const std::string& path, const FileLook& look, std::string_view bytes) {
+    if (look.size != bytes.size())
+        return false;
+    std::size_t at = 0;
+    const bool same = readFileParts(openForReading(path), [&](std::string_view part) {
+        const bool alike = bytes.substr(at, part.size()) == part;
+        at += part.size();
+        return alike;
+    });
+    return same && at == bytes.size();
+}
+
 bool isListed(const std::vector<IndexedVersion>& versions, std::uint64_t id) {
     return std::ranges::any_of(versions, [id](const IndexedVersion& version) { return version.id == id; });
 }
@@ -107,19 +137,47 @@ const IndexedVersion* find(const std::vector<IndexedVersion>& versions, const st
     return found == versions.end() ? nullptr : &*found;
 }
 
+// A line of the index that lists a version, and where it begins.
+struct ListedLine {
+    IndexedVersion version;
+    std::size_t at;
+};
+
+struct IndexLines {
+    std::vector<ListedLine> listed;
+    std::size_t count = 0;
+    bool repeatsAnId = false;
+};
+
+// A last line without its line break is one that a keep is still adding,
+// or one that a failed write or a power cut left cut short: it is not read,
+// as its key may be another sheet's cut short.
+IndexLines indexLines(std::string_view text) {
+    IndexLines lines;
+    if (text.size() > versionIndexLimit)
+        return lines;
+    text = text.substr(0, text.find_last_of("\r\n") + 1);
+    std::vector<IndexedVersion> versions;
+    for (std::size_t at = 0; at < text.size(); ++lines.count) {
+        const TextLine line = lineAt(text, at);
+        const std::optional<IndexedVersion> version = versionOfLine(line.text);
+        const bool repeated = version && isListed(versions, version->id);
+        if (version && !repeated) {
+            versions.push_back(*version);
+            lines.listed.push_back({*version, at});
+        }
+        lines.repeatsAnId = lines.repeatsAnId || repeated;
+        at = line.next;
+    }
+    return lines;
+}
+
 } // namespace
 
 std::vector<IndexedVersion> readVersionIndex(std::string_view text) {
     std::vector<IndexedVersion> versions;
-    if (text.size() > versionIndexLimit)
-        return versions;
-    for (std::size_t at = 0; at < text.size();) {
-        const TextLine line = lineAt(text, at);
-        at = line.next;
-        const std::optional<IndexedVersion> version = versionOfLine(line.text);
-        if (version && !isListed(versions, version->id))
-            versions.push_back(*version);
-    }
+    for (ListedLine& line : indexLines(text).listed)
+        versions.push_back(std::move(line.version));
     return versions;
 }
 
@@ -127,9 +185,7 @@ std::string versionIndexText(const std::vector<IndexedVersion>& versions) {
     std::string text(indexHeader);
     text += "\r\n";
     for (const IndexedVersion& version : versions)
-        text += std::to_string(version.id) + '\t' + std::to_string(version.savedAt) + '\t' +
-                std::to_string(version.size) + '\t' + hashText(version.hash) + '\t' + version.sheetKey +
-                "\r\n";
+        text += versionLine(version);
     return text;
 }
 
@@ -145,76 +201,150 @@ std::string SheetVersions::versionPath(std::uint64_t id) const {
 // Nothing when the index is there but cannot be read: writing a new one
 // would lose every version it lists. One too large is damaged, and starts
 // again.
-std::optional<std::vector<IndexedVersion>> SheetVersions::readIndex() const {
+std::optional<SheetVersions::Index> SheetVersions::readIndex() const {
     const FileBytes read = readFileBytes(openUtf8ForReading(indexPath()), versionIndexLimit);
     if (read.outcome == FileBytes::Outcome::missing &&
         lookAtUtf8File(indexPath()).kind != FileLook::Kind::none)
         return std::nullopt;
-    return readVersionIndex(read.bytes);
+    Index index;
+    IndexLines lines = indexLines(read.bytes);
+    for (ListedLine& line : lines.listed) {
+        index.lineStarts[line.version.id] = line.at;
+        index.versions.push_back(std::move(line.version));
+    }
+    index.linesListingNone = lines.count - index.versions.size();
+    index.changesInPlace = endsWithLineBreak(read.bytes) && !lines.repeatsAnId;
+    return index;
 }
 
 std::optional<std::string> SheetVersions::readVersion(const IndexedVersion& version) const {
     FileBytes read = readFileBytes(openUtf8ForReading(versionPath(version.id)), version.size);
     if (read.outcome != FileBytes::Outcome::read || read.bytes.size() != version.size ||
-        hashOfBytes(read.bytes) != version.hash)
+        !hashesTo(read.bytes, version.hash))
         return std::nullopt;
     return std::move(read.bytes);
 }
 
-bool SheetVersions::holdsBytes(const IndexedVersion& version, std::string_view bytes,
-                               std::uint64_t hash) const {
-    if (version.size != bytes.size() || version.hash != hash)
-        return false;
-    const std::optional<std::string> kept = readVersion(version);
-    return kept && *kept == bytes;
-}
-
+// The sheet file is copied into the store a part at a time as it is read:
+// held whole, a long sheet's bytes would take fresh memory at every save,
+// which costs more than reading them.
 VersionKept SheetVersions::keepBeforeWrite(const std::string& sheetKey, const std::string& sheetPath,
                                            std::string_view newBytes) const {
     const FileLook look = lookAtFile(sheetPath);
-    if (look.kind == FileLook::Kind::none)
+    if (look.kind == FileLook::Kind::none || fileHolds(sheetPath, look, newBytes))
         return VersionKept::nothingToKeep;
-    const FileBytes old = readFileBytes(sheetPath, limits.bytesInAll);
-    if (old.outcome != FileBytes::Outcome::read)
-        return VersionKept::failed;
-    return old.bytes == newBytes ? VersionKept::nothingToKeep : keep(sheetKey, old.bytes, look.writeTime);
+    const VersionBytes sheetBytes = [&sheetPath](const std::function<bool(std::string_view)>& take) {
+        return readFileParts(openForReading(sheetPath), take);
+    };
+    return keepFrom(sheetKey, sheetBytes, look.writeTime);
 }
 
-// The version's file is written before the index that lists it, and what
-// the index no longer lists goes after it: a keep cut short leaves at most
-// a file that no index names. The version's file is not waited for on the
-// disk, which would double the save's time: a power cut may damage it, and
-// its hash in the index then shows it unreadable.
 VersionKept SheetVersions::keep(const std::string& sheetKey, std::string_view oldBytes,
                                 std::int64_t savedAt) const {
-    std::optional<std::vector<IndexedVersion>> versions = readIndex();
-    if (!versions || !isSheetKey(sheetKey) || oldBytes.size() > limits.bytesInAll ||
-        limits.versionsASheet == 0)
+    return keepFrom(
+        sheetKey, [oldBytes](const std::function<bool(std::string_view)>& take) { return take(oldBytes); },
+        savedAt);
+}
+
+// The version's file is written before the index lists it, and what the
+// index no longer lists goes after it: a keep cut short leaves at most a
+// file that no index names. The version's file is not waited for on the
+// disk, which would double the save's time: a power cut may damage it, and
+// its hash in the index then shows it unreadable. Bytes a version of the
+// sheet holds already are found once written, by their size and hash, and
+// their file goes again; a version listed with FNV-1a is not found so, and
+// its bytes may be kept once more.
+VersionKept SheetVersions::keepFrom(const std::string& sheetKey, const VersionBytes& bytes,
+                                    std::int64_t savedAt) const {
+    std::optional<Index> index = readIndex();
+    if (!index || !isSheetKey(sheetKey) || limits.versionsASheet == 0 || !makeUtf8Folder(folder))
         return VersionKept::failed;
-    const std::uint64_t hash = hashOfBytes(oldBytes);
-    const bool alreadyKept = std::ranges::any_of(*versions, [&](const IndexedVersion& version) {
-        return version.sheetKey == sheetKey && holdsBytes(version, oldBytes, hash);
-    });
-    if (alreadyKept)
-        return VersionKept::nothingToKeep;
-    const IndexedVersion added{nextId(*versions), savedAt, oldBytes.size(), hash, sheetKey};
-    if (!makeUtf8Folder(folder) ||
-        !replaceUtf8FileContents(versionPath(added.id), oldBytes, Durability::cached))
+    IndexedVersion added{nextId(index->versions), savedAt, 0, 0, sheetKey};
+    if (!writeVersion(added, bytes))
         return VersionKept::failed;
-    versions->push_back(added);
-    const std::vector<IndexedVersion> dropped = trim(*versions, limits);
-    if (!replaceUtf8FileContents(indexPath(), versionIndexText(*versions))) {
+    const bool alreadyKept = std::ranges::any_of(
+        index->versions, [&](const IndexedVersion& version) { return holdsBytesOf(version, added); });
+    if (alreadyKept) {
         removeUtf8File(versionPath(added.id));
-        return VersionKept::failed;
+        return VersionKept::nothingToKeep;
+    }
+    return list(*index, added) ? VersionKept::kept : VersionKept::failed;
+}
+
+// The size and the hash are taken from the bytes as they go into the file,
+// which stops at the store's limit.
+bool SheetVersions::writeVersion(IndexedVersion& added, const VersionBytes& bytes) const {
+    XxHash64 hash;
+    const bool written = replaceUtf8FileWith(
+        versionPath(added.id),
+        [&](std::FILE* out) {
+            return bytes([&](std::string_view part) {
+                added.size += part.size();
+                if (added.size > limits.bytesInAll)
+                    return false;
+                hash.add(part);
+                return std::fwrite(part.data(), 1, part.size(), out) == part.size();
+            });
+        },
+        Durability::cached);
+    added.hash = hash.value();
+    return written;
+}
+
+bool SheetVersions::holdsBytesOf(const IndexedVersion& version, const IndexedVersion& added) const {
+    if (version.sheetKey != added.sheetKey || version.size != added.size || version.hash != added.hash)
+        return false;
+    const std::optional<std::string> kept = readVersion(version);
+    return kept && kept == readVersion(added);
+}
+
+// A version added goes on the end of the index as one line, not waited for
+// on the disk any more than its file is: a power cut may lose that line, but
+// no line before it. The lines of versions gone beyond the limits are
+// crossed out where they stand. The index is written anew, and waited for,
+// as a new index lost to a power cut would take every line with it, only
+// once it holds more lines that list nothing than versions, or ends in a
+// line cut short, or lists an id twice, whose second line a crossed-out
+// first would bring back. A version's file stays when its line could not be
+// added, for the next keep to write over, as the line may be there in part.
+bool SheetVersions::list(Index& index, const IndexedVersion& added) const {
+    index.versions.push_back(added);
+    const std::vector<IndexedVersion> dropped = trim(index.versions, limits);
+    const bool inPlace = index.changesInPlace &&
+                         index.linesListingNone + dropped.size() <= index.versions.size() &&
+                         crossOut(index, dropped);
+    if (!inPlace && !replaceUtf8FileContents(indexPath(), versionIndexText(index.versions))) {
+        removeUtf8File(versionPath(added.id));
+        return false;
     }
     for (const IndexedVersion& version : dropped)
         removeUtf8File(versionPath(version.id));
-    return VersionKept::kept;
+    return !inPlace || appendToUtf8File(indexPath(), versionLine(added));
+}
+
+// A mark over the first digit of its id leaves a line that no reader, nor
+// any earlier release of the program, takes for a version, and the rest of
+// the index as it was. The marks are waited for on the disk before the
+// versions' files go: a line brought back by a power cut would list a
+// version that is no longer there.
+bool SheetVersions::crossOut(const Index& index, const std::vector<IndexedVersion>& gone) const {
+    if (gone.empty())
+        return true;
+    std::FILE* file = openUtf8ForUpdate(indexPath());
+    if (file == nullptr)
+        return false;
+    bool written = true;
+    for (const IndexedVersion& version : gone)
+        written = written &&
+                  std::fseek(file, static_cast<long>(index.lineStarts.at(version.id)), SEEK_SET) == 0 &&
+                  std::fputc('#', file) != EOF;
+    written = written && std::fflush(file) == 0 && flushToDisk(file);
+    return std::fclose(file) == 0 && written;
 }
 
 std::vector<SheetVersionEntry> SheetVersions::versionsOf(const std::string& sheetKey) const {
     std::vector<SheetVersionEntry> entries;
-    std::vector<IndexedVersion> versions = readIndex().value_or(std::vector<IndexedVersion>());
+    std::vector<IndexedVersion> versions = readIndex().value_or(Index()).versions;
     std::ranges::sort(versions, std::ranges::greater(), &IndexedVersion::id);
     for (const IndexedVersion& version : versions) {
         if (version.sheetKey != sheetKey)
@@ -227,21 +357,22 @@ std::vector<SheetVersionEntry> SheetVersions::versionsOf(const std::string& shee
 }
 
 std::optional<std::string> SheetVersions::bytesOf(const std::string& sheetKey, const std::string& id) const {
-    const std::vector<IndexedVersion> versions = readIndex().value_or(std::vector<IndexedVersion>());
+    const std::vector<IndexedVersion> versions = readIndex().value_or(Index()).versions;
     const IndexedVersion* version = find(versions, sheetKey, id);
     return version == nullptr ? std::nullopt : readVersion(*version);
 }
 
 bool SheetVersions::remove(const std::string& sheetKey, const std::string& id) const {
-    std::optional<std::vector<IndexedVersion>> versions = readIndex();
-    if (!versions)
+    std::optional<Index> index = readIndex();
+    if (!index)
         return false;
-    const IndexedVersion* version = find(*versions, sheetKey, id);
+    std::vector<IndexedVersion>& versions = index->versions;
+    const IndexedVersion* version = find(versions, sheetKey, id);
     if (version == nullptr)
         return true;
     const std::uint64_t removed = version->id;
-    std::erase_if(*versions, [removed](const IndexedVersion& listed) { return listed.id == removed; });
-    if (!replaceUtf8FileContents(indexPath(), versionIndexText(*versions)))
+    std::erase_if(versions, [removed](const IndexedVersion& listed) { return listed.id == removed; });
+    if (!replaceUtf8FileContents(indexPath(), versionIndexText(versions)))
         return false;
     removeUtf8File(versionPath(removed));
     return true;

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +24,7 @@ struct IndexedVersion {
     std::uint64_t id = 0;     // grows with every version kept: the newest has the largest
     std::int64_t savedAt = 0; // when the sheet file was written with these bytes (FileLook::writeTime)
     std::uint64_t size = 0;
-    std::uint64_t hash = 0; // hashOfBytes of the version's bytes
+    std::uint64_t hash = 0; // xxHash64 of the version's bytes, or FNV-1a (hashOfBytes) as older stores hold
     std::string sheetKey;
     bool operator==(const IndexedVersion&) const = default;
 };
@@ -77,11 +79,30 @@ public:
     bool remove(const std::string& sheetKey, const std::string& id) const;
 
 private:
+    // The index as read, with where each version's line begins, how many
+    // of its lines list none (the header, lines damaged or crossed out, ids
+    // listed before) and whether lines can be added to it and crossed out
+    // of it as it stands.
+    struct Index {
+        std::vector<IndexedVersion> versions;
+        std::map<std::uint64_t, std::size_t> lineStarts;
+        std::size_t linesListingNone = 0;
+        bool changesInPlace = false;
+    };
+    // Gives a version's bytes a part at a time to the function it is
+    // passed, as long as that answers true; false when it could not give
+    // them all.
+    using VersionBytes = std::function<bool(const std::function<bool(std::string_view)>&)>;
+
     std::string indexPath() const;
     std::string versionPath(std::uint64_t id) const;
-    std::optional<std::vector<IndexedVersion>> readIndex() const;
-    bool holdsBytes(const IndexedVersion& version, std::string_view bytes, std::uint64_t hash) const;
+    std::optional<Index> readIndex() const;
     std::optional<std::string> readVersion(const IndexedVersion& version) const;
+    VersionKept keepFrom(const std::string& sheetKey, const VersionBytes& bytes, std::int64_t savedAt) const;
+    bool writeVersion(IndexedVersion& added, const VersionBytes& bytes) const;
+    bool holdsBytesOf(const IndexedVersion& version, const IndexedVersion& added) const;
+    bool list(Index& index, const IndexedVersion& added) const;
+    bool crossOut(const Index& index, const std::vector<IndexedVersion>& gone) const;
 
     std::string folder;
     VersionLimits limits;

@@ -1,5 +1,7 @@
 #include "store/SheetVersions.h"
+#include "store/FileStamp.h"
 #include "store/VersionDifference.h"
+#include "store/XxHash64.h"
 
 #include "sheet/CharacterSheet.h"
 
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -85,6 +88,24 @@ TEST(SheetVersions, KeepWhatEachWriteReplaces) {
          [](const std::string& folder) { writeBytes(folder + "/1.txt", "ZZ"); },
          {Kept::nothingToKeep, Kept::kept, Kept::kept},
          {"B", "?"}},
+        {"the index's last line cut short: not listed, and the index written anew without it",
+         {},
+         {"A", "B", "C"},
+         [](const std::string& folder) {
+             writeBytes(folder + "/index.txt",
+                        readBytes(folder + "/index.txt") + "9\t1\t1\t0000000000000000\t/lily.txt");
+         },
+         {Kept::nothingToKeep, Kept::kept, Kept::kept},
+         {"B", "A"}},
+        {"an id listed twice, the version trimmed: the second line not brought back",
+         {3, 1000},
+         {"A", "B", "C", "D", "E"},
+         [](const std::string& folder) {
+             writeBytes(folder + "/index.txt",
+                        readBytes(folder + "/index.txt") + "1\t1\t1\t0000000000000000\t/mika.txt\r\n");
+         },
+         {Kept::nothingToKeep, Kept::kept, Kept::kept, Kept::kept, Kept::kept},
+         {"D", "C", "B"}},
         {"the index unreadable: nothing written over it",
          {},
          {"A", "B"},
@@ -130,10 +151,103 @@ TEST(SheetVersions, EachSheetKeepsItsOwnAndDeletesThem) {
     EXPECT_EQ(keptBytes(store, "/mika.txt"), std::vector<std::string>{"Mika"});
 }
 
+std::vector<std::uint64_t> listedIds(const std::string& indexText) {
+    std::vector<std::uint64_t> ids;
+    for (const IndexedVersion& version : readVersionIndex(indexText))
+        ids.push_back(version.id);
+    return ids;
+}
+
+// A keep adds its version's line, and one that trims crosses out the lines
+// of the versions gone, every other byte of the index left as it was; once
+// more of its lines list nothing than versions, the index is written anew.
+// Bytes kept already leave no second file.
+TEST(SheetVersions, AKeepChangesTheIndexInPlaceUntilMostOfItListsNothing) {
+    ScratchFolder scratch;
+    const std::string index = scratch.file("Versions/index.txt");
+    const SheetVersions store(scratch.file("Versions"), {2, 1000});
+    ASSERT_EQ(store.keep("/lily.txt", "A", 1), Kept::kept);
+    const std::string first = readBytes(index);
+    ASSERT_EQ(store.keep("/lily.txt", "B", 2), Kept::kept);
+    const std::string second = readBytes(index);
+    EXPECT_TRUE(second.starts_with(first));
+    ASSERT_EQ(store.keep("/lily.txt", "C", 3), Kept::kept);
+    const std::string third = readBytes(index);
+    const std::size_t lineOfFirst = first.find('\n') + 1;
+    ASSERT_GT(third.size(), second.size());
+    EXPECT_EQ(std::ranges::mismatch(second, third).in1 - second.begin(), lineOfFirst)
+        << "version 1 crossed out";
+    EXPECT_EQ(third.substr(lineOfFirst + 1, second.size() - lineOfFirst - 1), second.substr(lineOfFirst + 1));
+    EXPECT_EQ(listedIds(third), (std::vector<std::uint64_t>{2, 3}));
+    EXPECT_FALSE(fileExists(scratch.file("Versions/1.txt")));
+    ASSERT_EQ(store.keep("/lily.txt", "D", 4), Kept::kept);
+    const std::string fourth = readBytes(index);
+    EXPECT_EQ(std::ranges::count(fourth, '\n'), 3) << "the header and a line a version";
+    EXPECT_EQ(listedIds(fourth), (std::vector<std::uint64_t>{3, 4}));
+    EXPECT_FALSE(fileExists(scratch.file("Versions/2.txt")));
+    ASSERT_EQ(store.keep("/lily.txt", "C", 5), Kept::nothingToKeep);
+    EXPECT_FALSE(fileExists(scratch.file("Versions/5.txt")));
+    EXPECT_EQ(keptBytes(store, "/lily.txt"), (std::vector<std::string>{"D", "C"}));
+}
+
+// A sheet longer than the parts it is read in: unchanged, it keeps nothing;
+// changed in its last byte alone, it is kept byte for byte.
+TEST(SheetVersions, KeepsALongSheetByteForByte) {
+    ScratchFolder scratch;
+    const std::string sheet = scratch.file("lily.txt");
+    const SheetVersions store(scratch.file("Versions"));
+    std::string bytes;
+    for (int i = 0; bytes.size() < 300000; ++i)
+        bytes += "part " + std::to_string(i) + "\r\n";
+    writeBytes(sheet, bytes);
+    EXPECT_EQ(store.keepBeforeWrite("/lily.txt", sheet, bytes), Kept::nothingToKeep);
+    std::string changed = bytes;
+    changed.back() = 'x';
+    EXPECT_EQ(store.keepBeforeWrite("/lily.txt", sheet, changed), Kept::kept);
+    EXPECT_EQ(keptBytes(store, "/lily.txt"), std::vector<std::string>{bytes});
+}
+
+// A store kept before versions were hashed with xxHash64 lists FNV-1a: its
+// versions read as they were kept, a keep adds to it, and damage still shows.
+TEST(SheetVersions, ReadsAStoreListingTheOlderHash) {
+    ScratchFolder scratch;
+    const std::string folder = scratch.file("Versions");
+    std::filesystem::create_directory(folder);
+    writeBytes(folder + "/1.txt", "Lily");
+    writeBytes(folder + "/index.txt", versionIndexText({{1, 1, 4, hashOfBytes("Lily"), "/lily.txt"}}));
+    const SheetVersions store(folder);
+    EXPECT_EQ(store.bytesOf("/lily.txt", "1"), "Lily");
+    ASSERT_EQ(store.keep("/lily.txt", "Mika", 2), Kept::kept);
+    EXPECT_EQ(keptBytes(store, "/lily.txt"), (std::vector<std::string>{"Mika", "Lily"}));
+    writeBytes(folder + "/1.txt", "Lilx");
+    EXPECT_FALSE(store.bytesOf("/lily.txt", "1"));
+}
+
 TEST(SheetVersions, IndexReadsBackAsWritten) {
     const std::vector<IndexedVersion> versions = {{1, -5, 0, 0, "C:\\LILY.TXT"},
                                                   {7, 133000000000000000, 1234, ~0ULL, "\\\\SERVER\\A B"}};
     EXPECT_EQ(readVersionIndex(versionIndexText(versions)), versions);
+}
+
+// The reference values are those of the xxHash library; a hash taken in
+// parts, cut anywhere, is the hash of the whole.
+TEST(XxHash64, HashesAsTheReferenceWholeOrInParts) {
+    std::string bytes;
+    for (int i = 0; i < 3 * 256; ++i)
+        bytes += static_cast<char>(i);
+    EXPECT_EQ(xxHash64(""), 0xEF46DB3751D8E999ULL);
+    EXPECT_EQ(xxHash64("a"), 0xD24EC4F1A98C6E5BULL);
+    EXPECT_EQ(xxHash64("abc"), 0x44BC2CF5AD770999ULL);
+    EXPECT_EQ(xxHash64(bytes), 0x8E03C838C596036FULL);
+    const std::string_view whole = bytes;
+    for (std::size_t first = 0; first < 70; ++first)
+        for (std::size_t second = first; second < 140; second += 3) {
+            XxHash64 hash;
+            hash.add(whole.substr(0, first));
+            hash.add(whole.substr(first, second - first));
+            hash.add(whole.substr(second));
+            EXPECT_EQ(hash.value(), xxHash64(bytes)) << first << " " << second;
+        }
 }
 
 // The version differs from a new sheet by each change.
