@@ -74,10 +74,10 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 endif()
 
-# nlohmann/json and RapidJSON are header-only: the cross build takes
-# Debian's copies too. They are in the host's whole include folder, whose C
-# library headers must not come before MinGW's, so the cross build sees
-# each through a folder that holds a link to that library's folder alone.
+# nlohmann/json is header-only: the cross build takes Debian's copy too. It
+# is in the host's whole include folder, whose C library headers must not
+# come before MinGW's, so the cross build sees it through a folder that
+# holds a link to its folder alone.
 function(host_library_alone variable header)
     cmake_path(GET header PARENT_PATH library)
     find_path(${library}_HEADER_FOLDER ${header} PATHS ${ARGN} REQUIRED NO_CMAKE_FIND_ROOT_PATH)
@@ -87,30 +87,28 @@ function(host_library_alone variable header)
     set(${variable} ${alone} PARENT_SCOPE)
 endfunction()
 
-add_library(rapidjson INTERFACE)
 if(CMAKE_CROSSCOMPILING)
     find_package(nlohmann_json 3 REQUIRED NO_CMAKE_FIND_ROOT_PATH)
     get_target_property(jsonIncludes nlohmann_json::nlohmann_json INTERFACE_INCLUDE_DIRECTORIES)
     host_library_alone(jsonOnly nlohmann/json.hpp ${jsonIncludes})
     set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${jsonOnly})
-    host_library_alone(rapidjsonOnly rapidjson/writer.h)
-    target_include_directories(rapidjson SYSTEM INTERFACE ${rapidjsonOnly})
 else()
     find_package(nlohmann_json 3 REQUIRED)
-    find_path(RAPIDJSON_HEADER_FOLDER rapidjson/writer.h REQUIRED)
-    target_include_directories(rapidjson SYSTEM INTERFACE ${RAPIDJSON_HEADER_FOLDER})
 endif()
 
-# The piece for Udonarium: its ZIP through zlib's minizip, its XML through
-# pugixml, its pictures' names from nettle's SHA-256. The native builds,
-# fuzzers included, take Debian's packages.
+# The piece for Udonarium: its entries' CRC from zlib, its pictures' names
+# from nettle's SHA-256; the tests read it back through zlib's minizip and
+# pugixml. The native builds, fuzzers included, take Debian's packages.
 find_package(ZLIB REQUIRED)
 find_package(pugixml CONFIG REQUIRED)
 find_path(MINIZIP_INCLUDE_DIR minizip/zip.h REQUIRED)
 find_library(MINIZIP_LIBRARY minizip REQUIRED)
-add_library(minizip INTERFACE)
+# Known as a library of its own, so that zlib, which the piece links too,
+# comes after it when linked statically.
+add_library(minizip UNKNOWN IMPORTED)
+set_target_properties(minizip PROPERTIES IMPORTED_LOCATION ${MINIZIP_LIBRARY})
 target_include_directories(minizip SYSTEM INTERFACE ${MINIZIP_INCLUDE_DIR})
-target_link_libraries(minizip INTERFACE ${MINIZIP_LIBRARY} ZLIB::ZLIB)
+target_link_libraries(minizip INTERFACE ZLIB::ZLIB)
 find_path(NETTLE_INCLUDE_DIR nettle/sha2.h REQUIRED)
 find_library(NETTLE_LIBRARY nettle REQUIRED)
 add_library(nettle INTERFACE)

@@ -1,18 +1,18 @@
 #include "export/PieceArchive.h"
 
+#include "export/StoredZip.h"
 #include "export/UdonariumPiece.h"
-#include "sheet/FileSystem.h"
 #include "sheet/TextFile.h"
 
-#include <minizip/zip.h>
 #include <nettle/base16.h>
 #include <nettle/sha2.h>
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdio>
 #include <map>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -21,9 +21,11 @@ struct PictureKind {
     std::string_view extension;
 };
 
+constexpr std::string_view jpegSignature = "\xFF\xD8\xFF";
+
 // The kinds the room shows and this program may pass on as they are, known
 // by their first bytes as a browser knows them.
-constexpr PictureKind pictureKinds[] = {{"\xFF\xD8\xFF", "jpg"},
+constexpr PictureKind pictureKinds[] = {{jpegSignature, "jpg"},
                                         {"\x89PNG\r\n\x1A\n", "png"},
                                         {"GIF87a", "gif"},
                                         {"GIF89a", "gif"},
@@ -36,69 +38,46 @@ const PictureKind* kindOf(std::string_view file) {
     return nullptr;
 }
 
-// ---- The ZIP in memory, through minizip's file functions ----
-
-struct ZipMemory {
-    std::string bytes;
-    std::size_t at = 0;
-    bool failed = false;
-};
-
-ZipMemory& memoryOf(voidpf stream) {
-    return *static_cast<ZipMemory*>(stream);
+// A JPEG compressed again for the piece; nothing when that failed or gave
+// more than the room takes.
+std::optional<PiecePicture> shrunkPicture(std::string jpeg) {
+    if (jpeg.empty() || jpeg.size() > roomPictureBytes)
+        return std::nullopt;
+    return PiecePicture{std::move(jpeg), "jpg"};
 }
 
-voidpf openMemory(voidpf opaque, const void*, int) {
-    return opaque;
+// Whether the file, read from its start, holds a JPEG that is to be
+// compressed again (piecePicture) and that readPortraitFile would read.
+bool isLargeJpeg(std::FILE* file) {
+    std::array<char, jpegSignature.size()> start{};
+    if (std::fread(start.data(), 1, start.size(), file) != start.size() ||
+        std::string_view(start.data(), start.size()) != jpegSignature || std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    const long size = std::ftell(file);
+    return size > static_cast<long>(roomPictureBytes) && size <= static_cast<long>(maxPortraitFileBytes);
 }
 
-uLong readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
-    ZipMemory& memory = memoryOf(stream);
-    const std::size_t count =
-        std::min<std::size_t>(size, memory.bytes.size() - std::min(memory.at, memory.bytes.size()));
-    std::memcpy(buffer, memory.bytes.data() + memory.at, count);
-    memory.at += count;
-    return static_cast<uLong>(count);
-}
-
-// Called inside minizip, which no exception may cross.
-uLong writeMemory(voidpf, voidpf stream, const void* buffer, uLong size) {
-    ZipMemory& memory = memoryOf(stream);
-    const char* bytes = static_cast<const char*>(buffer);
-    // Most writes go at the end: appended, not zero-filled first.
-    const std::size_t over = std::min<std::size_t>(size, memory.bytes.size() - memory.at);
-    std::memcpy(memory.bytes.data() + memory.at, bytes, over);
-    try {
-        memory.bytes.append(bytes + over, size - over);
-    } catch (const std::bad_alloc&) {
-        memory.failed = true;
-        return 0;
+// The portrait file as piecePicture gives it. A JPEG too large to go in as
+// it is gets decoded straight from its file: a camera's photo read whole
+// first cost as long in finding memory for it as in reading it.
+std::optional<PiecePicture> piecePictureOf(const PortraitFile& file) {
+    std::FILE* opened = openPortraitFile(file);
+    if (opened == nullptr)
+        return std::nullopt;
+    // The decoder asks for 4 KiB at a time, each a call to the system were
+    // the file's buffer no larger.
+    std::vector<char> buffer(std::size_t{64} << 10);
+    std::setvbuf(opened, buffer.data(), _IOFBF, buffer.size());
+    if (isLargeJpeg(opened)) {
+        std::string jpeg = jpegFileNoLargerThan(opened, shrunkPictureSide, shrunkPictureQuality);
+        std::fclose(opened);
+        return shrunkPicture(std::move(jpeg));
     }
-    memory.at += size;
-    return size;
-}
-
-ZPOS64_T tellMemory(voidpf, voidpf stream) {
-    return memoryOf(stream).at;
-}
-
-long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-    ZipMemory& memory = memoryOf(stream);
-    const ZPOS64_T base = origin == ZLIB_FILEFUNC_SEEK_CUR   ? memory.at
-                          : origin == ZLIB_FILEFUNC_SEEK_END ? memory.bytes.size()
-                                                             : 0;
-    if (base + offset > memory.bytes.size())
-        return -1;
-    memory.at = static_cast<std::size_t>(base + offset);
-    return 0;
-}
-
-int closeMemory(voidpf, voidpf) {
-    return 0;
-}
-
-int memoryError(voidpf, voidpf stream) {
-    return memoryOf(stream).failed ? 1 : 0;
+    std::rewind(opened);
+    FileBytes read = readFileBytes(opened, maxPortraitFileBytes);
+    if (read.outcome != FileBytes::Outcome::read)
+        return std::nullopt;
+    return piecePicture(std::move(read.bytes));
 }
 
 struct ZipEntry {
@@ -106,61 +85,16 @@ struct ZipEntry {
     std::string bytes;
 };
 
-// Entries are stored as they are: the pictures are compressed already, and
-// deflating the documents would double the time the piece takes for little
-// the room gains. Every entry carries the same time, so that the same dolls
-// give the same file.
-bool addEntry(zipFile zip, const ZipEntry& entry) {
-    zip_fileinfo info{};
-    info.tmz_date.tm_mday = 1;
-    info.tmz_date.tm_year = 1980;
-    if (zipOpenNewFileInZip64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, 0, 0, 0) !=
-        ZIP_OK)
-        return false;
-    const bool written =
-        zipWriteInFileInZip(zip, entry.bytes.data(), static_cast<unsigned>(entry.bytes.size())) == ZIP_OK;
-    return zipCloseFileInZip(zip) == ZIP_OK && written;
-}
-
-// The ZIP of the entries, in their order; nothing when minizip fails.
-std::optional<std::string> zipOf(const std::vector<ZipEntry>& entries) {
-    ZipMemory memory;
-    // Room for every entry and its headers at once, rather than the bytes
-    // moved again each time the ZIP outgrows its buffer.
-    std::size_t total = 0;
-    for (const ZipEntry& entry : entries)
-        total += entry.bytes.size() + 2 * entry.name.size() + 128;
-    try {
-        memory.bytes.reserve(total + 64);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-    zlib_filefunc64_def functions{openMemory, readMemory,  writeMemory, tellMemory,
-                                  seekMemory, closeMemory, memoryError, &memory};
-    zipFile zip = zipOpen2_64("piece", APPEND_STATUS_CREATE, nullptr, &functions);
-    if (zip == nullptr)
-        return std::nullopt;
-    const bool added = std::all_of(entries.begin(), entries.end(),
-                                   [zip](const ZipEntry& entry) { return addEntry(zip, entry); });
-    const bool closed = zipClose(zip, nullptr) == ZIP_OK;
-    if (!added || !closed || memory.failed)
-        return std::nullopt;
-    return std::move(memory.bytes);
-}
-
-// ---- The dolls ----
-
-// What the piece holds so far. A portrait file shown by several dolls is
-// read once, and one picture found under several paths stored once.
+// What the piece holds. A portrait file shown by several dolls is read
+// once, and one picture found under several paths stored once.
 struct PieceContents {
     std::vector<ZipEntry> pictures;
-    std::vector<ZipEntry> characters;
+    std::vector<std::string> imageIdentifiers;                          // each doll's, empty for none
     std::map<std::string, std::optional<std::string>> identifierOfFile; // by the portrait file's path
 };
 
 std::optional<std::string> storedPicture(PieceContents& contents, const PortraitFile& file) {
-    std::optional<std::string> bytes = readPortraitFile(file);
-    std::optional<PiecePicture> picture = bytes ? piecePicture(std::move(*bytes)) : std::nullopt;
+    std::optional<PiecePicture> picture = piecePictureOf(file);
     if (!picture)
         return std::nullopt;
     std::string identifier = sha256Hex(picture->bytes);
@@ -185,18 +119,40 @@ std::optional<std::string> pictureOf(PieceContents& contents, const PieceDoll& d
     return contents.identifierOfFile[file->path] = storedPicture(contents, *file);
 }
 
+// The pictures first, so that a room reading the entries in their order
+// has each doll's picture before the doll, then the dolls' documents, each
+// made as it goes in: a party's documents run to tens of megabytes, which
+// held all at once would take longer to find room for than to write.
+// Entries are stored as they are: the pictures are compressed already, and
+// deflating the documents would double the time the piece takes for little
+// the room gains. Every entry carries the same time, so that the same dolls
+// give the same file.
+bool zipInto(std::FILE* file, const PieceContents& contents, const std::vector<PieceDoll>& dolls) {
+    StoredZip zip(file);
+    bool added = std::all_of(contents.pictures.begin(), contents.pictures.end(),
+                             [&zip](const ZipEntry& entry) { return zip.add(entry.name, entry.bytes); });
+    for (std::size_t at = 0; added && at < dolls.size(); ++at)
+        added = zip.add(std::to_string(at + 1) + ".xml",
+                        udonariumCharacter(*dolls[at].sheet, contents.imageIdentifiers[at]));
+    return added && zip.finish();
+}
+
+// A document that finds no memory fails the piece as a full disk does, so
+// that the save takes its temporary file away again.
+bool zipWithoutThrowing(std::FILE* file, const PieceContents& contents, const std::vector<PieceDoll>& dolls) {
+    try {
+        return zipInto(file, contents, dolls);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 bool stillWanted(const PieceProgress& progress, std::size_t done, std::size_t total) {
     return !progress || progress(done, total);
 }
 
-bool writeAt(const std::string& path, PathCode code, std::string_view bytes) {
-#ifdef _WIN32
-    if (code == PathCode::utf8)
-        return replaceFileContents(wideOfUtf8(path), bytes);
-#else
-    (void)code; // POSIX names are bytes, taken as they are
-#endif
-    return replaceFileContents(path, bytes);
+bool writeAt(const std::string& path, PathCode code, const FileWriting& write) {
+    return code == PathCode::utf8 ? replaceUtf8FileWith(path, write) : replaceFileWith(path, write);
 }
 
 } // namespace
@@ -218,10 +174,7 @@ std::optional<PiecePicture> piecePicture(std::string file) {
         return std::nullopt;
     if (file.size() <= roomPictureBytes)
         return PiecePicture{std::move(file), kind->extension};
-    std::string jpeg = jpegNoLargerThan(file, shrunkPictureSide, shrunkPictureQuality);
-    if (jpeg.empty() || jpeg.size() > roomPictureBytes)
-        return std::nullopt;
-    return PiecePicture{std::move(jpeg), "jpg"};
+    return shrunkPicture(jpegNoLargerThan(file, shrunkPictureSide, shrunkPictureQuality));
 }
 
 PieceOutcome writeUdonariumPiece(const std::vector<PieceDoll>& dolls, const std::string& zipPath,
@@ -235,17 +188,12 @@ PieceOutcome writeUdonariumPiece(const std::vector<PieceDoll>& dolls, const std:
         const std::optional<std::string> identifier = pictureOf(contents, doll);
         if (!identifier && !doll.sheet->getPortraitPath().empty())
             outcome.withoutPicture.push_back(at);
-        contents.characters.push_back(
-            {std::to_string(at + 1) + ".xml", udonariumCharacter(*doll.sheet, identifier.value_or(""))});
+        contents.imageIdentifiers.push_back(identifier.value_or(""));
     }
     if (!stillWanted(progress, dolls.size(), dolls.size()))
         return {PieceOutcome::Result::stopped, {}};
-    // The pictures come first, so that a room reading the entries in their
-    // order has each doll's picture before the doll.
-    std::vector<ZipEntry> entries = std::move(contents.pictures);
-    std::move(contents.characters.begin(), contents.characters.end(), std::back_inserter(entries));
-    const std::optional<std::string> zip = zipOf(entries);
-    if (!zip || !writeAt(zipPath, zipPathCode, *zip))
+    if (!writeAt(zipPath, zipPathCode,
+                 [&](std::FILE* file) { return zipWithoutThrowing(file, contents, dolls); }))
         outcome.result = PieceOutcome::Result::notWritten;
     return outcome;
 }

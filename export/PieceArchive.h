@@ -4,8 +4,8 @@
 // one ZIP holding an XML file a doll (1.xml, 2.xml, ... in the order given)
 // and the dolls' portraits, each stored once however many dolls show it and
 // named by the SHA-256 of its bytes, as the room names its pictures. The ZIP
-// is made in memory with minizip and then written as a sheet is saved: to a
-// temporary file beside its place first, which then replaces the old file.
+// is written as a sheet is saved: into a temporary file beside its place,
+// which then replaces the old file.
 
 #include "export/PortraitPicture.h"
 #include "sheet/CharacterSheet.h"

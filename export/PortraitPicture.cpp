@@ -42,17 +42,6 @@ const std::uint8_t* dataOf(std::string_view file) {
     return reinterpret_cast<const std::uint8_t*>(file.data());
 }
 
-// The size a JPEG's header gives: the decoder stops as soon as it asks for
-// memory, before any row is decoded.
-std::optional<PictureSize> jpegSize(std::string_view file) {
-    std::optional<PictureSize> size;
-    decodeJpegMemory(dataOf(file), file.size(), [&size](int width, int height, std::size_t) -> std::uint8_t* {
-        size = PictureSize{width, height};
-        return nullptr;
-    });
-    return size;
-}
-
 PictureSize fittedSize(PictureSize picture, int longerSide) {
     const int longer = std::max(picture.width, picture.height);
     if (longer <= longerSide)
@@ -63,14 +52,33 @@ PictureSize fittedSize(PictureSize picture, int longerSide) {
     return {scaled(picture.width), scaled(picture.height)};
 }
 
+// The JPEG that `decode(allocate, atLeast)` decodes, as decodeJpegMemory
+// does, at the smallest of the library's reductions that still gives
+// `longerSide`: its header is read alone first for its size, the decoder
+// stopping as soon as it asks for memory.
+template <class Decode> std::optional<Raster> decodeJpegFitting(const Decode& decode, int longerSide) {
+    std::optional<PictureSize> full;
+    decode(
+        [&full](int width, int height, std::size_t) -> std::uint8_t* {
+            full = PictureSize{width, height};
+            return nullptr;
+        },
+        fullSize);
+    Raster raster;
+    if (full && decode(into(raster), fittedSize(*full, longerSide)))
+        return raster;
+    return std::nullopt;
+}
+
 std::optional<Raster> decodePicture(std::string_view file, int longerSide) {
     Raster raster;
     if (decodeBitmapMemory(dataOf(file), file.size(), into(raster)))
         return raster;
-    const std::optional<PictureSize> full = jpegSize(file);
-    if (full && decodeJpegMemory(dataOf(file), file.size(), into(raster), fittedSize(*full, longerSide)))
-        return raster;
-    return std::nullopt;
+    return decodeJpegFitting(
+        [file](const RasterAllocator& allocate, PictureSize atLeast) {
+            return decodeJpegMemory(dataOf(file), file.size(), allocate, atLeast);
+        },
+        longerSide);
 }
 
 Raster shrunkTo(Raster picture, int longerSide) {
@@ -132,6 +140,14 @@ std::string compressed(Raster& picture, int quality) {
     return compressReturningOnError(jpeg, picture, quality);
 }
 
+// The picture fitted to `longerSide` and compressed; empty for none.
+std::string jpegOf(std::optional<Raster> picture, int longerSide, int quality) {
+    if (!picture)
+        return {};
+    Raster fitted = shrunkTo(std::move(*picture), longerSide);
+    return compressed(fitted, quality);
+}
+
 } // namespace
 
 std::optional<PortraitFile> findPortraitFile(const std::string& sheetPath, PathCode code,
@@ -144,10 +160,12 @@ std::optional<PortraitFile> findPortraitFile(const std::string& sheetPath, PathC
     return PortraitFile{*found, code};
 }
 
+std::FILE* openPortraitFile(const PortraitFile& file) {
+    return file.code == PathCode::utf8 ? openUtf8ForReading(file.path) : openForReading(file.path);
+}
+
 std::optional<std::string> readPortraitFile(const PortraitFile& file) {
-    FileBytes read =
-        readFileBytes(file.code == PathCode::utf8 ? openUtf8ForReading(file.path) : openForReading(file.path),
-                      maxPortraitFileBytes);
+    FileBytes read = readFileBytes(openPortraitFile(file), maxPortraitFileBytes);
     if (read.outcome != FileBytes::Outcome::read)
         return std::nullopt;
     return std::move(read.bytes);
@@ -160,9 +178,13 @@ std::optional<std::string> readSheetPortrait(const std::string& sheetPath, PathC
 }
 
 std::string jpegNoLargerThan(std::string_view file, int longerSide, int quality) {
-    std::optional<Raster> picture = decodePicture(file, longerSide);
-    if (!picture)
-        return {};
-    Raster fitted = shrunkTo(std::move(*picture), longerSide);
-    return compressed(fitted, quality);
+    return jpegOf(decodePicture(file, longerSide), longerSide, quality);
+}
+
+std::string jpegFileNoLargerThan(std::FILE* file, int longerSide, int quality) {
+    const auto decode = [file](const RasterAllocator& allocate, PictureSize atLeast) {
+        std::rewind(file);
+        return decodeJpegStream(file, allocate, atLeast);
+    };
+    return jpegOf(decodeJpegFitting(decode, longerSide), longerSide, quality);
 }

@@ -5,6 +5,7 @@
 // shrunk and compressed again as a JPEG.
 
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,8 @@ struct PortraitFile {
 // program waiting, nor a share on another machine that the sheet names.
 std::optional<PortraitFile> findPortraitFile(const std::string& sheetPath, PathCode code,
                                              const std::string& portraitPath);
+// The file opened for reading; null when it cannot be.
+std::FILE* openPortraitFile(const PortraitFile& file);
 // Its bytes; nothing when it cannot be read whole or is over
 // maxPortraitFileBytes.
 std::optional<std::string> readPortraitFile(const PortraitFile& file);
@@ -45,3 +48,6 @@ std::optional<std::string> readSheetPortrait(const std::string& sheetPath, PathC
 // decoded at the smallest of the library's reductions that still gives that
 // size. Empty when the file holds no picture the program's decoders read.
 std::string jpegNoLargerThan(std::string_view file, int longerSide, int quality);
+// The same for a JPEG file opened for reading, decoded straight from it
+// rather than from its bytes in memory; it is left open.
+std::string jpegFileNoLargerThan(std::FILE* file, int longerSide, int quality);

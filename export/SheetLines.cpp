@@ -1,5 +1,8 @@
 #include "export/SheetLines.h"
 
+#include "sheet/CodePage932.h"
+
+#include <algorithm>
 #include <array>
 
 std::string labelled(std::string_view label, std::string_view value) {
@@ -15,9 +18,16 @@ namespace {
 // numbers them.
 constexpr std::array<std::string_view, 3> placementNames = {"煉獄", "花園", "楽園"};
 
+bool isEscaped(char c, const AsciiEscapes& escapes) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < escapes.size() && escapes[byte] != nullptr;
+}
+
 template <class Entry> void appendChatLines(std::string& text, const std::vector<Entry>& entries) {
-    for (const Entry& entry : entries)
-        appendLine(text, chatLine(entry));
+    for (const Entry& entry : entries) {
+        appendChatLine(text, entry);
+        text += '\n';
+    }
 }
 
 // A group of the palette under its heading; an empty list has none.
@@ -33,6 +43,22 @@ void appendGroup(std::string& lines, std::string_view heading, const std::vector
 
 void appendLine(std::string& text, std::string_view line) {
     text.append(line).append("\n");
+}
+
+void appendEscapedUtf8(std::string& utf8, std::string_view codePage932, const AsciiEscapes& escapes) {
+    const std::size_t start = utf8.size();
+    appendAsUtf8(utf8, codePage932);
+    const auto first = std::find_if(utf8.begin() + static_cast<std::ptrdiff_t>(start), utf8.end(),
+                                    [&escapes](char c) { return isEscaped(c, escapes); });
+    if (first == utf8.end())
+        return;
+    const std::string converted(first, utf8.end());
+    utf8.erase(first, utf8.end());
+    for (const char c : converted)
+        if (isEscaped(c, escapes))
+            utf8 += escapes[static_cast<unsigned char>(c)];
+        else
+            utf8 += c;
 }
 
 std::string_view placementName(std::int32_t initialPlacement) {
@@ -65,8 +91,11 @@ void appendSkillLines(std::string& text, const CharacterSheet& sheet) {
 }
 
 void appendPartLines(std::string& text, const std::vector<PartEntry>& parts) {
-    for (const PartEntry& entry : parts)
-        appendLine(text, (entry.checkMark != 0 ? "■" : "□") + chatLine(entry));
+    for (const PartEntry& entry : parts) {
+        text.append(entry.checkMark != 0 ? "■" : "□");
+        appendChatLine(text, entry);
+        text += '\n';
+    }
 }
 
 std::string chatPalette(const CharacterSheet& sheet) {

@@ -5,6 +5,7 @@
 
 #include "sheet/CharacterSheet.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,13 +35,32 @@ inline constexpr LocationLabels locationLabels[] = {
 // The line and the line feed that ends it.
 void appendLine(std::string& text, std::string_view line);
 
+// What an output writes for each ASCII byte of a text that it does not take
+// as it is: null for those it does, an empty text for one it leaves out.
+using AsciiEscapes = std::array<const char*, 0x80>;
+
+// The code page 932 text in UTF-8 at the end of `utf8`, each ASCII byte
+// that `escapes` names written as it says. Only ASCII bytes stand for
+// themselves in UTF-8, so the text is converted whole and escaped after,
+// the rare text that needs it.
+void appendEscapedUtf8(std::string& utf8, std::string_view codePage932, const AsciiEscapes& escapes);
+
 // "暗示: 喪失"; the label alone when there is no value.
 std::string labelled(std::string_view label, std::string_view value);
 
-// 【名前】タイミング/コスト/射程：効果
-template <class Entry> std::string chatLine(const Entry& entry) {
-    return "【" + entry.name + "】" + entry.timing + "/" + entry.cost + "/" + entry.range + "：" +
-           entry.effect;
+// 【名前】タイミング/コスト/射程：効果, put at the end of `text`: the lists
+// run to thousands of rows, each better without strings of its own.
+template <class Entry> void appendChatLine(std::string& text, const Entry& entry) {
+    text.append("【")
+        .append(entry.name)
+        .append("】")
+        .append(entry.timing)
+        .append("/")
+        .append(entry.cost)
+        .append("/")
+        .append(entry.range)
+        .append("：")
+        .append(entry.effect);
 }
 
 // The placement's name as the form's box shows it; empty for none.

@@ -1,151 +1,289 @@
 #include "export/UdonariumPiece.h"
 
 #include "export/SheetLines.h"
-#include "sheet/CodePage932.h"
 
-#include <pugixml.hpp>
-
-#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 namespace {
 
-using pugi::xml_node;
-
-bool isControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
+// What the document holds for a text's ASCII bytes, as the rooms have
+// always been given it: a control byte is left out, never written, save the
+// line feeds between the rows of a note or of the palette; a text keeps its
+// quotation marks, and an attribute, between double ones, its closing angle
+// brackets.
+constexpr AsciiEscapes xmlEscapes(bool attribute, bool keepLineFeeds) {
+    AsciiEscapes escapes{};
+    for (int byte = 0; byte < 0x20; ++byte)
+        escapes[byte] = "";
+    escapes[0x7F] = "";
+    escapes['&'] = "&amp;";
+    escapes['<'] = "&lt;";
+    escapes[attribute ? '"' : '>'] = attribute ? "&quot;" : "&gt;";
+    escapes['\n'] = keepLineFeeds ? nullptr : "";
+    return escapes;
 }
 
-// Removed after the conversion, where no byte of a longer character is
-// below 0x80: removed before it, a control byte between a lead byte and
-// the next could make them one character that was never there.
-std::string xmlText(std::string_view codePage932, bool keepLineFeeds = false) {
-    std::string utf8 = codePage932ToUtf8(codePage932);
-    std::erase_if(utf8, [keepLineFeeds](char c) { return isControl(c) && !(keepLineFeeds && c == '\n'); });
-    return utf8;
+constexpr AsciiEscapes textEscapes = xmlEscapes(false, false), rowEscapes = xmlEscapes(false, true),
+                       attributeEscapes = xmlEscapes(true, false);
+
+std::string xmlOf(std::string_view codePage932, const AsciiEscapes& escapes) {
+    std::string xml;
+    appendEscapedUtf8(xml, codePage932, escapes);
+    return xml;
 }
 
-// The rows the chat text writes for a list, each ended by a line feed.
-std::string rowsOf(void (*appendRows)(std::string&, const CharacterSheet&), const CharacterSheet& sheet) {
-    std::string rows;
-    appendRows(rows, sheet);
+// An attribute's name and its value in code page 932.
+using Attributes = std::initializer_list<std::pair<std::string_view, std::string_view>>;
+
+// The document written as it is made, indented two blanks a level: a tree
+// of the thousands of rows built first and then written took longer than
+// reading the sheet. A leaf's text stands between its tags on their line,
+// so that no blank comes around it.
+class XmlDocument {
+public:
+    explicit XmlDocument(std::size_t expectedBytes) {
+        text.reserve(expectedBytes);
+        text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    }
+
+    void open(std::string_view element, Attributes attributes) {
+        startTag(element, attributes);
+        text += '\n';
+        ++depth;
+    }
+
+    void close(std::string_view element) {
+        --depth;
+        text.append(2 * depth, ' ');
+        endTag(element);
+    }
+
+    void leaf(std::string_view element, Attributes attributes, std::string_view codePage932) {
+        leafOf(element, attributes,
+               [codePage932](std::string& xml) { appendEscapedUtf8(xml, codePage932, textEscapes); });
+    }
+
+    // A leaf whose text `write` puts in, already as the document holds it.
+    template <class Write> void leafOf(std::string_view element, Attributes attributes, const Write& write) {
+        startTag(element, attributes);
+        write(text);
+        endTag(element);
+    }
+
+    std::string text;
+
+private:
+    void startTag(std::string_view element, Attributes attributes) {
+        text.append(2 * depth, ' ').append("<").append(element);
+        for (const auto& [name, value] : attributes) {
+            text.append(" ").append(name).append("=\"");
+            appendEscapedUtf8(text, value, attributeEscapes);
+            text += '"';
+        }
+        text += '>';
+    }
+
+    void endTag(std::string_view element) { text.append("</").append(element).append(">\n"); }
+
+    std::size_t depth = 0;
+};
+
+// The rows of a long list, each converted once for both the note and the
+// palette that show it. A part's row begins with the mark of its box, which
+// the note shows and the palette does not.
+struct XmlRows {
+    struct Row {
+        std::size_t start;
+        std::size_t line; // after the mark
+        std::size_t end;
+    };
+    std::string xml; // the rows one after another
+    std::vector<Row> rows;
+
+    std::string_view marked(const Row& row) const {
+        return std::string_view(xml).substr(row.start, row.end - row.start);
+    }
+    std::string_view line(const Row& row) const {
+        return std::string_view(xml).substr(row.line, row.end - row.line);
+    }
+};
+
+// A ticked part is marked as the form's box in its name cell shows it.
+std::string_view markOf(const PartEntry& part) {
+    static const std::string ticked = xmlOf("■", rowEscapes), unticked = xmlOf("□", rowEscapes);
+    return part.checkMark != 0 ? ticked : unticked;
+}
+
+std::string_view markOf(const SkillEntry&) {
+    return {};
+}
+
+template <class Entry> XmlRows chatRows(const std::vector<Entry>& entries) {
+    XmlRows rows;
+    rows.rows.reserve(entries.size());
+    std::string line;
+    for (const Entry& entry : entries) {
+        const std::size_t start = rows.xml.size();
+        rows.xml.append(markOf(entry));
+        line.clear();
+        appendChatLine(line, entry);
+        const std::size_t lineStart = rows.xml.size();
+        appendEscapedUtf8(rows.xml, line, rowEscapes);
+        rows.rows.push_back({start, lineStart, rows.xml.size()});
+    }
     return rows;
 }
 
-xml_node dataNamed(xml_node parent, std::string_view name) {
-    xml_node data = parent.append_child("data");
-    data.append_attribute("name").set_value(codePage932ToUtf8(name).c_str());
-    return data;
+struct ChatRows {
+    XmlRows skills;
+    std::array<XmlRows, std::size(locationLabels)> parts; // in the order of locationLabels
+
+    std::size_t bytes() const {
+        std::size_t total = skills.xml.size() + skills.rows.size();
+        for (const XmlRows& rows : parts)
+            total += rows.xml.size() + rows.rows.size();
+        return total;
+    }
+};
+
+ChatRows chatRowsOf(const CharacterSheet& sheet) {
+    ChatRows rows{chatRows(sheet.getSkills()), {}};
+    for (std::size_t at = 0; at < rows.parts.size(); ++at)
+        rows.parts[at] = chatRows(sheet.getParts(locationLabels[at].location));
+    return rows;
 }
 
-// A leaf holds its value alone: the document is written without
-// indentation inside a leaf, so no blank comes around it.
-void leaf(xml_node parent, std::string_view name, const std::string& utf8Value) {
-    dataNamed(parent, name).text().set(utf8Value.c_str());
+// A section holding one multi-line text, the rows of a list; the line
+// feeds between the rows are the note's own. `writeRows` puts them in.
+template <class WriteRows>
+void noteOf(XmlDocument& document, std::string_view name, const WriteRows& writeRows) {
+    document.open("data", {{"name", name}});
+    document.leafOf("data", {{"type", "note"}, {"name", name}}, writeRows);
+    document.close("data");
 }
 
-xml_node typedLeaf(xml_node parent, const char* type, std::string_view name, const std::string& utf8Value) {
-    xml_node data = parent.append_child("data");
-    data.append_attribute("type").set_value(type);
-    data.append_attribute("name").set_value(xmlText(name).c_str());
-    data.text().set(utf8Value.c_str());
-    return data;
-}
-
-void numberResource(xml_node section, std::string_view name, std::int64_t current, std::int64_t max) {
-    typedLeaf(section, "numberResource", name, std::to_string(max))
-        .append_attribute("currentValue")
-        .set_value(std::to_string(current).c_str());
-}
-
-// A section holding one multi-line text, the rows of a list; the line feeds
-// between the rows are the note's own.
-void note(xml_node detail, std::string_view name, std::string rows) {
+// The rows the chat text writes for a list, each ended by a line feed.
+void note(XmlDocument& document, std::string_view name,
+          void (*appendRows)(std::string&, const CharacterSheet&), const CharacterSheet& sheet) {
+    std::string rows;
+    appendRows(rows, sheet);
     if (!rows.empty())
         rows.pop_back();
-    typedLeaf(dataNamed(detail, name), "note", name, xmlText(rows, true));
+    noteOf(document, name, [&rows](std::string& xml) { appendEscapedUtf8(xml, rows, rowEscapes); });
+}
+
+// A long list's rows, a part's with its mark.
+void note(XmlDocument& document, std::string_view name, const XmlRows& rows) {
+    noteOf(document, name, [&rows](std::string& xml) {
+        for (const XmlRows::Row& row : rows.rows)
+            xml.append(row.start == 0 ? "" : "\n").append(rows.marked(row));
+    });
+}
+
+void numberResource(XmlDocument& document, std::string_view name, std::int64_t current, std::int64_t max) {
+    document.leaf("data",
+                  {{"type", "numberResource"}, {"name", name}, {"currentValue", std::to_string(current)}},
+                  std::to_string(max));
 }
 
 // The action value, then a madness track for each regret that has a target,
 // as the CCFOLIA piece's status has them.
-void resources(xml_node detail, const CharacterSheet& sheet) {
-    xml_node section = dataNamed(detail, "リソース");
+void resources(XmlDocument& document, const CharacterSheet& sheet) {
+    document.open("data", {{"name", "リソース"}});
     const std::int64_t maxAction = maxActionOf(sheet);
-    numberResource(section, "行動値", maxAction, maxAction);
+    numberResource(document, "行動値", maxAction, maxAction);
     for (const Regret& row : sheet.getRegrets())
         if (!row.target.empty())
-            numberResource(section, row.target, row.madnessPoints, 4);
+            numberResource(document, row.target, row.madnessPoints, 4);
+    document.close("data");
 }
 
-void information(xml_node detail, const CharacterSheet& sheet) {
-    xml_node section = dataNamed(detail, "情報");
-    leaf(section, "プレイヤー名", xmlText(sheet.getPlayerName()));
-    leaf(section, "享年", xmlText(sheet.getAgeAtDeath()));
-    leaf(section, "暗示", xmlText(sheet.getSuggestion()));
-    leaf(section, "ポジション", xmlText(sheet.getPosition()));
-    leaf(section, "メインクラス", xmlText(sheet.getMainClass()));
-    leaf(section, "サブクラス", xmlText(sheet.getSubClass()));
-    leaf(section, "初期配置", xmlText(placementName(sheet.getInitialPlacement())));
-    leaf(section, "寵愛点", std::to_string(sheet.getFavorPoints()));
-    leaf(section, "武装", std::to_string(sheet.getArmament()));
-    leaf(section, "変異", std::to_string(sheet.getMutation()));
-    leaf(section, "改造", std::to_string(sheet.getModification()));
+void information(XmlDocument& document, const CharacterSheet& sheet) {
+    document.open("data", {{"name", "情報"}});
+    const std::pair<std::string_view, std::string> leaves[] = {
+        {"プレイヤー名", sheet.getPlayerName()},
+        {"享年", sheet.getAgeAtDeath()},
+        {"暗示", sheet.getSuggestion()},
+        {"ポジション", sheet.getPosition()},
+        {"メインクラス", sheet.getMainClass()},
+        {"サブクラス", sheet.getSubClass()},
+        {"初期配置", std::string(placementName(sheet.getInitialPlacement()))},
+        {"寵愛点", std::to_string(sheet.getFavorPoints())},
+        {"武装", std::to_string(sheet.getArmament())},
+        {"変異", std::to_string(sheet.getMutation())},
+        {"改造", std::to_string(sheet.getModification())},
+    };
+    for (const auto& [name, value] : leaves)
+        document.leaf("data", {{"name", name}}, value);
+    document.close("data");
 }
 
-void notes(xml_node detail, const CharacterSheet& sheet) {
-    note(detail, "カルマ", rowsOf(appendKarmaLines, sheet));
-    note(detail, "記憶のカケラ", rowsOf(appendMemoryLines, sheet));
-    note(detail, "未練", rowsOf(appendRegretLines, sheet));
-    note(detail, "スキル", rowsOf(appendSkillLines, sheet));
-    for (const LocationLabels& labels : locationLabels) {
-        std::string rows;
-        appendPartLines(rows, sheet.getParts(labels.location));
-        note(detail, labels.name, std::move(rows));
-    }
+void notes(XmlDocument& document, const CharacterSheet& sheet, const ChatRows& rows) {
+    note(document, "カルマ", appendKarmaLines, sheet);
+    note(document, "記憶のカケラ", appendMemoryLines, sheet);
+    note(document, "未練", appendRegretLines, sheet);
+    note(document, "スキル", rows.skills);
+    for (std::size_t at = 0; at < rows.parts.size(); ++at)
+        note(document, locationLabels[at].name, rows.parts[at]);
 }
 
-void characterData(xml_node character, const CharacterSheet& sheet, std::string_view imageIdentifier) {
-    xml_node data = dataNamed(character, "character");
-    xml_node image = dataNamed(data, "image").append_child("data");
-    image.append_attribute("type").set_value("image");
-    image.append_attribute("name").set_value("imageIdentifier");
-    image.text().set(std::string(imageIdentifier).c_str());
-    xml_node common = dataNamed(data, "common");
-    leaf(common, "name", xmlText(sheet.getDollName()));
-    leaf(common, "size", "1");
-    xml_node detail = dataNamed(data, "detail");
-    resources(detail, sheet);
-    information(detail, sheet);
-    notes(detail, sheet);
+void characterData(XmlDocument& document, const CharacterSheet& sheet, std::string_view imageIdentifier,
+                   const ChatRows& rows) {
+    document.open("data", {{"name", "character"}});
+    document.open("data", {{"name", "image"}});
+    document.leaf("data", {{"type", "image"}, {"name", "imageIdentifier"}}, imageIdentifier);
+    document.close("data");
+    document.open("data", {{"name", "common"}});
+    document.leaf("data", {{"name", "name"}}, sheet.getDollName());
+    document.leaf("data", {{"name", "size"}}, "1");
+    document.close("data");
+    document.open("data", {{"name", "detail"}});
+    resources(document, sheet);
+    information(document, sheet);
+    notes(document, sheet, rows);
+    document.close("data");
+    document.close("data");
 }
 
-struct StringWriter : pugi::xml_writer {
-    std::string text;
-    void write(const void* data, std::size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-    }
-};
+// A group of the palette under its heading; an empty list has none.
+void appendGroup(std::string& xml, std::string_view heading, const XmlRows& rows) {
+    if (rows.rows.empty())
+        return;
+    appendEscapedUtf8(xml, heading, rowEscapes);
+    xml += '\n';
+    for (const XmlRows::Row& row : rows.rows)
+        xml.append(rows.line(row)).append("\n");
+}
+
+// The lines of chatPalette, the skills first, then the parts under their
+// locations.
+void palette(XmlDocument& document, const ChatRows& rows) {
+    document.leafOf("chat-palette", {{"dicebot", ""}}, [&rows](std::string& xml) {
+        appendGroup(xml, "スキル", rows.skills);
+        for (std::size_t at = 0; at < rows.parts.size(); ++at)
+            appendGroup(xml, locationLabels[at].name, rows.parts[at]);
+    });
+}
 
 } // namespace
 
 std::string udonariumCharacter(const CharacterSheet& sheet, std::string_view imageIdentifier) {
-    pugi::xml_document document;
-    xml_node declaration = document.append_child(pugi::node_declaration);
-    declaration.append_attribute("version").set_value("1.0");
-    declaration.append_attribute("encoding").set_value("UTF-8");
-    xml_node character = document.append_child("character");
-    for (const auto& [name, value] : {std::pair{"location.name", "table"},
-                                      {"location.x", "0"},
-                                      {"location.y", "0"},
-                                      {"posZ", "0"},
-                                      {"rotate", "0"},
-                                      {"roll", "0"}})
-        character.append_attribute(name).set_value(value);
-    characterData(character, sheet, imageIdentifier);
-    xml_node palette = character.append_child("chat-palette");
-    palette.append_attribute("dicebot").set_value("");
-    palette.text().set(xmlText(chatPalette(sheet), true).c_str());
-    StringWriter writer;
-    document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
-    return writer.text;
+    const ChatRows rows = chatRowsOf(sheet);
+    // The long lists' rows go in twice, in the notes and in the palette;
+    // the rest of the document is small beside them.
+    XmlDocument document(2 * rows.bytes() + 16384);
+    document.open("character", {{"location.name", "table"},
+                                {"location.x", "0"},
+                                {"location.y", "0"},
+                                {"posZ", "0"},
+                                {"rotate", "0"},
+                                {"roll", "0"}});
+    characterData(document, sheet, imageIdentifier, rows);
+    palette(document, rows);
+    document.close("character");
+    return std::move(document.text);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The doll as the Udonarium online table reads a character: one UTF-8 XML
-// document, made with pugixml. Texts are converted from code page 932 here,
-// once; a control byte in them is left out, never written.
+// document, written straight as text. Texts are converted from code page
+// 932 here, once; a control byte in them is left out, never written.
 
 #include "sheet/CharacterSheet.h"
 

@@ -17,7 +17,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     nasm libjpeg62-turbo-dev libjpeg-turbo-progs dpkg-dev zip
-    nlohmann-json3-dev rapidjson-dev chromium poppler-utils librsvg2-bin icoutils
+    nlohmann-json3-dev chromium poppler-utils librsvg2-bin icoutils
     zlib1g-dev libminizip-dev nettle-dev libpugixml-dev libz-mingw-w64-dev
 )
 
@@ -157,9 +157,9 @@ quietly() { # log, command...
     "$@" >"$log" 2>&1 || { tail -n 30 "$log" >&2; echo "setup: failed, see $log" >&2; exit 1; }
 }
 
-# The Windows program's ZIP writer: zlib's minizip, compiled as Debian
-# compiles it (its three files for writing and reading ZIPs), on the zlib
-# that Debian itself ships built for MinGW-w64.
+# The ZIP reader and writer of the Windows tests: zlib's minizip, compiled
+# as Debian compiles it (its three files for writing and reading ZIPs), on
+# the zlib that Debian itself ships built for MinGW-w64.
 build_mingw_minizip() {
     local prefix=$build/deps/minizip-mingw source file
     has_library "$prefix" libminizip.a minizip/zip.h && return
@@ -191,7 +191,7 @@ build_mingw_nettle() {
     install -D -m 644 -t "$prefix/lib" "$source/libnettle.a"
 }
 
-# The Windows program's XML writer.
+# The XML reader of the Windows tests.
 build_mingw_pugixml() {
     local prefix=$build/deps/pugixml-mingw source
     has_library "$prefix" libpugixml.a pugixml.hpp && return

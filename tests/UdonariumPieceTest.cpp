@@ -3,6 +3,7 @@
 #include "export/PieceSaving.h"
 #include "export/SheetCommand.h"
 #include "export/SheetOutputs.h"
+#include "export/StoredZip.h"
 #include "portrait/JpegDecoder.h"
 
 #include "JpegEncoding.h"
@@ -10,6 +11,7 @@
 #include "ZipEntries.h"
 
 #include <gtest/gtest.h>
+#include <minizip/zip.h>
 #include <pugixml.hpp>
 
 #include <algorithm>
@@ -93,6 +95,88 @@ TEST(UdonariumCharacter, ParsesBackWithTheSheetsValuesAndTheSamePalette) {
     }
 }
 
+// The document byte for byte as the rooms have read it: indented two blanks
+// a level, each leaf's text between its tags on their line, markup escaped
+// as a text and as an attribute each have it, line feeds kept in the notes
+// and the palette only, and the long lists' rows in both.
+TEST(UdonariumCharacter, IsWrittenByteForByteAsTheRoomsHaveReadIt) {
+    CharacterSheet sheet;
+    sheet.setDollName("<b>&\"'</b>");
+    sheet.setPlayerName("a\nb");
+    sheet.setKarma({"x\ny", "", "z"});
+    std::vector<Regret> regrets(regretCount);
+    regrets[0] = {"a\"&<>", "依存", 2, ""};
+    sheet.setRegrets(regrets);
+    sheet.setInitialPlacement(1);
+    sheet.setSkills({{"加速<", "オート", "なし", "自身", "移動1\x02"}});
+    sheet.setArmParts({{1, "こぶし&", "アクション", "2", "0", "肉弾攻撃"}, {0, "b", "c", "d", "e", "f"}});
+    EXPECT_EQ(udonariumCharacter(sheet, "0123abcd"), utf8Bytes(u8R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<character location.name="table" location.x="0" location.y="0" posZ="0" rotate="0" roll="0">
+  <data name="character">
+    <data name="image">
+      <data type="image" name="imageIdentifier">0123abcd</data>
+    </data>
+    <data name="common">
+      <data name="name">&lt;b&gt;&amp;"'&lt;/b&gt;</data>
+      <data name="size">1</data>
+    </data>
+    <data name="detail">
+      <data name="リソース">
+        <data type="numberResource" name="行動値" currentValue="6">6</data>
+        <data type="numberResource" name="a&quot;&amp;&lt;>" currentValue="2">4</data>
+      </data>
+      <data name="情報">
+        <data name="プレイヤー名">ab</data>
+        <data name="享年"></data>
+        <data name="暗示"></data>
+        <data name="ポジション"></data>
+        <data name="メインクラス"></data>
+        <data name="サブクラス"></data>
+        <data name="初期配置">花園</data>
+        <data name="寵愛点">0</data>
+        <data name="武装">0</data>
+        <data name="変異">0</data>
+        <data name="改造">0</data>
+      </data>
+      <data name="カルマ">
+        <data type="note" name="カルマ">・x
+y
+・z</data>
+      </data>
+      <data name="記憶のカケラ">
+        <data type="note" name="記憶のカケラ"></data>
+      </data>
+      <data name="未練">
+        <data type="note" name="未練">a"&amp;&lt;&gt;への依存 発狂2/4 </data>
+      </data>
+      <data name="スキル">
+        <data type="note" name="スキル">【加速&lt;】オート/なし/自身：移動1</data>
+      </data>
+      <data name="頭">
+        <data type="note" name="頭"></data>
+      </data>
+      <data name="腕">
+        <data type="note" name="腕">■【こぶし&amp;】アクション/2/0：肉弾攻撃
+□【b】c/d/e：f</data>
+      </data>
+      <data name="胴">
+        <data type="note" name="胴"></data>
+      </data>
+      <data name="脚">
+        <data type="note" name="脚"></data>
+      </data>
+    </data>
+  </data>
+  <chat-palette dicebot="">スキル
+【加速&lt;】オート/なし/自身：移動1
+腕
+【こぶし&amp;】アクション/2/0：肉弾攻撃
+【b】c/d/e：f
+</chat-palette>
+</character>
+)xml"));
+}
+
 TEST(Sha256, GivesTheStandardsTestVectors) {
     const struct {
         std::string message, digest;
@@ -123,6 +207,53 @@ std::string largeJpeg() {
     for (JSAMPLE& sample : photo.samples)
         sample = static_cast<JSAMPLE>(noise());
     return encodeJpeg(photo);
+}
+
+// minizip's own archive of the same entries.
+std::string minizipArchive(const std::string& path,
+                           const std::vector<std::pair<std::string, std::string>>& entries) {
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    for (const auto& [name, bytes] : entries) {
+        zip_fileinfo info{};
+        info.tmz_date.tm_mday = 1;
+        info.tmz_date.tm_year = 1980;
+        zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, 0, 0, 0);
+        zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    return readBytes(path);
+}
+
+TEST(StoredZip, LaysOutItsEntriesAsMinizipDoes) {
+    ScratchFolder folder;
+    const std::vector<std::pair<std::string, std::string>> entries = {
+        {"picture.jpg", std::string(100000, '\xFF')}, {"1.xml", "<character/>"}, {"2.xml", ""}};
+    const std::string path = folder.file("stored.zip");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    StoredZip zip(file);
+    for (const auto& [name, bytes] : entries)
+        EXPECT_TRUE(zip.add(name, bytes)) << name;
+    EXPECT_TRUE(zip.finish());
+    std::fclose(file);
+    EXPECT_EQ(readBytes(path), minizipArchive(folder.file("minizip.zip"), entries));
+}
+
+// An archive that would need ZIP's 64-bit extension is no piece a room
+// reads: the entry that would make it one is refused, and the archive
+// without it still ends whole.
+TEST(StoredZip, RefusesTheEntryThatWouldNeedTheZip64Extension) {
+    ScratchFolder folder;
+    const std::string path = folder.file("many.zip");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    StoredZip zip(file);
+    constexpr int most = 0xFFFE;
+    for (int at = 0; at < most; ++at)
+        ASSERT_TRUE(zip.add(std::to_string(at), "")) << at;
+    EXPECT_FALSE(zip.add("one more", ""));
+    EXPECT_TRUE(zip.finish());
+    std::fclose(file);
+    EXPECT_EQ(entriesOf(path).size(), std::size_t{most});
 }
 
 PictureSize jpegSizeOf(const std::string& jpeg) {
