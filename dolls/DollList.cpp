@@ -54,11 +54,12 @@ void keepSettings(const DollList& list) {
 
 void initDollList(DollList& list) {
     SetPropA(list.owner, dollListProperty, list.window);
-    addColumns(list);
+    // The reading starts first: the rest is done while it walks the folder.
     createThumbnails(list);
+    startReading(list);
+    addColumns(list);
     list.layout = designedLayout(list.window, controlPlaces);
     showPlace(list);
-    startReading(list);
     SetTimer(list.window, showTimer, showAfterMilliseconds, nullptr);
 }
 

@@ -23,7 +23,7 @@ constexpr DWORD pollMilliseconds = 2000;
 // is read once the reading has taken this long; the rest at most this often.
 constexpr std::size_t firstScreenful = 24;
 constexpr std::uint64_t firstRowsMilliseconds = 50;
-constexpr std::uint64_t batchMilliseconds = 100;
+constexpr std::uint64_t batchMilliseconds = 250;
 // Once the window has taken the first screenful, the first reading waits at
 // most this long for it to paint them and wish their thumbnails; and at most
 // this long, from the window's wish, for the thumbnails of the rows in view.
@@ -43,6 +43,20 @@ template <class Value> std::vector<Value> valuesOf(const std::map<std::string, V
         values.push_back(value);
     return values;
 }
+
+// The sheets one reading reads, each taken by whichever of the reader and
+// its second taker comes first; the reader takes their rows in the
+// folder's order as they are done.
+struct SheetReads {
+    explicit SheetReads(const std::vector<FoundSheetFile>& files)
+        : files(files), reads(files.size()), summaries(files.size()), done(files.size()) {}
+
+    const std::vector<FoundSheetFile>& files;
+    std::atomic<std::size_t> next{0};
+    std::vector<DollRead> reads;
+    std::vector<DollSummary> summaries;
+    std::vector<std::atomic<bool>> done;
+};
 
 } // namespace
 
@@ -66,10 +80,11 @@ private:
     void readAndFollow();
     void walkAndRead();
     void readChanges(const FolderWalk& walk);
+    bool readNextSheet(SheetReads& sheets, bool byTheReader);
+    void readBeside(const std::shared_ptr<SheetReads>& sheets);
     void followFolder(HANDLE change);
     bool makingThumbnails();
-    std::uint64_t wishesSoFar();
-    bool waitedForTheFirstPaint(std::uint64_t wishesBefore);
+    void waitForTheFirstPaint();
     void waitForThumbnailsInView();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
@@ -94,8 +109,12 @@ private:
     std::vector<std::string> making; // the relative paths whose thumbnails are being made
     std::chrono::steady_clock::time_point wishedAt;
     std::uint64_t wishCount = 0;
+    // The first reading's first screenful: the wishes before it, whether it
+    // went, when the window took it, and whether it has painted it.
+    std::uint64_t wishesBeforeTheFirstRows = 0;
     bool firstRowsSent = false;
     std::optional<std::chrono::steady_clock::time_point> firstRowsTakenAt;
+    bool firstRowsPainted = false;
     std::condition_variable wished; // a wish came, or every wish was made
     int running = 0;                // threads not yet ended
     HANDLE allEnded;                // set once running is 0
@@ -178,6 +197,32 @@ void DollListReading::deliver(const std::function<void(DollNews&)>& add) {
         newsPosted = PostMessageA(window, dollNewsMessage, 0, 0) != 0;
 }
 
+// The window and the painters have the cores while they show what the user
+// is looking at: the first reading waits while the window paints the first
+// screenful, and every one while the painters make the thumbnails of the
+// rows in view. Answers false when none is left to read.
+bool DollListReading::readNextSheet(SheetReads& sheets, bool byTheReader) {
+    const std::size_t at = sheets.next++;
+    if (at >= sheets.files.size())
+        return false;
+    if (at >= firstScreenful) {
+        waitForTheFirstPaint();
+        // The reader reads on while the painters work, the second taker
+        // gives them its core.
+        if (!byTheReader)
+            waitForThumbnailsInView();
+    }
+    sheets.reads[at] =
+        readDollSheet(dollFilePath(folder, sheets.files[at].relativePath), sheets.summaries[at]);
+    sheets.done[at] = true;
+    return true;
+}
+
+void DollListReading::readBeside(const std::shared_ptr<SheetReads>& sheets) {
+    while (!stop && readNextSheet(*sheets, false)) {
+    }
+}
+
 void DollListReading::deliverRows(std::vector<DollRow>& batch, bool endsTheFirstScreenful) {
     if (batch.empty())
         return;
@@ -212,35 +257,40 @@ void DollListReading::readChanges(const FolderWalk& walk) {
     // The first screenful goes as one, for the window to paint once; where
     // the reading is slow, row by row, to show each as soon as it is read.
     // The rest goes in batches, so that the window orders its rows again a
-    // few times a second, not for every row. The window and the painters
-    // have the cores while they show what the user is looking at: the first
-    // reading waits while the window paints the first screenful, and every
-    // one while the painters make the thumbnails of the rows in view.
+    // few times a second, not for every row.
     std::vector<DollRow> batch;
     std::size_t sheetsRead = 0;
-    bool firstPaintAwaited = !walked;
-    const std::uint64_t wishesBefore = wishesSoFar();
+    const bool firstReading = !walked;
+    if (firstReading) {
+        const std::lock_guard lock(mutex);
+        wishesBeforeTheFirstRows = wishCount;
+    }
     const std::uint64_t started = GetTickCount64();
     std::uint64_t delivered = 0;
-    for (const FoundSheetFile& file : changes.toRead) {
-        if (sheetsRead >= firstScreenful) {
-            firstPaintAwaited = firstPaintAwaited && !waitedForTheFirstPaint(wishesBefore);
-            waitForThumbnailsInView();
-        }
+    const auto sheets = std::make_shared<SheetReads>(changes.toRead);
+    // A second core reads beside the reader.
+    std::thread beside;
+    if (std::thread::hardware_concurrency() > 1 && changes.toRead.size() > firstScreenful)
+        beside = std::thread([self = shared_from_this(), sheets] { self->readBeside(sheets); });
+    for (std::size_t at = 0; at < changes.toRead.size() && !stop; ++at) {
+        while (!sheets->done[at] && !stop)
+            if (!readNextSheet(*sheets, true))
+                std::this_thread::yield();
         if (stop)
             break;
-        DollRow row{file.relativePath, file.look, {}};
-        const DollRead read = readDollSheet(dollFilePath(folder, file.relativePath), row.summary);
+        const FoundSheetFile& file = changes.toRead[at];
+        const DollRead read = sheets->reads[at];
         const bool wasRow = rows.erase(file.relativePath) > 0;
         others.erase(file.relativePath);
         if (read == DollRead::sheet) {
+            DollRow row{file.relativePath, file.look, std::move(sheets->summaries[at])};
             rows.emplace(file.relativePath, row);
             batch.push_back(std::move(row));
             const std::uint64_t now = GetTickCount64();
             if (++sheetsRead <= firstScreenful
                     ? sheetsRead == firstScreenful || now - started >= firstRowsMilliseconds
                     : now - delivered >= batchMilliseconds && !makingThumbnails()) {
-                deliverRows(batch, sheetsRead == firstScreenful && firstPaintAwaited);
+                deliverRows(batch, sheetsRead == firstScreenful && firstReading);
                 delivered = now;
             }
             continue;
@@ -250,6 +300,8 @@ void DollListReading::readChanges(const FolderWalk& walk) {
         if (wasRow)
             deliver([&file](DollNews& news) { news.gone.push_back(file.relativePath); });
     }
+    if (beside.joinable())
+        beside.join();
     deliverRows(batch);
     walked = true;
     known = valuesOf(rows);
@@ -299,21 +351,15 @@ bool DollListReading::makingThumbnails() {
     return !wishes.empty() || !making.empty();
 }
 
-std::uint64_t DollListReading::wishesSoFar() {
-    const std::lock_guard lock(mutex);
-    return wishCount;
-}
-
 // The window's paint of the first screenful ends in its wish for their
-// thumbnails. Answers whether the window had taken them, and so whether
-// the wait is over.
-bool DollListReading::waitedForTheFirstPaint(std::uint64_t wishesBefore) {
+// thumbnails. Until the window has taken them, the reading goes on.
+void DollListReading::waitForTheFirstPaint() {
     std::unique_lock lock(mutex);
-    if (!firstRowsTakenAt)
-        return false;
+    if (!firstRowsTakenAt || firstRowsPainted)
+        return;
     wished.wait_until(lock, *firstRowsTakenAt + firstPaintFor,
-                      [this, wishesBefore] { return stop || wishCount > wishesBefore; });
-    return true;
+                      [this] { return stop || wishCount > wishesBeforeTheFirstRows; });
+    firstRowsPainted = true;
 }
 
 void DollListReading::waitForThumbnailsInView() {

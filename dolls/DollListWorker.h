@@ -1,7 +1,8 @@
 #pragma once
 
 // The doll list's reading, away from its window: one thread walks the
-// folder, reads its sheets and then follows the folder's changes, others
+// folder, reads its sheets (with a second beside it where there is a core
+// for one) and then follows the folder's changes, others
 // make the thumbnails the window asks for, the rows it shows first. What
 // they find waits in an outbox that the window empties when told by a
 // posted message; the window owns everything it shows, the workers only
