@@ -107,9 +107,8 @@ void removeRow(DollList& list, const std::string& relativePath) {
     forgetThumbnail(list.thumbnails, relativePath);
 }
 
-void putRow(DollList& list, DollRow& row) {
+void putRow(DollList& list, DollRow& row, FoldedDoll& folded) {
     forgetThumbnail(list.thumbnails, row.relativePath);
-    FoldedDoll folded = foldDoll(row);
     const auto found = list.rowOf.find(row.relativePath);
     if (found != list.rowOf.end()) {
         list.rows[found->second] = std::move(row);
@@ -180,8 +179,8 @@ void takeNews(DollList& list) {
     const bool reread = rowsChanged && rereadInView(before, news.rows);
     for (const std::string& gone : news.gone)
         removeRow(list, gone);
-    for (DollRow& row : news.rows)
-        putRow(list, row);
+    for (std::size_t at = 0; at < news.rows.size(); ++at)
+        putRow(list, news.rows[at], news.folded[at]);
     for (DollThumbnailMade& made : news.thumbnails)
         keepThumbnail(list.thumbnails, made);
     if (news.walked) {

@@ -49,13 +49,21 @@ template <class Value> std::vector<Value> valuesOf(const std::map<std::string, V
 // folder's order as they are done.
 struct SheetReads {
     explicit SheetReads(const std::vector<FoundSheetFile>& files)
-        : files(files), reads(files.size()), summaries(files.size()), done(files.size()) {}
+        : files(files), reads(files.size()), summaries(files.size()), folded(files.size()),
+          done(files.size()) {}
 
     const std::vector<FoundSheetFile>& files;
     std::atomic<std::size_t> next{0};
     std::vector<DollRead> reads;
     std::vector<DollSummary> summaries;
+    std::vector<FoldedDoll> folded;
     std::vector<std::atomic<bool>> done;
+};
+
+// Rows read and not yet handed to the window, each with its folded texts.
+struct RowBatch {
+    std::vector<DollRow> rows;
+    std::vector<FoldedDoll> folded;
 };
 
 } // namespace
@@ -80,7 +88,7 @@ private:
     void readAndFollow();
     void walkAndRead();
     void readChanges(const FolderWalk& walk);
-    bool readNextSheet(SheetReads& sheets, bool byTheReader);
+    bool readNextSheet(SheetReads& sheets);
     void readBeside(const std::shared_ptr<SheetReads>& sheets);
     void followFolder(HANDLE change);
     bool makingThumbnails();
@@ -88,7 +96,7 @@ private:
     void waitForThumbnailsInView();
     void makeThumbnails();
     void deliver(const std::function<void(DollNews&)>& add);
-    void deliverRows(std::vector<DollRow>& batch, bool endsTheFirstScreenful = false);
+    void deliverRows(RowBatch& batch, bool endsTheFirstScreenful = false);
 
     const HWND window;
     const std::string folder;
@@ -201,36 +209,38 @@ void DollListReading::deliver(const std::function<void(DollNews&)>& add) {
 // is looking at: the first reading waits while the window paints the first
 // screenful, and every one while the painters make the thumbnails of the
 // rows in view. Answers false when none is left to read.
-bool DollListReading::readNextSheet(SheetReads& sheets, bool byTheReader) {
+bool DollListReading::readNextSheet(SheetReads& sheets) {
     const std::size_t at = sheets.next++;
     if (at >= sheets.files.size())
         return false;
     if (at >= firstScreenful) {
         waitForTheFirstPaint();
-        // The reader reads on while the painters work, the second taker
-        // gives them its core.
-        if (!byTheReader)
-            waitForThumbnailsInView();
+        waitForThumbnailsInView();
     }
-    sheets.reads[at] =
-        readDollSheet(dollFilePath(folder, sheets.files[at].relativePath), sheets.summaries[at]);
+    const FoundSheetFile& file = sheets.files[at];
+    sheets.reads[at] = readDollSheet(dollFilePath(folder, file.relativePath), sheets.summaries[at]);
+    // Folded here for the search, not by the window as the rows arrive.
+    if (sheets.reads[at] == DollRead::sheet)
+        sheets.folded[at] = foldDoll({file.relativePath, file.look, sheets.summaries[at]});
     sheets.done[at] = true;
     return true;
 }
 
 void DollListReading::readBeside(const std::shared_ptr<SheetReads>& sheets) {
-    while (!stop && readNextSheet(*sheets, false)) {
+    while (!stop && readNextSheet(*sheets)) {
     }
 }
 
-void DollListReading::deliverRows(std::vector<DollRow>& batch, bool endsTheFirstScreenful) {
-    if (batch.empty())
+void DollListReading::deliverRows(RowBatch& batch, bool endsTheFirstScreenful) {
+    if (batch.rows.empty())
         return;
     deliver([&](DollNews& news) {
-        std::move(batch.begin(), batch.end(), std::back_inserter(news.rows));
+        std::move(batch.rows.begin(), batch.rows.end(), std::back_inserter(news.rows));
+        std::move(batch.folded.begin(), batch.folded.end(), std::back_inserter(news.folded));
         firstRowsSent = firstRowsSent || endsTheFirstScreenful;
     });
-    batch.clear();
+    batch.rows.clear();
+    batch.folded.clear();
 }
 
 void DollListReading::walkAndRead() {
@@ -258,7 +268,7 @@ void DollListReading::readChanges(const FolderWalk& walk) {
     // the reading is slow, row by row, to show each as soon as it is read.
     // The rest goes in batches, so that the window orders its rows again a
     // few times a second, not for every row.
-    std::vector<DollRow> batch;
+    RowBatch batch;
     std::size_t sheetsRead = 0;
     const bool firstReading = !walked;
     if (firstReading) {
@@ -274,7 +284,7 @@ void DollListReading::readChanges(const FolderWalk& walk) {
         beside = std::thread([self = shared_from_this(), sheets] { self->readBeside(sheets); });
     for (std::size_t at = 0; at < changes.toRead.size() && !stop; ++at) {
         while (!sheets->done[at] && !stop)
-            if (!readNextSheet(*sheets, true))
+            if (!readNextSheet(*sheets))
                 std::this_thread::yield();
         if (stop)
             break;
@@ -285,7 +295,8 @@ void DollListReading::readChanges(const FolderWalk& walk) {
         if (read == DollRead::sheet) {
             DollRow row{file.relativePath, file.look, std::move(sheets->summaries[at])};
             rows.emplace(file.relativePath, row);
-            batch.push_back(std::move(row));
+            batch.rows.push_back(std::move(row));
+            batch.folded.push_back(std::move(sheets->folded[at]));
             const std::uint64_t now = GetTickCount64();
             if (++sheetsRead <= firstScreenful
                     ? sheetsRead == firstScreenful || now - started >= firstRowsMilliseconds

@@ -29,8 +29,9 @@ struct DollThumbnailMade {
 
 // What the workers found since the window last looked.
 struct DollNews {
-    std::vector<DollRow> rows;     // new or changed rows
-    std::vector<std::string> gone; // relative paths no longer there
+    std::vector<DollRow> rows;      // new or changed rows
+    std::vector<FoldedDoll> folded; // folded[i] is rows[i]'s, folded as it was read
+    std::vector<std::string> gone;  // relative paths no longer there
     std::vector<DollThumbnailMade> thumbnails;
     // Set once a walk and its reading are done: the counts are that walk's.
     bool walked = false;
