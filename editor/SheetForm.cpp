@@ -561,7 +561,8 @@ INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
     case WM_DRAWITEM: drawCellRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
     // Passed on, the message would reach the main window as the form's own.
     case WM_CONTEXTMENU: showListMenu(reinterpret_cast<HWND>(wParam), lParam); return TRUE;
-    case WM_PAINT: paintPortrait(form, sheetForm.portraitFrame, sheet()); break;
+    // Painted, the form is valid: the dialog's own paint would only ask again.
+    case WM_PAINT: return paintPortrait(form, sheetForm.portraitFrame, sheet());
     case WM_LBUTTONDBLCLK:
         handlePortraitDoubleClick(form, sheetForm.portraitFrame, sheet(), lParam,
                                   sheetForm.choosePortraitFile);

@@ -27,10 +27,10 @@ void fitPortraitsTo(HWND frame) {
     setPortraitFrameSize({rect.right - rect.left, rect.bottom - rect.top});
 }
 
-void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
+bool paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
     HDC source = static_cast<HDC>(sheet.getPortraitDc());
     if (source == nullptr)
-        return;
+        return false;
     RECT target;
     GetWindowRect(frame, &target);
     PAINTSTRUCT formPaint, framePaint;
@@ -47,6 +47,7 @@ void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet) {
         AlphaBlend(dc, 0, 0, width, height, source, 0, 0, bitmap.width, bitmap.height, opaqueCopy);
     EndPaint(frame, &framePaint);
     EndPaint(form, &formPaint);
+    return true;
 }
 
 void handlePortraitDoubleClick(HWND form, HWND frame, CharacterSheet& sheet, LPARAM lParam,

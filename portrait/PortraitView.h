@@ -15,7 +15,9 @@
 void fitPortraitsTo(HWND frame);
 
 // The form's WM_PAINT: paints the portrait, if any, stretched over the frame.
-void paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet);
+// Answers whether it painted, and so validated the form; without a portrait
+// the dialog's own paint does that.
+bool paintPortrait(HWND form, HWND frame, const CharacterSheet& sheet);
 
 // The form's WM_LBUTTONDBLCLK: inside the frame (edges included) it removes a
 // shown portrait, or asks `chooseImage` for a path and loads it; the frame is
