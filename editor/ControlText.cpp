@@ -105,8 +105,8 @@ void showEditedText(HWND box, const std::string& text) {
         SetWindowTextA(box, text.c_str());
         return;
     }
-    DWORD caret = 0;
-    SendMessageA(box, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    DWORD selectionStart = 0, caret = 0;
+    SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart), reinterpret_cast<LPARAM>(&caret));
     const std::size_t caretCharacter =
         countsBytes
             ? static_cast<std::size_t>(std::upper_bound(shown.starts.begin(), shown.starts.end(), caret) -
@@ -115,7 +115,10 @@ void showEditedText(HWND box, const std::string& text) {
     const ChangedPart part = changedPart(shown, wanted, caretCharacter);
     const std::string replacement =
         text.substr(wanted.starts[part.front], wanted.starts[part.wantedEnd] - wanted.starts[part.front]);
-    SendMessageA(box, EM_SETSEL, position(shown, part.front),
-                 static_cast<LPARAM>(position(shown, part.shownEnd)));
+    const std::size_t start = position(shown, part.front), end = position(shown, part.shownEnd);
+    // Selecting moves the caret, a trip to the window manager: a letter put
+    // back at the caret needs none.
+    if (start != selectionStart || end != caret)
+        SendMessageA(box, EM_SETSEL, start, static_cast<LPARAM>(end));
     SendMessageA(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replacement.c_str()));
 }

@@ -301,7 +301,12 @@ void onChoiceChanged(int id) {
 void onFormCommand(int id, int code) {
     switch (code) {
     case EN_UPDATE: onEditUpdate(id); break;
-    case EN_KILLFOCUS: endTypingRun(); break;
+    case EN_SETFOCUS: sheetForm.focusedBox = id; break;
+    case EN_KILLFOCUS:
+        endTypingRun();
+        if (sheetForm.focusedBox == id)
+            sheetForm.focusedBox = 0;
+        break;
     case BN_CLICKED: onButtonClicked(id); break;
     case CBN_SELCHANGE: onChoiceChanged(id); break;
     }
@@ -536,7 +541,7 @@ int differingControl(SheetMember member, const MemberValue& shown, const MemberV
 }
 
 void focusDifference(SheetMember member, const MemberValue& shown, const MemberValue& other) {
-    if (const int id = differingControl(member, shown, other); id != 0)
+    if (const int id = differingControl(member, shown, other); id != 0 && id != sheetForm.focusedBox)
         SetFocus(control(id));
 }
 
@@ -551,7 +556,10 @@ HWND createSheetForm(HINSTANCE instance, HWND parent, CharacterSheet& boundSheet
 INT_PTR CALLBACK sheetFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: initSheetForm(form); break;
-    case WM_NCDESTROY: formControls.clear(); break;
+    case WM_NCDESTROY:
+        formControls.clear();
+        sheetForm.focusedBox = 0;
+        break;
     case WM_COMMAND: onFormCommand(LOWORD(wParam), HIWORD(wParam)); break;
     case WM_NOTIFY:
         if (!onListNotify(*reinterpret_cast<const NMHDR*>(lParam)))
