@@ -205,11 +205,16 @@ bool onMouseMove(HWND list, WPARAM keys, LPARAM at) {
     return true;
 }
 
-// The drag is over: the mark and the timer go, the capture is let go.
+// The drag is over: the mark and the timer go, the capture is let go. The
+// mark's strip is painted with the rest of the list, after what a drop
+// changes there.
 RowDrag endDrag() {
     const RowDrag ended = drag;
-    moveMark(nullptr, 0);
     drag = RowDrag{};
+    if (ended.target != nullptr) {
+        const RECT strip = markStrip(ended.target, ended.place);
+        InvalidateRect(ended.target, &strip, FALSE);
+    }
     for (HWND list : sheetLists())
         if (list != nullptr)
             KillTimer(list, scrollTimer);
