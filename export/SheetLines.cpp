@@ -45,9 +45,7 @@ void appendLine(std::string& text, std::string_view line) {
     text.append(line).append("\n");
 }
 
-void appendEscapedUtf8(std::string& utf8, std::string_view codePage932, const AsciiEscapes& escapes) {
-    const std::size_t start = utf8.size();
-    appendAsUtf8(utf8, codePage932);
+void escapeAsciiFrom(std::string& utf8, std::size_t start, const AsciiEscapes& escapes) {
     const auto first = std::find_if(utf8.begin() + static_cast<std::ptrdiff_t>(start), utf8.end(),
                                     [&escapes](char c) { return isEscaped(c, escapes); });
     if (first == utf8.end())
@@ -59,6 +57,12 @@ void appendEscapedUtf8(std::string& utf8, std::string_view codePage932, const As
             utf8 += escapes[static_cast<unsigned char>(c)];
         else
             utf8 += c;
+}
+
+void appendEscapedUtf8(std::string& utf8, std::string_view codePage932, const AsciiEscapes& escapes) {
+    const std::size_t start = utf8.size();
+    appendAsUtf8(utf8, codePage932);
+    escapeAsciiFrom(utf8, start, escapes);
 }
 
 std::string_view placementName(std::int32_t initialPlacement) {

@@ -39,6 +39,10 @@ void appendLine(std::string& text, std::string_view line);
 // as it is: null for those it does, an empty text for one it leaves out.
 using AsciiEscapes = std::array<const char*, 0x80>;
 
+// Each ASCII byte of `utf8` from `start` on that `escapes` names written as
+// it says; the text before the first such byte is left where it stands.
+void escapeAsciiFrom(std::string& utf8, std::size_t start, const AsciiEscapes& escapes);
+
 // The code page 932 text in UTF-8 at the end of `utf8`, each ASCII byte
 // that `escapes` names written as it says. Only ASCII bytes stand for
 // themselves in UTF-8, so the text is converted whole and escaped after,

@@ -2,7 +2,6 @@
 
 #include "export/PagePortrait.h"
 #include "export/SheetLines.h"
-#include "sheet/CodePage932.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -66,26 +65,29 @@ td.mark { text-align: center; }
 td.madness { white-space: nowrap; }
 )";
 
-// The one way text enters the page. Whatever a sheet from a stranger holds
-// stays text: every character that could begin or end markup or an
-// attribute becomes a reference.
+// Whatever a sheet from a stranger holds stays text: every character that
+// could begin or end markup or an attribute becomes a reference.
+constexpr AsciiEscapes htmlEscapes = [] {
+    AsciiEscapes escapes{};
+    escapes['&'] = "&amp;";
+    escapes['<'] = "&lt;";
+    escapes['>'] = "&gt;";
+    escapes['"'] = "&quot;";
+    escapes['\''] = "&#39;";
+    return escapes;
+}();
+
+// The one way text enters the page.
 void appendEscaped(std::string& page, std::string_view utf8) {
-    for (const char c : utf8) {
-        switch (c) {
-        case '&': page += "&amp;"; break;
-        case '<': page += "&lt;"; break;
-        case '>': page += "&gt;"; break;
-        case '"': page += "&quot;"; break;
-        case '\'': page += "&#39;"; break;
-        default: page += c;
-        }
-    }
+    const std::size_t start = page.size();
+    page += utf8;
+    escapeAsciiFrom(page, start, htmlEscapes);
 }
 
 // A text of the record, or a label: the compiler keeps labels in code page
 // 932 as the record keeps its texts.
 void appendText(std::string& page, std::string_view codePage932) {
-    appendEscaped(page, codePage932ToUtf8(codePage932));
+    appendEscapedUtf8(page, codePage932, htmlEscapes);
 }
 
 // `<tag attributes>text</tag>`, where the attributes are the page's own
